@@ -1,0 +1,28 @@
+# One Windows test program per subsystem folder under tests/ (tests/<name>/*.cpp -> <name>_tests.exe),
+# each linked with the DLL's internals, its resources and the shared helpers of tests/support.
+# Discovery runs at ctest time (PRE_TEST), after scripts/test.sh has created the Wine prefix.
+file(GLOB FERROW_SUPPORT_SOURCES CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/tests/support/*.cpp)
+add_library(ferrow_test_support STATIC ${FERROW_SUPPORT_SOURCES})
+target_include_directories(ferrow_test_support PUBLIC ${CMAKE_SOURCE_DIR}/tests)
+target_link_libraries(ferrow_test_support PUBLIC ferrow_impl gtest)
+target_compile_definitions(ferrow_test_support PUBLIC
+  FERROW_DLL="Z:$<TARGET_FILE:Ferrow>"
+  FERROW_TEST_DATA="Z:${CMAKE_SOURCE_DIR}/tests/data"
+  FERROW_BIN_DIR="Z:${CMAKE_BINARY_DIR}")
+add_dependencies(ferrow_test_support Ferrow)
+
+file(GLOB FERROW_TEST_DIRS LIST_DIRECTORIES true ${CMAKE_SOURCE_DIR}/tests/*)
+foreach(dir IN LISTS FERROW_TEST_DIRS)
+  get_filename_component(name ${dir} NAME)
+  if(NOT IS_DIRECTORY ${dir} OR name STREQUAL "support" OR name STREQUAL "data" OR name STREQUAL "fuzz")
+    continue()
+  endif()
+  file(GLOB sources CONFIGURE_DEPENDS ${dir}/*.cpp)
+  if(NOT sources)
+    continue()
+  endif()
+  add_executable(${name}_tests ${sources} $<TARGET_OBJECTS:ferrow_res>)
+  target_link_libraries(${name}_tests PRIVATE ferrow_test_support)
+  gtest_discover_tests(${name}_tests DISCOVERY_MODE PRE_TEST DISCOVERY_TIMEOUT 120
+                       PROPERTIES ENVIRONMENT "WINEDEBUG=-all" TIMEOUT 300)
+endforeach()

@@ -1,0 +1,52 @@
+# MinGW-w64 build: Ferrow.dll, its Windows tests (run through Wine) and the tools.
+add_compile_definitions(_WIN32_WINNT=0x0601 WINVER=0x0601 _WIN32_IE=0x0800 NOMINMAX STRICT)
+add_compile_options(-Wall -Wextra -Wno-unknown-pragmas -Wno-cast-function-type -Wno-missing-field-initializers)
+# The C++ runtime, libgcc and winpthread go inside each binary: nothing is shipped beside the DLL.
+add_link_options(-static -static-libgcc -static-libstdc++)
+
+set(FERROW_SYSTEM_LIBS shlwapi shell32 ole32 oleaut32 uuid comctl32 comdlg32 advapi32 user32 gdi32 version)
+
+add_library(ferrow_core STATIC ${FERROW_CORE_SOURCES})
+target_include_directories(ferrow_core PUBLIC ${CMAKE_SOURCE_DIR}/src)
+
+# Everything of the DLL but its exports, so the Windows tests can call internals directly.
+file(GLOB FERROW_WIN_SOURCES CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/src/*/*.cpp)
+list(FILTER FERROW_WIN_SOURCES EXCLUDE REGEX "/src/server/exports\\.cpp$")
+add_library(ferrow_impl STATIC ${FERROW_WIN_SOURCES})
+target_include_directories(ferrow_impl PUBLIC ${CMAKE_SOURCE_DIR}/src ${CMAKE_BINARY_DIR}/generated)
+target_link_libraries(ferrow_impl PUBLIC ferrow_core ${FERROW_SYSTEM_LIBS})
+
+# Resources: strings, dialogs, images, version, manifest, registration script, type library.
+if(EXISTS ${CMAKE_SOURCE_DIR}/cmake/resources.cmake)
+  include(${CMAKE_SOURCE_DIR}/cmake/resources.cmake)
+endif()
+add_library(ferrow_res OBJECT ${CMAKE_SOURCE_DIR}/src/resources/ferrow.rc)
+target_include_directories(ferrow_res PRIVATE ${CMAKE_SOURCE_DIR}/src ${CMAKE_SOURCE_DIR}/src/resources
+                           ${CMAKE_BINARY_DIR}/generated)
+if(TARGET ferrow_generated)
+  add_dependencies(ferrow_res ferrow_generated)
+endif()
+
+add_library(Ferrow SHARED ${CMAKE_SOURCE_DIR}/src/server/exports.cpp ${CMAKE_SOURCE_DIR}/src/server/Ferrow.def
+            $<TARGET_OBJECTS:ferrow_res>)
+set_target_properties(Ferrow PROPERTIES PREFIX "" OUTPUT_NAME Ferrow)
+target_link_libraries(Ferrow PRIVATE ferrow_impl)
+target_link_options(Ferrow PRIVATE -Wl,--enable-stdcall-fixup)
+
+# Programs that run under Wine go through this wrapper and a private prefix under the build folder.
+set(FERROW_WINEPREFIX ${CMAKE_BINARY_DIR}/wineprefix)
+configure_file(${CMAKE_SOURCE_DIR}/cmake/wine-run.sh.in ${CMAKE_BINARY_DIR}/wine-run.sh @ONLY
+               FILE_PERMISSIONS OWNER_READ OWNER_WRITE OWNER_EXECUTE GROUP_READ GROUP_EXECUTE WORLD_READ WORLD_EXECUTE)
+set(CMAKE_CROSSCOMPILING_EMULATOR ${CMAKE_BINARY_DIR}/wine-run.sh)
+
+if(EXISTS ${CMAKE_SOURCE_DIR}/tools/CMakeLists.txt)
+  add_subdirectory(tools)
+endif()
+
+if(BUILD_TESTING)
+  set(INSTALL_GTEST OFF CACHE BOOL "" FORCE)
+  set(BUILD_GMOCK OFF CACHE BOOL "" FORCE)
+  add_subdirectory(/usr/src/googletest ${CMAKE_BINARY_DIR}/googletest EXCLUDE_FROM_ALL)
+  include(GoogleTest)
+  include(${CMAKE_SOURCE_DIR}/cmake/windows-tests.cmake)
+endif()

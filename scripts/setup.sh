@@ -1,0 +1,34 @@
+#!/usr/bin/env bash
+# Installs every package the build, the tests and the demo need (Debian 12). Idempotent:
+# a machine that already has everything only pays for the dpkg queries.
+set -euo pipefail
+
+packages=(
+  cmake ninja-build g++ googletest libgtest-dev
+  g++-mingw-w64-i686-posix g++-mingw-w64-x86-64-posix mingw-w64-tools binutils-mingw-w64-i686
+  wine wine32:i386 wine64 libwine-dev
+  xvfb xauth x11-apps imagemagick
+  cvs clang libclang-rt-14-dev python3
+)
+
+missing=()
+for p in "${packages[@]}"; do
+  dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q 'install ok installed' || missing+=("$p")
+done
+if ((${#missing[@]} == 0)); then
+  exit 0
+fi
+
+SUDO=""
+if [ "$(id -u)" != 0 ]; then SUDO=sudo; fi
+if ! dpkg --print-foreign-architectures | grep -qx i386; then
+  $SUDO dpkg --add-architecture i386
+fi
+export DEBIAN_FRONTEND=noninteractive
+$SUDO apt-get update -qq
+$SUDO apt-get install -y -qq --no-install-recommends "${missing[@]}" >/dev/null
+# The posix thread model gives std::thread and std::mutex; make it the default for both targets.
+for t in i686 x86_64; do
+  $SUDO update-alternatives --set "$t-w64-mingw32-g++" "/usr/bin/$t-w64-mingw32-g++-posix" >/dev/null 2>&1 || true
+  $SUDO update-alternatives --set "$t-w64-mingw32-gcc" "/usr/bin/$t-w64-mingw32-gcc-posix" >/dev/null 2>&1 || true
+done

@@ -1,0 +1,97 @@
+#include "model/admin_files.h"
+
+#include "common/text.h"
+#include "model/line_reader.h"
+
+#include <shlwapi.h>
+
+using ferrow::CopyPath;
+
+namespace {
+
+// Names compare as the file system compares them: the ANSI texts as characters, case ignored.
+bool SameNameIgnoringCase(const std::string& a, const char* b) {
+    std::wstring wa = ferrow::AnsiToWide(a);
+    std::wstring wb = ferrow::AnsiToWide(b);
+    return ::CompareStringOrdinal(wa.c_str(), static_cast<int>(wa.size()), wb.c_str(), static_cast<int>(wb.size()),
+                                  TRUE) == CSTR_EQUAL;
+}
+
+// Joins a folder and a relative name as PathCombine does; empty when the result would not fit.
+std::string Combine(const std::string& folder, const char* name) {
+    char out[MAX_PATH] = {};
+    if (!::PathCombineA(out, folder.c_str(), name)) return std::string();
+    return out;
+}
+
+std::string FolderOf(const char* path) {
+    std::string copy = CopyPath(path);
+    ::PathRemoveFileSpecA(&copy[0]);
+    copy.resize(strlen(copy.c_str()));
+    return copy;
+}
+
+// The item's working folder: the path itself when it is a folder, else the folder that holds it.
+std::string WorkingFolderOf(const char* path) {
+    std::string copy = CopyPath(path);
+    if (::PathIsDirectoryA(copy.c_str())) return copy;
+    return FolderOf(path);
+}
+
+bool ReadAdminFile(const char* path, const char* name, std::string& text) {
+    std::string file = Combine(WorkingFolderOf(path), name);
+    return !file.empty() && ReadFirstLine(file.c_str(), text);
+}
+
+}  // namespace
+
+bool HasCVSDir(const char* folder) {
+    std::string cvs = Combine(CopyPath(folder), "CVS");
+    return !cvs.empty() && ::PathIsDirectoryA(cvs.c_str());
+}
+
+bool ParentHasCVSDir(const char* path) { return HasCVSDir(FolderOf(path).c_str()); }
+
+bool FindEntry(const char* path, CCVSEntry& entry) {
+    std::string copy = CopyPath(path);
+    const char* name = ::PathFindFileNameA(copy.c_str());
+    std::string entries = Combine(FolderOf(copy.c_str()), "CVS\\Entries");
+    if (entries.empty() || !::PathFileExistsA(entries.c_str())) return false;
+    ferrow::UniqueFile file = OpenForReading(entries.c_str(), FILE_FLAG_SEQUENTIAL_SCAN);
+    if (!file) return false;
+    CLineReader reader(file.Release());
+    std::string line;
+    while (reader.ReadLine(line) == 0) {
+        if (ParseEntryLine(line, entry) && SameNameIgnoringCase(entry.Name, name)) return true;
+    }
+    return false;
+}
+
+bool ReadFirstLine(const char* file, std::string& text) {
+    if (!::PathFileExistsA(file)) return false;
+    ferrow::UniqueFile handle = OpenForReading(file);
+    if (!handle) return false;
+    CLineReader reader(handle.Release());
+    return reader.ReadLine(text) == 0;
+}
+
+bool ReadRoot(const char* path, std::string& text) { return ReadAdminFile(path, "CVS\\Root", text); }
+
+bool ReadRepository(const char* path, std::string& text) { return ReadAdminFile(path, "CVS\\Repository", text); }
+
+bool ReadTag(const char* path, std::string& text) {
+    if (!ReadAdminFile(path, "CVS\\Tag", text)) return false;
+    if (!text.empty() && text[0] == 'T') text.erase(0, 1);
+    return true;
+}
+
+bool IsControlled(const char* path) {
+    std::string copy = CopyPath(path);
+    if (::PathIsDirectoryA(copy.c_str())) {
+        if (SameNameIgnoringCase("CVS", ::PathFindFileNameA(copy.c_str()))) return false;
+        if (HasCVSDir(copy.c_str())) return true;
+    }
+    if (!HasCVSDir(FolderOf(copy.c_str()).c_str())) return false;
+    CCVSEntry entry;
+    return FindEntry(copy.c_str(), entry);
+}

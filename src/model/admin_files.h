@@ -1,0 +1,25 @@
+// Reading the administrative files the cvs client keeps in each working folder's "CVS" folder.
+// Nothing is cached and nothing is written: every call opens the files anew, with read sharing, and
+// closes them before it returns. Paths are ANSI strings, cut to 259 characters before use.
+// All functions are safe to call from several threads at once.
+#pragma once
+
+#include "model/core/entry.h"
+
+#include <string>
+
+// The folder holds a folder "CVS": it is a working folder.
+bool HasCVSDir(const char* folder);
+// The folder that holds the path is a working folder.
+bool ParentHasCVSDir(const char* path);
+// The entry of the path's file in its folder's CVS/Entries (name compared without regard to case).
+bool FindEntry(const char* path, CCVSEntry& entry);
+// The first line of a file, without its line end; an empty file gives an empty line.
+bool ReadFirstLine(const char* file, std::string& text);
+// The first line of CVS/Root, CVS/Repository, CVS/Tag of the item's working folder (the folder itself,
+// or the file's folder). ReadTag drops a leading "T"; "D<date>" and "N<tag>" keep their letter.
+bool ReadRoot(const char* path, std::string& text);
+bool ReadRepository(const char* path, std::string& text);
+bool ReadTag(const char* path, std::string& text);
+// A working folder (never a folder named "CVS"), or a file listed in its folder's CVS/Entries.
+bool IsControlled(const char* path);

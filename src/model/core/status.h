@@ -1,0 +1,33 @@
+// The status decision over an entry and the file's computed time text. Platform-free.
+#pragma once
+
+#include "model/core/entry.h"
+
+#include <string>
+
+// Status ids are the string-table ids of their display names.
+enum StatusId : unsigned {
+    kStatusAdded = 129,
+    kStatusRemoved = 130,
+    kStatusModified = 131,
+    kStatusConflict = 132,
+    kStatusMerged = 133,
+    kStatusOK = 134,
+    kStatusConflictResolved = 148,
+};
+
+// The first rule that applies decides: revision "0" added; revision "-..." removed; otherwise the time text
+// is computed (fileTimeText(), called exactly once) and compared with the recorded timestamp: equal is OK;
+// "Result of merge+<time>" is a conflict while the file still has that time and resolved after; another
+// "Result of merge..." is merged; anything else modified.
+template <typename TimeTextFn>
+StatusId DecideStatus(const CCVSEntry& entry, TimeTextFn&& fileTimeText);
+
+StatusId DecideStatusFromText(const CCVSEntry& entry, const std::string& timeText);
+
+template <typename TimeTextFn>
+StatusId DecideStatus(const CCVSEntry& entry, TimeTextFn&& fileTimeText) {
+    if (entry.Revision == "0") return kStatusAdded;
+    if (!entry.Revision.empty() && entry.Revision[0] == '-') return kStatusRemoved;
+    return DecideStatusFromText(entry, fileTimeText());
+}
