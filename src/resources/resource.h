@@ -61,3 +61,6 @@
 #define IDS_FRAME_CAPTION 158
 #define IDS_MENU_RESET_TAG 159
 #define IDS_MENU_TAG 160
+
+// Registration script (type "REGISTRY")
+#define IDR_FERROW 101
