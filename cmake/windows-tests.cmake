@@ -11,7 +11,7 @@ target_compile_definitions(ferrow_test_support PUBLIC
   FERROW_BIN_DIR="Z:${CMAKE_BINARY_DIR}")
 add_dependencies(ferrow_test_support Ferrow)
 
-file(GLOB FERROW_TEST_DIRS LIST_DIRECTORIES true ${CMAKE_SOURCE_DIR}/tests/*)
+file(GLOB FERROW_TEST_DIRS LIST_DIRECTORIES true CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/tests/*)
 foreach(dir IN LISTS FERROW_TEST_DIRS)
   get_filename_component(name ${dir} NAME)
   if(NOT IS_DIRECTORY ${dir} OR name STREQUAL "support" OR name STREQUAL "data" OR name STREQUAL "fuzz")
