@@ -5,6 +5,7 @@
 #include "resources/resource.h"
 #include "server/com_object.h"
 #include "server/guids.h"
+#include "views/icon_overlay.h"
 
 #include <shlguid.h>
 
@@ -15,6 +16,11 @@ namespace {
 const ObjectEntry kObjectMap[] = {
     // CLSID, ProgID, version-independent ProgID, friendly name, friendly-name string id,
     // type-library description, creator, component categories, module start/end hook
+    {&CLSID_CCVSIconOverlay, L"Ferrow.CVSIconOverlay.1", L"Ferrow.CVSIconOverlay", L"CCVSIconOverlay Object", 0,
+     L"Pembrake CVSIconOverlay Class", &CreateInstance<CCVSIconOverlay>, {}, nullptr},
+    {&CLSID_CCVSModifiedIconOverlay, L"Ferrow.CVSModifiedIconOverlay.1", L"Ferrow.CVSModifiedIconOverlay",
+     L"CCVSModifiedIconOverlay Object", 0, L"Pembrake CVSModifiedIconOverlay Class",
+     &CreateInstance<CCVSModifiedIconOverlay>, {}, nullptr},
     {nullptr, nullptr, nullptr, nullptr, 0, nullptr, nullptr, {}, nullptr}  // end marker
 };
 // clang-format on
