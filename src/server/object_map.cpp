@@ -2,6 +2,8 @@
 // code has not landed is simply not listed (nothing half-built is registered). See HACKING.md.
 #include "server/object_map.h"
 
+#include "console/console_bar.h"
+#include "console/console_link.h"
 #include "resources/resource.h"
 #include "server/com_object.h"
 #include "server/guids.h"
@@ -15,6 +17,8 @@ namespace {
 const ObjectEntry kObjectMap[] = {
     // CLSID, ProgID, version-independent ProgID, friendly name, friendly-name string id,
     // type-library description, creator, component categories, module start/end hook
+    {&CLSID_CConsoleBar, L"Ferrow.ConsoleBar.1", L"Ferrow.ConsoleBar", nullptr, IDS_CONSOLE_TITLE,
+     L"Pembrake ConsoleBar Class", &CreateInstance<CConsoleBar>, {&CATID_CommBand}, &console::ModuleEvent},
     {nullptr, nullptr, nullptr, nullptr, 0, nullptr, nullptr, {}, nullptr}  // end marker
 };
 // clang-format on
