@@ -11,7 +11,7 @@ target_compile_definitions(ferrow_test_support PUBLIC
   FERROW_BIN_DIR="Z:${CMAKE_BINARY_DIR}")
 add_dependencies(ferrow_test_support Ferrow)
 
-file(GLOB FERROW_TEST_DIRS LIST_DIRECTORIES true ${CMAKE_SOURCE_DIR}/tests/*)
+file(GLOB FERROW_TEST_DIRS LIST_DIRECTORIES true CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/tests/*)
 foreach(dir IN LISTS FERROW_TEST_DIRS)
   get_filename_component(name ${dir} NAME)
   if(NOT IS_DIRECTORY ${dir} OR name STREQUAL "support" OR name STREQUAL "data" OR name STREQUAL "fuzz")
@@ -26,3 +26,19 @@ foreach(dir IN LISTS FERROW_TEST_DIRS)
   gtest_discover_tests(${name}_tests DISCOVERY_MODE PRE_TEST DISCOVERY_TIMEOUT 120
                        PROPERTIES ENVIRONMENT "WINEDEBUG=-all" TIMEOUT 300)
 endforeach()
+
+# Working copies made by the real (Linux) cvs client, for the Windows tests to copy and inspect.
+add_custom_command(OUTPUT ${CMAKE_BINARY_DIR}/fixtures/sample.stamp
+  COMMAND bash ${CMAKE_SOURCE_DIR}/scripts/make-sample-wc.sh ${CMAKE_BINARY_DIR}/fixtures/sample
+  COMMAND ${CMAKE_COMMAND} -E touch ${CMAKE_BINARY_DIR}/fixtures/sample.stamp
+  DEPENDS ${CMAKE_SOURCE_DIR}/scripts/make-sample-wc.sh
+  COMMENT "Making sample working copies with cvs")
+add_custom_target(fixtures ALL DEPENDS ${CMAKE_BINARY_DIR}/fixtures/sample.stamp)
+
+# The timestamp rules again, under a zone with daylight saving time (Wine takes its zone from TZ).
+if(TARGET model_tests)
+  add_test(NAME ModelUnderDaylightSavingZone
+           COMMAND ${CMAKE_CROSSCOMPILING_EMULATOR} $<TARGET_FILE:model_tests> --gtest_filter=*Daylight*:*TimeText*)
+  set_tests_properties(ModelUnderDaylightSavingZone PROPERTIES
+                       ENVIRONMENT "FERROW_TZ=Europe/Berlin;FERROW_EXPECT_DST=1" TIMEOUT 120)
+endif()

@@ -1,6 +1,7 @@
 #include "settings/settings_store.h"
 
 #include "common/handles.h"
+#include "common/text.h"
 
 #include <cstring>
 
@@ -71,6 +72,81 @@ bool WriteDword(const char* subkey, const char* name, DWORD value) {
 bool UseCVSNTTimestamps() {
     std::string rule;
     return ReadString(kOptionsKey, "TimestampCompatibility", rule) && rule == "CVSNT";
+}
+
+DWORD GetAutoShowOutput() {
+    DWORD value = kDefaultAutoShowOutput;
+    ReadDword(kOptionsKey, kAutoShowOutput, value);
+    return value;
+}
+
+bool GetTool(const char* name, std::string& value) {
+    if (!name) return false;
+    if (ReadString(kToolsKey, name, value)) return true;
+    // Value names are compared by the registry without regard to case; the defaults follow suit.
+    if (::lstrcmpiA(name, kToolCvs) == 0) {
+        value = kDefaultCvs;
+    } else if (::lstrcmpiA(name, kToolDiff) == 0) {
+        value = kDefaultDiff;
+    } else if (::lstrcmpiA(name, kToolView) == 0) {
+        value = kDefaultView;
+    } else {
+        return false;
+    }
+    return true;
+}
+
+bool SetTool(const char* name, const std::string& value) {
+    if (!name) return false;
+    return WriteString(kToolsKey, name, value);
+}
+
+std::string GetCvsCommand() {
+    std::string command;
+    if (!ReadString(kToolsKey, kToolCvs, command) || command.empty()) command = kDefaultCvs;
+    return command;
+}
+
+void SaveToolFields(const std::string& cvs, const std::string& diff, const std::string& view) {
+    const struct {
+        const char* name;
+        const std::string* text;
+    } fields[] = {{kToolCvs, &cvs}, {kToolDiff, &diff}, {kToolView, &view}};
+    for (const auto& field : fields) {
+        if (field.text->empty()) continue;  // clearing a field keeps the stored value
+        SetTool(field.name, ferrow::CopyPath(*field.text));
+    }
+}
+
+bool SaveOptions(bool cvsnt, bool autoShow, const char* browserHelperClsid) {
+    {
+        ferrow::UniqueKey key = OpenForWrite(kOptionsKey);
+        if (!key) return false;
+        const char* rule = cvsnt ? kRuleCVSNT : kRuleCVS;
+        DWORD show = autoShow ? 1 : 0;
+        bool ok = ::RegSetValueExA(key.Get(), kTimestampCompatibility, 0, REG_SZ, reinterpret_cast<const BYTE*>(rule),
+                                   static_cast<DWORD>(std::strlen(rule) + 1)) == ERROR_SUCCESS;
+        ok = ::RegSetValueExA(key.Get(), kAutoShowOutput, 0, REG_DWORD, reinterpret_cast<const BYTE*>(&show),
+                              sizeof show) == ERROR_SUCCESS &&
+             ok;
+        if (!ok) return false;
+    }
+    if (autoShow && browserHelperClsid && *browserHelperClsid) {
+        std::string path = std::string(kBrowserHelperObjectsKey) + "\\" + browserHelperClsid;
+        ferrow::UniqueKey helper;
+        // Needs administrative rights; without them nothing is reported.
+        if (::RegCreateKeyExA(HKEY_LOCAL_MACHINE, path.c_str(), 0, nullptr, REG_OPTION_NON_VOLATILE,
+                              KEY_READ | KEY_WRITE, nullptr, helper.Put(), nullptr) != ERROR_SUCCESS) {
+            helper.Release();
+        }
+    }
+    return true;
+}
+
+DWORD GetColumnFlags(const char* name, DWORD fallback) {
+    DWORD value = fallback;
+    ReadDword(kColumnsKey, name, value);
+    return value;
 }
 
 }  // namespace settings

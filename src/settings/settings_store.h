@@ -1,5 +1,7 @@
 // The extension's settings under HKEY_CURRENT_USER\Software\Pembrake\Ferrow. No cache and no settings
 // object: each read opens the subkey, reads, and closes it, so a change takes effect at the next use.
+// Every reader has a default that applies when the key or value is missing, of another type, or oversized.
+// Nothing here ever deletes a value.
 #pragma once
 
 #include <windows.h>
@@ -13,6 +15,45 @@ constexpr const char kOptionsKey[] = "Software\\Pembrake\\Ferrow\\Options";
 constexpr const char kToolsKey[] = "Software\\Pembrake\\Ferrow\\Tools";
 constexpr const char kMRUKey[] = "Software\\Pembrake\\Ferrow\\MRU";
 constexpr const char kColumnsKey[] = "Software\\Pembrake\\Ferrow\\Columns";
+
+// Options (REG_SZ "TimestampCompatibility": "CVS" or "CVSNT"; REG_DWORD "AutoShowOutput": 1 or 0).
+constexpr const char kTimestampCompatibility[] = "TimestampCompatibility";
+constexpr const char kAutoShowOutput[] = "AutoShowOutput";
+constexpr const char kRuleCVS[] = "CVS";
+constexpr const char kRuleCVSNT[] = "CVSNT";
+constexpr DWORD kDefaultAutoShowOutput = 0;
+
+// Tools (REG_SZ command templates).
+constexpr const char kToolCvs[] = "Cvs";
+constexpr const char kToolDiff[] = "Diff";
+constexpr const char kToolView[] = "View";
+constexpr const char kDefaultCvs[] = "cvs";
+constexpr const char kDefaultDiff[] = "windiff $(OldFile) $(NewFile)";
+constexpr const char kDefaultView[] = "notepad $(File)";
+
+// MRU (REG_MULTI_SZ lists, most recent first; see mru_list.h).
+constexpr const char kMRULogMessage[] = "LogMessage";
+constexpr const char kMRUTag[] = "Tag";
+constexpr const char kMRUCustomCommand[] = "CustomCommand";
+constexpr size_t kMRUCapacity = 20;
+
+// Columns (REG_DWORD flag sets, never written by the extension).
+constexpr const char kColumnStatus[] = "Status";
+constexpr const char kColumnTag[] = "Tag";
+constexpr const char kColumnOptions[] = "Options";
+constexpr const char kColumnRevision[] = "Revision";
+constexpr const char kColumnAuthor[] = "Author";
+constexpr DWORD kDefaultColumnStatus = 3;
+constexpr DWORD kDefaultColumnTag = 3;
+constexpr DWORD kDefaultColumnOptions = 1;
+constexpr DWORD kDefaultColumnRevision = 1;
+constexpr DWORD kDefaultColumnAuthor = 0;
+constexpr DWORD kColumnAvailable = 1;     // "Author" only: the column exists at all
+constexpr DWORD kColumnShownByDefault = 2;
+
+// The browser-helper key the Options page makes sure of (HKEY_LOCAL_MACHINE); the CLSID is appended in braces.
+constexpr const char kBrowserHelperObjectsKey[] =
+    "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Explorer\\Browser Helper Objects";
 
 // Reads a string value of at most 259 characters (260 bytes with its NUL) of type REG_SZ or
 // REG_EXPAND_SZ (not expanded). False, and `value` untouched, for a missing key or value, another type,
@@ -29,5 +70,32 @@ bool WriteDword(const char* subkey, const char* name, DWORD value);
 
 // "TimestampCompatibility" is exactly "CVSNT" (case-sensitive); anything else means the CVS rule.
 bool UseCVSNTTimestamps();
+
+// "AutoShowOutput" as stored (0 when it cannot be read). Only exactly 1 turns the option on.
+DWORD GetAutoShowOutput();
+
+// A tool command of the Tools key as stored, even when empty. When it cannot be read, the default of
+// "Cvs", "Diff" or "View"; for any other name the result is false and `value` is untouched.
+bool GetTool(const char* name, std::string& value);
+// Writes a tool command (REG_SZ). False when the write failed.
+bool SetTool(const char* name, const std::string& value);
+
+// The command that stands for "$(CVS)" when a command runs: the "Cvs" value, or "cvs" when that is
+// missing, unreadable or empty.
+std::string GetCvsCommand();
+
+// Writes the three tool fields of the Tools page in the order Cvs, Diff, View; an empty field keeps
+// the stored value. Texts are cut to 259 characters.
+void SaveToolFields(const std::string& cvs, const std::string& diff, const std::string& view);
+
+// Writes the Options page: "TimestampCompatibility" ("CVSNT" when `cvsnt`, else "CVS") and
+// "AutoShowOutput" in one opening of the Options key (nothing when it cannot be opened). When the option
+// was written as 1 and `browserHelperClsid` (the CLSID in braces) is given, the browser-helper key under
+// HKEY_LOCAL_MACHINE is created if missing; a failure there (no administrative rights) is ignored.
+// The result says whether the HKEY_CURRENT_USER values were written.
+bool SaveOptions(bool cvsnt, bool autoShow, const char* browserHelperClsid);
+
+// A Columns value (flag bits), or `fallback` when it cannot be read.
+DWORD GetColumnFlags(const char* name, DWORD fallback);
 
 }  // namespace settings

@@ -1,0 +1,90 @@
+#include "propsheet/core/history_tree.h"
+
+#include <unordered_map>
+
+std::string WorkingRevision(const std::string& entryRevision) {
+    if (!entryRevision.empty() && entryRevision[0] == '-') return entryRevision.substr(1);
+    return entryRevision;
+}
+
+int RevisionImage(const std::string& revision, const std::string& workingRevision) {
+    return revision == workingRevision ? kImageWorkingRevision : kImageRevision;
+}
+
+namespace {
+
+// A branch tag's magic number (1.2.0.4) becomes the branch number (1.2.4).
+std::string WithoutMagicZero(std::string revision) {
+    size_t pos = 0;
+    while ((pos = revision.find(".0.", pos)) != std::string::npos) {
+        revision.replace(pos, 3, ".");
+        pos += 1;
+    }
+    return revision;
+}
+
+}  // namespace
+
+std::string NodeLabel(const std::string& number, const CTagTable& tags) {
+    std::string label = number;
+    tags.ForEach([&](const std::string& name, const std::string& revision) {
+        if (WithoutMagicZero(revision) == number) {
+            label += "  ";
+            label += name;
+        }
+    });
+    return label;
+}
+
+CHistoryTree BuildHistoryTree(const CCVSLog& log, const std::string& workingRevision) {
+    CHistoryTree tree;
+    std::unordered_map<std::string, int> byNumber;
+
+    auto add = [&](const std::string& number, int parent, int image, int selectedImage, long long param) {
+        tree.Nodes.push_back({number, NodeLabel(number, log.Tags), parent, image, selectedImage, param});
+        const int index = static_cast<int>(tree.Nodes.size() - 1);
+        byNumber[number] = index;  // a number seen again (several files in one output) maps to its last node
+        return index;
+    };
+    auto lookup = [&](const std::string& number) {
+        auto it = byNumber.find(number);
+        return it == byNumber.end() ? -1 : it->second;
+    };
+
+    add("1", -1, kImageBranch, kImageBranchOpen, -1);
+
+    for (size_t i = 0; i < log.Revisions.size(); ++i) {
+        const std::string& r = log.Revisions[i].Revision;
+        const int image = RevisionImage(r, workingRevision);
+        const size_t dot = r.rfind('.');
+        int parent = -1;
+        if (dot != std::string::npos) {
+            const std::string b = r.substr(0, dot);
+            parent = lookup(b);
+            if (parent < 0) {
+                const size_t bdot = b.rfind('.');
+                const int branchPoint = bdot == std::string::npos ? -1 : lookup(b.substr(0, bdot));
+                parent = add(b, branchPoint, kImageBranch, kImageBranchOpen, -1);
+            }
+        }
+        // A revision without any "." has no branch: it stands at the top level.
+        add(r, parent, image, image, static_cast<long long>(i));
+    }
+
+    if (!workingRevision.empty()) tree.WorkingNode = lookup(workingRevision);
+    return tree;
+}
+
+std::vector<int> ShownChildren(const CHistoryTree& tree, int parent) {
+    std::vector<int> children;
+    for (int i = static_cast<int>(tree.Nodes.size()) - 1; i >= 0; --i) {
+        if (tree.Nodes[i].Parent == parent) children.push_back(i);
+    }
+    return children;
+}
+
+HistoryButtons ButtonsForSelection(int selectedRevisions) {
+    const bool one = selectedRevisions == 1;
+    const bool some = selectedRevisions == 1 || selectedRevisions == 2;
+    return {one, one, some, some};
+}

@@ -1,0 +1,39 @@
+#include "settings/mru_list.h"
+
+#include "common/handles.h"
+#include "settings/core/multi_sz.h"
+
+#include <vector>
+
+CMRUList::CMRUList(HKEY root, const char* keyPath, const char* valueName, size_t capacity)
+    : root_(root), keyPath_(keyPath ? keyPath : ""), valueName_(valueName ? valueName : ""), capacity_(capacity) {}
+
+bool CMRUList::Load() {
+    ferrow::UniqueKey key;
+    if (::RegOpenKeyExA(root_, keyPath_.c_str(), 0, KEY_READ, key.Put()) != ERROR_SUCCESS) {
+        key.Release();
+        return false;
+    }
+    std::vector<char> buffer(mru::kMaxValueBytes);
+    DWORD type = 0;
+    DWORD size = static_cast<DWORD>(buffer.size());
+    if (::RegQueryValueExA(key.Get(), valueName_.c_str(), nullptr, &type, reinterpret_cast<BYTE*>(buffer.data()),
+                           &size) != ERROR_SUCCESS)
+        return false;
+    if (type != REG_MULTI_SZ || size > buffer.size()) return false;
+    return mru::DecodeMultiSz(buffer.data(), size, entries_);
+}
+
+bool CMRUList::Save() const {
+    ferrow::UniqueKey key;
+    if (::RegCreateKeyExA(root_, keyPath_.c_str(), 0, nullptr, REG_OPTION_NON_VOLATILE, KEY_WRITE, nullptr, key.Put(),
+                          nullptr) != ERROR_SUCCESS) {
+        key.Release();
+        return false;
+    }
+    const std::string data = mru::EncodeMultiSz(entries_);
+    return ::RegSetValueExA(key.Get(), valueName_.c_str(), 0, REG_MULTI_SZ, reinterpret_cast<const BYTE*>(data.data()),
+                            static_cast<DWORD>(data.size())) == ERROR_SUCCESS;
+}
+
+void CMRUList::Add(const std::string& text) { mru::AddEntry(entries_, text, capacity_); }
