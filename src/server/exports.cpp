@@ -1,24 +1,23 @@
-// The DLL's entry point and exported functions. The COM server behind them grows class by class.
+// The DLL's entry point and exported functions; the work is done by the module object.
 #include "common/module_instance.h"
+#include "server/com_object.h"
+#include "server/registration.h"
 
 #include <windows.h>
 
 extern "C" BOOL WINAPI DllMain(HINSTANCE instance, DWORD reason, LPVOID) {
-    if (reason == DLL_PROCESS_ATTACH) {
-        ferrow::SetModuleInstance(instance);
-        ::DisableThreadLibraryCalls(instance);
-    }
-    return TRUE;
+    if (reason != DLL_PROCESS_ATTACH) return TRUE;
+    ferrow::SetModuleInstance(instance);
+    ::DisableThreadLibraryCalls(instance);
+    return ferrow::Module().InitFailed() ? FALSE : TRUE;
 }
 
-STDAPI DllCanUnloadNow() { return S_OK; }
+STDAPI DllCanUnloadNow() { return ferrow::Module().CanUnloadNow(); }
 
-STDAPI DllGetClassObject(REFCLSID, REFIID, LPVOID* out) {
-    if (!out) return E_POINTER;
-    *out = nullptr;
-    return CLASS_E_CLASSNOTAVAILABLE;
+STDAPI DllGetClassObject(REFCLSID clsid, REFIID riid, LPVOID* ppv) {
+    return ferrow::Module().GetClassObject(clsid, riid, ppv);
 }
 
-STDAPI DllRegisterServer() { return S_OK; }
+STDAPI DllRegisterServer() { return ferrow::RegisterServer(); }
 
-STDAPI DllUnregisterServer() { return S_OK; }
+STDAPI DllUnregisterServer() { return ferrow::UnregisterServer(); }

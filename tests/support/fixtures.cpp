@@ -15,6 +15,12 @@ std::string Join(const std::string& folder, const std::string& relative) {
     return out;
 }
 
+std::wstring WideOf(const std::string& ansi) {
+    wchar_t out[32768] = {};
+    ::MultiByteToWideChar(CP_ACP, 0, ansi.c_str(), -1, out, 32768);
+    return out;
+}
+
 TempDir::TempDir(const char* prefix) {
     static std::atomic<unsigned> counter{0};
     char base[MAX_PATH] = {};

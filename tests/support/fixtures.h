@@ -26,6 +26,7 @@ private:
 };
 
 std::string Join(const std::string& folder, const std::string& relative);
+std::wstring WideOf(const std::string& ansi);
 
 // Writes the bytes, creating missing folders on the way.
 void WriteTextFile(const std::string& path, const std::string& content);

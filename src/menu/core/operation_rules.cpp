@@ -1,0 +1,75 @@
+#include "menu/core/operation_rules.h"
+
+#include "menu/core/menu_rules.h"
+
+namespace menu {
+
+const char* FixedTemplate(unsigned offset) {
+    switch (offset) {
+    case kCmdUpdate: return "$(CVS) -q update -d -P $(Names)";
+    case kCmdCommit: return "$(CVS) -q commit -m $(Message) $(Names)";
+    case kCmdAdd: return "$(CVS) add $(Names)";
+    case kCmdRemove: return "$(CVS) remove $(Names)";
+    case kCmdUndo: return "$(CVS) update -C $(Names)";
+    case kCmdResetTag: return "$(CVS) update -A $(Names)";
+    default: return nullptr;
+    }
+}
+
+std::string BuildCommitTemplate(const std::string& quotedMessage) {
+    return ReplaceAll(FixedTemplate(kCmdCommit), "$(Message)", quotedMessage);
+}
+
+std::string BuildTagTemplate(bool moveFlag, bool checkFlag, bool branchFlag, const std::string& quotedTag) {
+    std::string command = "$(CVS) -q tag ";
+    if (moveFlag) command += "-F ";
+    if (checkFlag) command += "-c ";
+    if (branchFlag) command += "-b ";
+    command += quotedTag;
+    command += " $(Names)";
+    return command;
+}
+
+std::string ReplaceAll(std::string text, const std::string& variable, const std::string& value) {
+    if (variable.empty()) return text;
+    size_t pos = 0;
+    while ((pos = text.find(variable, pos)) != std::string::npos) {
+        text.replace(pos, variable.size(), value);
+        pos += value.size();
+    }
+    return text;
+}
+
+std::string NormalizeLineEnds(const std::string& text) {
+    std::string lf = ReplaceAll(text, "\r\n", "\n");
+    return ReplaceAll(lf, "\n", "\r\n");
+}
+
+const std::string& ChooseErrorText(const std::string& stdErr, const std::string& stdOut,
+                                   const std::string& fallback) {
+    if (!stdErr.empty()) return stdErr;
+    if (!stdOut.empty()) return stdOut;
+    return fallback;
+}
+
+std::string MakeOneLine(std::string text) {
+    for (char& c : text) {
+        if (c == '\r') c = ' ';
+    }
+    for (char& c : text) {
+        if (c == '\n') c = ' ';
+    }
+    return text;
+}
+
+std::string RevisionForDisplay(const std::string& revision) {
+    if (!revision.empty() && revision[0] == '-') return revision.substr(1);
+    return revision;
+}
+
+std::string TagForDisplay(const std::string& tagDate) {
+    if (!tagDate.empty() && tagDate[0] == 'T') return tagDate.substr(1);
+    return tagDate;
+}
+
+}  // namespace menu

@@ -1,0 +1,41 @@
+// The text rules of the menu's operations and dialogs: command templates, the tag command, line ends of
+// captured output, the text of the error message box, and what the dialogs show and keep. Platform-free.
+#pragma once
+
+#include <string>
+
+namespace menu {
+
+// The fixed template of a command offset: Update, Add, Remove, Undo, Reset sticky tag and Commit (with its
+// "$(Message)" still in place). Null for the offsets whose command is built or chosen elsewhere.
+const char* FixedTemplate(unsigned offset);
+
+// The commit template with every "$(Message)" replaced by the already quoted message.
+std::string BuildCommitTemplate(const std::string& quotedMessage);
+
+// "$(CVS) -q tag " + "-F " (move) + "-c " (check) + "-b " (branch), always in this order, + the already
+// quoted tag name + " $(Names)".
+std::string BuildTagTemplate(bool moveFlag, bool checkFlag, bool branchFlag, const std::string& quotedTag);
+
+// Every occurrence of `variable`, left to right, without overlap; the inserted text is not searched again.
+// Variables begin with "$" or "%", which are never the second byte of a double-byte character, so a byte
+// search finds only whole characters.
+std::string ReplaceAll(std::string text, const std::string& variable, const std::string& value);
+
+// Every "\r\n" becomes "\n", then every "\n" becomes "\r\n": each line ends with CR LF. A lone CR stays.
+std::string NormalizeLineEnds(const std::string& text);
+
+// The text of the "CVS Error" message box: standard error if not empty, else standard output if not empty,
+// else the fallback (the generic error string).
+const std::string& ChooseErrorText(const std::string& stdErr, const std::string& stdOut,
+                                   const std::string& fallback);
+
+// The commit dialog's message as one line: every CR, then every LF, becomes a blank.
+std::string MakeOneLine(std::string text);
+
+// What the dialogs show for a single file's entry: the revision without one leading "-" (a removed file),
+// the tag field without one leading "T" (a date "D..." stays as it is).
+std::string RevisionForDisplay(const std::string& revision);
+std::string TagForDisplay(const std::string& tagDate);
+
+}  // namespace menu

@@ -1,0 +1,90 @@
+#include "propsheet/log_reader.h"
+
+#include "common/text.h"
+#include "model/line_reader.h"
+#include "propsheet/exec_link.h"
+
+#include <vector>
+
+namespace {
+
+// A temporary file that is deleted when the owner goes, on every path.
+class CTempFile {
+public:
+    CTempFile() = default;
+    CTempFile(const CTempFile&) = delete;
+    CTempFile& operator=(const CTempFile&) = delete;
+    ~CTempFile() {
+        if (!name_.empty()) ::DeleteFileA(name_.c_str());
+    }
+    HRESULT Create(const char* prefix) { return MakeTempFileName(prefix, name_); }
+    const std::string& Name() const { return name_; }
+
+private:
+    std::string name_;
+};
+
+// Runs the log template for the path with its output in `file`; false when the command fails.
+bool RunLogCommand(const char* commandTemplate, const char* path, const CTempFile& file) {
+    const std::string command = commandTemplate + QuoteArgument(file.Name());
+    const std::vector<std::string> selection{ferrow::CopyPath(path)};
+    return SUCCEEDED(ExecuteTemplate(command, selection));
+}
+
+}  // namespace
+
+HRESULT MakeTempFileName(const char* prefix, std::string& name) {
+    char folder[MAX_PATH] = {};
+    const DWORD length = ::GetTempPathA(MAX_PATH, folder);
+    if (length == 0 || length >= MAX_PATH) {
+        // A folder name that does not fit is a failure too, not a truncated name.
+        const DWORD error = length == 0 ? ::GetLastError() : ERROR_BUFFER_OVERFLOW;
+        return HRESULT_FROM_WIN32(error ? error : ERROR_PATH_NOT_FOUND);
+    }
+    char file[MAX_PATH] = {};
+    if (!::GetTempFileNameA(folder, prefix, 0, file)) {
+        const DWORD error = ::GetLastError();
+        return HRESULT_FROM_WIN32(error ? error : ERROR_FILE_NOT_FOUND);
+    }
+    name = file;
+    return S_OK;
+}
+
+bool ParseLog(const char* file, CCVSLog& log) {
+    ferrow::UniqueFile handle = OpenForReading(file, FILE_FLAG_SEQUENTIAL_SCAN);
+    if (!handle) return false;
+    CLineReader reader(handle.Release());
+    return ParseLogLines(reader, log);
+}
+
+bool GetLocalLogText(const char* path, std::string& text) {
+    CTempFile output;
+    if (FAILED(output.Create("ferrow"))) return false;
+    if (!RunLogCommand("$(CVS) log -l $(Names) > ", path, output)) return false;
+    ferrow::UniqueFile handle = OpenForReading(output.Name().c_str(), FILE_FLAG_SEQUENTIAL_SCAN);
+    if (!handle) return false;
+    CLineReader reader(handle.Release());
+    std::string collected;
+    if (!CollectLocalLogText(reader, collected)) return false;
+    text.swap(collected);
+    return true;
+}
+
+bool GetLog(const char* path, CCVSLog& log) {
+    CTempFile output;
+    if (FAILED(output.Create("ferrow"))) return false;
+    if (!RunLogCommand("$(CVS) log $(Names) > ", path, output)) return false;
+    return ParseLog(output.Name().c_str(), log);
+}
+
+bool GetRevisionAuthor(const char* path, const std::string& revision, std::string& author) {
+    CCVSLog log;
+    if (!GetLog(path, log)) return false;
+    for (const CCVSRevision& rev : log.Revisions) {
+        if (rev.Revision == revision) {
+            author = rev.Author;
+            return true;
+        }
+    }
+    return false;
+}

@@ -1,0 +1,36 @@
+// The object map: the classes the module serves, in their fixed order. One line per class; a class whose
+// code has not landed is simply not listed (nothing half-built is registered). See HACKING.md.
+#include "server/object_map.h"
+
+#include "resources/resource.h"
+#include "server/com_object.h"
+#include "server/guids.h"
+
+#include <shlguid.h>
+
+namespace ferrow {
+namespace {
+
+// clang-format off
+const ObjectEntry kObjectMap[] = {
+    // CLSID, ProgID, version-independent ProgID, friendly name, friendly-name string id,
+    // type-library description, creator, component categories, module start/end hook
+    {nullptr, nullptr, nullptr, nullptr, 0, nullptr, nullptr, {}, nullptr}  // end marker
+};
+// clang-format on
+
+constexpr size_t kObjectCount = sizeof(kObjectMap) / sizeof(kObjectMap[0]) - 1;
+
+}  // namespace
+
+const ObjectEntry* ObjectMapBegin() noexcept { return kObjectMap; }
+size_t ObjectMapSize() noexcept { return kObjectCount; }
+
+const ObjectEntry* FindObjectEntry(REFCLSID clsid) noexcept {
+    for (size_t i = 0; i < kObjectCount; ++i) {
+        if (IsEqualCLSID(*kObjectMap[i].clsid, clsid)) return &kObjectMap[i];
+    }
+    return nullptr;
+}
+
+}  // namespace ferrow

@@ -1,0 +1,152 @@
+#include "menu/core/menu_rules.h"
+
+#include <gtest/gtest.h>
+
+#include <set>
+#include <string>
+
+namespace {
+
+using menu::SelectionFacts;
+
+const char* const kNames[] = {"Update", "Commit", "Diff", "Add", "Remove",
+                              "Custom", "Undo",   "Tag",  "Reset", "Options"};
+
+// The entries as one line, "-" for a separator, to compare whole menus at once.
+std::string Render(const std::vector<menu::MenuEntry>& entries) {
+    std::string text;
+    for (const menu::MenuEntry& e : entries) {
+        if (!text.empty()) text += ' ';
+        text += e.separator ? "-" : kNames[e.offset];
+    }
+    return text;
+}
+
+SelectionFacts UnversionedFile() {
+    SelectionFacts f;
+    f.inWorkingCopy = true;
+    f.count = 1;
+    f.parentHasCVSDir = true;
+    return f;
+}
+SelectionFacts VersionedFile(const char* revision = "1.1", const char* tagDate = "", bool changed = false) {
+    SelectionFacts f = UnversionedFile();
+    f.hasEntry = true;
+    f.controlled = true;
+    f.entryRevision = revision;
+    f.entryTagDate = tagDate;
+    f.changed = changed;
+    return f;
+}
+SelectionFacts WorkingDirectory(const char* tag = "") {
+    SelectionFacts f;
+    f.inWorkingCopy = true;
+    f.count = 1;
+    f.isDirectory = true;
+    f.hasCVSDir = true;
+    f.parentHasCVSDir = true;
+    f.controlled = true;
+    f.directoryTag = tag;
+    return f;
+}
+
+TEST(BuildMenuEntries, EveryStateOfTheFirstItem) {
+    struct Case {
+        const char* name;
+        SelectionFacts facts;
+        const char* menu;
+    };
+    SelectionFacts modifiedInGroup = VersionedFile("1.1", "", true);
+    modifiedInGroup.count = 3;
+    SelectionFacts outside;  // Shift outside any working copy
+    outside.count = 1;
+    SelectionFacts outsideFolder = outside;
+    outsideFolder.isDirectory = true;
+    SelectionFacts newFolder = UnversionedFile();  // a folder not yet added, inside a working copy
+    newFolder.isDirectory = true;
+    SelectionFacts topFolder = WorkingDirectory();  // a checkout whose parent is no working copy
+    topFolder.parentHasCVSDir = false;
+    SelectionFacts addedSticky = VersionedFile("0", "Tstable", true);
+    SelectionFacts removed = VersionedFile("-1.2", "", true);
+    SelectionFacts conflict = VersionedFile("1.4", "", true);
+    SelectionFacts dateSticky = VersionedFile("1.2", "D2024.01.01.00.00.00");
+    SelectionFacts loneT = VersionedFile("1.2", "T");
+
+    const Case cases[] = {
+        {"unversioned file", UnversionedFile(), "Add - Custom - Options"},
+        {"unchanged file", VersionedFile(), "Update - Remove - Tag Custom - Options"},
+        {"sticky file", VersionedFile("1.1", "Tv1_0"), "Update Reset - Remove - Tag Custom - Options"},
+        {"sticky by date", dateSticky, "Update Reset - Remove - Tag Custom - Options"},
+        {"lone T is no tag", loneT, "Update - Remove - Tag Custom - Options"},
+        {"modified alone", VersionedFile("1.1", "", true),
+         "Update Commit - Diff Undo - Remove - Tag Custom - Options"},
+        {"modified in a group", modifiedInGroup, "Update Commit - Undo - Remove - Tag Custom - Options"},
+        {"added file", VersionedFile("0", "", true), "Commit - Remove - Custom - Options"},
+        {"added on a branch", addedSticky, "Reset Commit - Remove - Custom - Options"},
+        {"removed file", removed, "Update Commit - Diff Undo - Remove - Tag Custom - Options"},
+        {"conflict", conflict, "Update Commit - Diff Undo - Remove - Tag Custom - Options"},
+        {"working folder", WorkingDirectory(), "Update Commit - Undo - Tag Custom - Options"},
+        {"tagged working folder", WorkingDirectory("stable"),
+         "Update Reset Commit - Undo - Tag Custom - Options"},
+        {"checkout folder", topFolder, "Update Commit - Undo - Tag Custom - Options"},
+        {"new folder", newFolder, "Add - Custom - Options"},
+        {"shift outside", outside, "Custom - Options"},
+        {"shift on a folder outside", outsideFolder, "Custom - Options"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        EXPECT_EQ(c.menu, Render(menu::BuildMenuEntries(c.facts)));
+    }
+}
+
+TEST(WantsSubmenu, FlagsAndWorkingCopy) {
+    struct Case {
+        bool inWorkingCopy;
+        unsigned flags;
+        bool wanted;
+    } const cases[] = {
+        {true, 0, true},
+        {false, 0, false},
+        {false, menu::kFlagExtendedVerbs, true},
+        {true, menu::kFlagDefaultOnly, false},
+        {false, menu::kFlagDefaultOnly | menu::kFlagExtendedVerbs, false},
+        {true, 0x10 | 0x20 | 0x4, true},  // other flags (explore, can rename, no verbs) are ignored
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(testing::Message() << c.inWorkingCopy << " flags " << c.flags);
+        SelectionFacts f;
+        f.inWorkingCopy = c.inWorkingCopy;
+        f.count = 1;
+        EXPECT_EQ(c.wanted, menu::WantsSubmenu(f, c.flags));
+    }
+}
+
+TEST(IsSticky, NeedsVersionControl) {
+    SelectionFacts dir = WorkingDirectory("stable");
+    dir.controlled = false;  // a folder named "CVS" or one without entry
+    EXPECT_FALSE(menu::IsSticky(dir));
+    SelectionFacts file = VersionedFile("1.1", "Tv1");
+    file.controlled = false;
+    EXPECT_FALSE(menu::IsSticky(file));
+}
+
+TEST(FindCommandResources, TableOfOffsets) {
+    struct Case {
+        unsigned offset, text, help, bitmap;
+    } const cases[] = {
+        {0, 118, 135, 204}, {1, 119, 136, 205}, {2, 120, 140, 206}, {3, 123, 138, 202}, {4, 122, 139, 203},
+        {5, 124, 142, 215}, {6, 121, 137, 209}, {7, 160, 156, 213}, {8, 159, 157, 214}, {9, 143, 147, 212},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.offset);
+        const menu::CommandResources* r = menu::FindCommandResources(c.offset);
+        ASSERT_NE(nullptr, r);
+        EXPECT_EQ(c.text, r->textId);
+        EXPECT_EQ(c.help, r->helpId);
+        EXPECT_EQ(c.bitmap, r->bitmapId);
+    }
+    EXPECT_EQ(nullptr, menu::FindCommandResources(10));
+    EXPECT_EQ(nullptr, menu::FindCommandResources(0xFFFFFFFFu));
+}
+
+}  // namespace

@@ -1,0 +1,119 @@
+#include "menu/core/operation_rules.h"
+
+#include <gtest/gtest.h>
+
+namespace {
+
+TEST(FixedTemplate, PerOffset) {
+    struct Case {
+        unsigned offset;
+        const char* text;
+    } const cases[] = {
+        {0, "$(CVS) -q update -d -P $(Names)"},
+        {1, "$(CVS) -q commit -m $(Message) $(Names)"},
+        {2, nullptr},
+        {3, "$(CVS) add $(Names)"},
+        {4, "$(CVS) remove $(Names)"},
+        {5, nullptr},
+        {6, "$(CVS) update -C $(Names)"},
+        {7, nullptr},
+        {8, "$(CVS) update -A $(Names)"},
+        {9, nullptr},
+        {10, nullptr},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.offset);
+        const char* t = menu::FixedTemplate(c.offset);
+        if (!c.text) {
+            EXPECT_EQ(nullptr, t);
+        } else {
+            ASSERT_NE(nullptr, t);
+            EXPECT_STREQ(c.text, t);
+        }
+    }
+}
+
+TEST(BuildTagTemplate, OptionsAlwaysInTheOrderMoveCheckBranch) {
+    struct Case {
+        bool move, check, branch;
+        const char* text;
+    } const cases[] = {
+        {false, false, false, "$(CVS) -q tag REL_1 $(Names)"},
+        {true, false, true, "$(CVS) -q tag -F -b REL_1 $(Names)"},
+        {true, true, true, "$(CVS) -q tag -F -c -b REL_1 $(Names)"},
+        {false, true, false, "$(CVS) -q tag -c REL_1 $(Names)"},
+        {false, false, true, "$(CVS) -q tag -b REL_1 $(Names)"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.text);
+        EXPECT_EQ(c.text, menu::BuildTagTemplate(c.move, c.check, c.branch, "REL_1"));
+    }
+}
+
+TEST(BuildCommitTemplate, QuotedMessageInPlace) {
+    EXPECT_EQ("$(CVS) -q commit -m \"\" $(Names)", menu::BuildCommitTemplate("\"\""));
+    // A message naming a variable keeps it for the later steps.
+    EXPECT_EQ("$(CVS) -q commit -m \"see $(Names)\" $(Names)", menu::BuildCommitTemplate("\"see $(Names)\""));
+    // The inserted message is not searched again.
+    EXPECT_EQ("$(CVS) -q commit -m $(Message) $(Names)", menu::BuildCommitTemplate("$(Message)"));
+}
+
+TEST(ReplaceAll, EveryOccurrenceWithoutOverlap) {
+    struct Case {
+        const char* text;
+        const char* variable;
+        const char* value;
+        const char* result;
+    } const cases[] = {
+        {"$(File) and $(File)", "$(File)", "x", "x and x"},
+        {"$(file)", "$(File)", "x", "$(file)"},          // case-sensitive
+        {"$(File)", "$(File)", "$(File)$(File)", "$(File)$(File)"},
+        {"aaa", "aa", "b", "ba"},
+        {"", "$(File)", "x", ""},
+        {"abc", "", "x", "abc"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.text);
+        EXPECT_EQ(c.result, menu::ReplaceAll(c.text, c.variable, c.value));
+    }
+}
+
+TEST(NormalizeLineEnds, EveryLineEndsWithCrLf) {
+    struct Case {
+        const char* in;
+        const char* out;
+    } const cases[] = {
+        {"a\nb\n", "a\r\nb\r\n"},
+        {"a\r\nb\r\n", "a\r\nb\r\n"},
+        {"a\r\n\nb", "a\r\n\r\nb"},
+        {"a\rb", "a\rb"},
+        {"a\r\r\n", "a\r\r\n"},
+        {"", ""},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.in);
+        EXPECT_EQ(c.out, menu::NormalizeLineEnds(c.in));
+    }
+}
+
+TEST(ChooseErrorText, ErrorThenOutputThenFallback) {
+    const std::string fallback = "An error occured while executing the command.";
+    EXPECT_EQ("err", menu::ChooseErrorText("err", "out", fallback));
+    EXPECT_EQ("out", menu::ChooseErrorText("", "out", fallback));
+    EXPECT_EQ(fallback, menu::ChooseErrorText("", "", fallback));
+}
+
+TEST(DialogTexts, OneLineAndDisplayMarks) {
+    EXPECT_EQ("first  second", menu::MakeOneLine("first\r\nsecond"));
+    EXPECT_EQ("a b c", menu::MakeOneLine("a\nb\rc"));
+    EXPECT_EQ("1.3", menu::RevisionForDisplay("-1.3"));
+    EXPECT_EQ("1.3", menu::RevisionForDisplay("1.3"));
+    EXPECT_EQ("-1.3", menu::RevisionForDisplay("--1.3"));
+    EXPECT_EQ("", menu::RevisionForDisplay(""));
+    EXPECT_EQ("stable", menu::TagForDisplay("Tstable"));
+    EXPECT_EQ("D2024.01.01.00.00.00", menu::TagForDisplay("D2024.01.01.00.00.00"));
+    EXPECT_EQ("", menu::TagForDisplay(""));
+    EXPECT_EQ("", menu::TagForDisplay("T"));
+}
+
+}  // namespace
