@@ -5,6 +5,7 @@
 #include "resources/resource.h"
 #include "server/com_object.h"
 #include "server/guids.h"
+#include "menu/context_menu.h"
 
 #include <shlguid.h>
 
@@ -15,6 +16,8 @@ namespace {
 const ObjectEntry kObjectMap[] = {
     // CLSID, ProgID, version-independent ProgID, friendly name, friendly-name string id,
     // type-library description, creator, component categories, module start/end hook
+    {&CLSID_CCVSContextMenu, L"Ferrow.CVSContextMenu.1", L"Ferrow.CVSContextMenu", L"CCVSContextMenu Object", 0,
+     L"Pembrake CVSContextMenu Class", &CreateInstance<CCVSContextMenu>, {}, nullptr},
     {nullptr, nullptr, nullptr, nullptr, 0, nullptr, nullptr, {}, nullptr}  // end marker
 };
 // clang-format on
