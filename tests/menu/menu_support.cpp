@@ -205,3 +205,9 @@ std::string MessageBoxText(HWND box) {
 }
 
 }  // namespace menu_test
+
+namespace menu_test {
+HRESULT CCVSContextMenuCreate(ferrow::ComPtr<IContextMenu>& out) {
+    return CCVSContextMenu::CreateInstance(nullptr, IID_IContextMenu, out.PutVoid());
+}
+}  // namespace menu_test

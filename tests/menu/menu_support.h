@@ -61,4 +61,7 @@ void Click(HWND dialog, int id);  // BM_CLICK on a button, processed by the dial
 // The message text of a message box (its longest static text).
 std::string MessageBoxText(HWND box);
 
+// A fresh CCVSContextMenu without a selection.
+HRESULT CCVSContextMenuCreate(ferrow::ComPtr<IContextMenu>& out);
+
 }  // namespace menu_test
