@@ -11,6 +11,10 @@ target_compile_definitions(ferrow_test_support PUBLIC
   FERROW_BIN_DIR="Z:${CMAKE_BINARY_DIR}")
 add_dependencies(ferrow_test_support Ferrow)
 
+# Wine's Recycle Bin is $XDG_DATA_HOME/Trash: tests that delete to it use a folder of the build.
+set(FERROW_TEST_XDG_DATA ${CMAKE_BINARY_DIR}/test-xdg-data)
+file(MAKE_DIRECTORY ${FERROW_TEST_XDG_DATA})
+
 file(GLOB FERROW_TEST_DIRS LIST_DIRECTORIES true CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/tests/*)
 foreach(dir IN LISTS FERROW_TEST_DIRS)
   get_filename_component(name ${dir} NAME)
@@ -24,7 +28,7 @@ foreach(dir IN LISTS FERROW_TEST_DIRS)
   add_executable(${name}_tests ${sources} $<TARGET_OBJECTS:ferrow_res>)
   target_link_libraries(${name}_tests PRIVATE ferrow_test_support)
   gtest_discover_tests(${name}_tests DISCOVERY_MODE PRE_TEST DISCOVERY_TIMEOUT 120
-                       PROPERTIES ENVIRONMENT "WINEDEBUG=-all" TIMEOUT 300)
+                       PROPERTIES ENVIRONMENT "WINEDEBUG=-all;XDG_DATA_HOME=${FERROW_TEST_XDG_DATA}" TIMEOUT 300)
 endforeach()
 
 # Working copies made by the real (Linux) cvs client, for the Windows tests to copy and inspect.

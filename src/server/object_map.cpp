@@ -7,6 +7,7 @@
 #include "resources/resource.h"
 #include "server/com_object.h"
 #include "server/guids.h"
+#include "menu/context_menu.h"
 #include "views/icon_overlay.h"
 
 #include <shlguid.h>
@@ -20,6 +21,8 @@ const ObjectEntry kObjectMap[] = {
     // type-library description, creator, component categories, module start/end hook
     {&CLSID_CConsoleBar, L"Ferrow.ConsoleBar.1", L"Ferrow.ConsoleBar", nullptr, IDS_CONSOLE_TITLE,
      L"ConsoleBar Class", &CreateInstance<CConsoleBar>, {&CATID_CommBand}, &console::ModuleEvent},
+    {&CLSID_CCVSContextMenu, L"Ferrow.CVSContextMenu.1", L"Ferrow.CVSContextMenu", L"CCVSContextMenu Object", 0,
+     L"Pembrake CVSContextMenu Class", &CreateInstance<CCVSContextMenu>, {}, nullptr},
     {&CLSID_CCVSIconOverlay, L"Ferrow.CVSIconOverlay.1", L"Ferrow.CVSIconOverlay", L"CCVSIconOverlay Object", 0,
      L"Pembrake CVSIconOverlay Class", &CreateInstance<CCVSIconOverlay>, {}, nullptr},
     {&CLSID_CCVSModifiedIconOverlay, L"Ferrow.CVSModifiedIconOverlay.1", L"Ferrow.CVSModifiedIconOverlay",
