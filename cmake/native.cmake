@@ -2,9 +2,13 @@
 find_package(GTest REQUIRED)
 include(GoogleTest)
 
-set(FERROW_SANITIZE -fsanitize=address,undefined -fno-omit-frame-pointer -fno-sanitize-recover=all)
-add_compile_options(-Wall -Wextra -Wno-missing-field-initializers -g ${FERROW_SANITIZE})
-add_link_options(${FERROW_SANITIZE})
+option(FERROW_SANITIZE "Build with AddressSanitizer and UndefinedBehaviorSanitizer" ON)
+add_compile_options(-Wall -Wextra -Wno-missing-field-initializers -g)
+if(FERROW_SANITIZE)
+  set(sanitize -fsanitize=address,undefined -fno-omit-frame-pointer -fno-sanitize-recover=all)
+  add_compile_options(${sanitize})
+  add_link_options(${sanitize})
+endif()
 
 add_library(ferrow_core STATIC ${FERROW_CORE_SOURCES})
 target_include_directories(ferrow_core PUBLIC ${CMAKE_SOURCE_DIR}/src)
@@ -14,6 +18,11 @@ target_include_directories(core_tests PRIVATE ${CMAKE_SOURCE_DIR}/tests)
 target_link_libraries(core_tests PRIVATE ferrow_core GTest::gtest_main)
 target_compile_definitions(core_tests PRIVATE FERROW_TEST_DATA="${CMAKE_SOURCE_DIR}/tests/data")
 gtest_discover_tests(core_tests DISCOVERY_TIMEOUT 60)
+
+# The benchmark of the core (scripts/bench.sh builds it without sanitizers, optimised).
+add_executable(core_bench ${CMAKE_SOURCE_DIR}/bench/core_bench.cpp)
+target_link_libraries(core_bench PRIVATE ferrow_core)
+target_include_directories(core_bench PRIVATE ${CMAKE_SOURCE_DIR})
 
 # Optional extras (fuzzers, benchmarks) hook in here when present.
 if(EXISTS ${CMAKE_SOURCE_DIR}/cmake/native-extras.cmake)

@@ -1,0 +1,86 @@
+#include "exec/command_line.h"
+
+#include "common/text.h"
+#include "exec/core/command_text.h"
+#include "exec/process_runner.h"
+#include "model/admin_files.h"
+
+#include <shlwapi.h>
+
+namespace {
+
+bool IsAnsiLeadByte(unsigned char byte) { return ::IsDBCSLeadByte(byte) != FALSE; }
+
+constexpr char kNamesVariable[] = "$(Names)";
+
+}  // namespace
+
+std::string ReplaceVariable(const std::string& text, const std::string& variable, const std::string& value) {
+    return cmdline::ReplaceVariable(text, variable, value, IsAnsiLeadByte);
+}
+
+std::string QuoteArgument(const std::string& text) { return cmdline::QuoteArgument(text, IsAnsiLeadByte); }
+
+bool GetCommonDirectory(const Selection& selection, std::string& directory) {
+    if (selection.empty()) return false;
+    const std::string first = ferrow::CopyPath(selection.front());
+    std::string common;
+    if (selection.size() == 1) {
+        const char* name = ::PathFindFileNameA(first.c_str());
+        common = first.substr(0, cmdline::ParentLength(first, static_cast<size_t>(name - first.c_str())));
+    } else {
+        size_t length = first.size();
+        for (size_t i = 1; i < selection.size(); ++i) {
+            const std::string other = ferrow::CopyPath(selection[i]);
+            int shared = ::PathCommonPrefixA(first.c_str(), other.c_str(), nullptr);
+            if (shared <= 0) return false;
+            if (static_cast<size_t>(shared) < length) length = static_cast<size_t>(shared);
+        }
+        common = first.substr(0, length);
+    }
+    if (common.empty() || !::PathIsDirectoryA(common.c_str())) return false;
+    directory = common;
+    return true;
+}
+
+bool GetRelativeNames(const std::string& directory, const Selection& selection, std::vector<std::string>& names) {
+    std::vector<std::string> result;
+    const std::string from = ferrow::CopyPath(directory);
+    for (const std::string& item : selection) {
+        const std::string to = ferrow::CopyPath(item);
+        char buffer[MAX_PATH] = {};
+        DWORD attributes = ::PathIsDirectoryA(to.c_str()) ? FILE_ATTRIBUTE_DIRECTORY : 0;
+        if (!::PathRelativePathToA(buffer, from.c_str(), FILE_ATTRIBUTE_DIRECTORY, to.c_str(), attributes))
+            return false;
+        buffer[MAX_PATH - 1] = '\0';
+        result.push_back(cmdline::TrimCurrentFolder(buffer));
+    }
+    names = std::move(result);
+    return true;
+}
+
+HRESULT ExecuteTemplate(const std::string& commandTemplate, const Selection& selection) {
+    return ExecuteTemplate(commandTemplate, selection, RunInDirectory);
+}
+
+HRESULT ExecuteTemplate(const std::string& commandTemplate, const Selection& selection, const CommandRunner& run) {
+    if (selection.empty() || !run) return E_INVALIDARG;
+    std::string directory;
+    if (!GetCommonDirectory(selection, directory)) return S_OK;
+
+    if (IsControlled(directory.c_str())) {
+        std::vector<std::string> names;
+        if (!GetRelativeNames(directory, selection, names)) return E_FAIL;
+        const std::string names_text = cmdline::NamesText(names, IsAnsiLeadByte);
+        return run(directory, ReplaceVariable(commandTemplate, kNamesVariable, names_text));
+    }
+
+    // Whole working copies inside a folder that is not one: each selected folder in place, with ".".
+    for (const std::string& item : selection) {
+        const std::string folder = ferrow::CopyPath(item);
+        if (!::PathIsDirectoryA(folder.c_str())) continue;
+        HRESULT hr = run(folder, ReplaceVariable(commandTemplate, kNamesVariable, "."));
+        if (FAILED(hr)) return hr;
+    }
+    return S_OK;
+}

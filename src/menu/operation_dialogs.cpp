@@ -1,0 +1,163 @@
+#include "menu/operation_dialogs.h"
+
+#include "exec/tools.h"
+#include "menu/core/operation_rules.h"
+#include "model/admin_files.h"
+#include "settings/settings_store.h"
+
+namespace menu {
+
+namespace {
+
+void FillList(HWND list, const CMRUList& entries) {
+    for (const std::string& entry : entries) {
+        ::SendMessageA(list, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(entry.c_str()));
+    }
+}
+
+// The selected entry of a drop-down list, or false when none is selected.
+bool SelectedText(HWND list, std::string& text) {
+    LRESULT index = ::SendMessageA(list, CB_GETCURSEL, 0, 0);
+    if (index == CB_ERR) return false;
+    LRESULT length = ::SendMessageA(list, CB_GETLBTEXTLEN, static_cast<WPARAM>(index), 0);
+    if (length == CB_ERR) return false;
+    std::string buffer(static_cast<size_t>(length) + 1, '\0');
+    LRESULT got = ::SendMessageA(list, CB_GETLBTEXT, static_cast<WPARAM>(index), reinterpret_cast<LPARAM>(&buffer[0]));
+    if (got == CB_ERR) return false;
+    buffer.resize(static_cast<size_t>(got));
+    text = buffer;
+    return true;
+}
+
+// For exactly one selected item with an entry: its revision and tag for display. False otherwise.
+bool ReadEntryTexts(size_t itemCount, const std::string& path, std::string& revision, std::string& tag) {
+    if (itemCount != 1) return false;
+    CCVSEntry entry;
+    if (!FindEntry(path.c_str(), entry)) return false;
+    tag = TagForDisplay(entry.TagDate);
+    revision = RevisionForDisplay(entry.Revision);
+    return true;
+}
+
+}  // namespace
+
+CCommitDlg::CCommitDlg()
+    : CModalDialog(kCommitDialogId),
+      recentMessages(HKEY_CURRENT_USER, settings::kMRUKey, settings::kMRULogMessage, settings::kMRUCapacity) {}
+
+BOOL CCommitDlg::OnInitDialog() {
+    SetItemText(kCommitMessageEdit, message);
+    if (ReadEntryTexts(itemCount, path, revisionText, tagText)) {
+        SetItemText(kTagEdit, tagText);
+        SetItemText(kRevisionEdit, revisionText);
+        ::EnableWindow(Item(kCompareButton), TRUE);
+    }
+    if (recentMessages.Load()) FillList(Item(kCommitPreviousList), recentMessages);
+    CenterOverOwner();
+    return TRUE;
+}
+
+bool CCommitDlg::OnCommand(WORD id, WORD code) {
+    if (id == kCommitPreviousList && code == CBN_SELCHANGE) {
+        std::string text;
+        if (SelectedText(Item(kCommitPreviousList), text)) SetItemText(kCommitMessageEdit, text);
+        return true;
+    }
+    if (code != BN_CLICKED) return false;
+    switch (id) {
+    case kCompareButton:
+        CompareRevisions(path, nullptr, nullptr);
+        return true;
+    case IDOK:
+        message = MakeOneLine(ItemText(kCommitMessageEdit));
+        if (!message.empty()) {
+            recentMessages.Add(message);
+            recentMessages.Save();
+        }
+        End(IDOK);
+        return true;
+    case IDCANCEL:
+        End(IDCANCEL);
+        return true;
+    default:
+        return false;
+    }
+}
+
+CTagDlg::CTagDlg()
+    : CModalDialog(kTagDialogId),
+      recentTags(HKEY_CURRENT_USER, settings::kMRUKey, settings::kMRUTag, settings::kMRUCapacity) {}
+
+BOOL CTagDlg::OnInitDialog() {
+    ::CheckDlgButton(Window(), kMoveCheck, moveFlag ? BST_CHECKED : BST_UNCHECKED);
+    ::CheckDlgButton(Window(), kCheckCheck, checkFlag ? BST_CHECKED : BST_UNCHECKED);
+    ::CheckDlgButton(Window(), kBranchCheck, branchFlag ? BST_CHECKED : BST_UNCHECKED);
+    if (ReadEntryTexts(itemCount, path, revisionText, tagText)) {
+        SetItemText(kTagEdit, tagText);
+        SetItemText(kRevisionEdit, revisionText);
+    }
+    if (recentTags.Load()) FillList(Item(kTagCombo), recentTags);
+    SetItemText(kTagCombo, tagName);
+    CenterOverOwner();
+    return TRUE;
+}
+
+bool CTagDlg::OnCommand(WORD id, WORD code) {
+    if (code != BN_CLICKED) return false;
+    switch (id) {
+    case IDOK:
+        tagName = ItemText(kTagCombo);
+        moveFlag = ::IsDlgButtonChecked(Window(), kMoveCheck) == BST_CHECKED;
+        checkFlag = ::IsDlgButtonChecked(Window(), kCheckCheck) == BST_CHECKED;
+        branchFlag = ::IsDlgButtonChecked(Window(), kBranchCheck) == BST_CHECKED;
+        // Without a name there is nothing to tag: the dialog stays open.
+        if (tagName.empty()) return true;
+        recentTags.Add(tagName);
+        recentTags.Save();
+        End(IDOK);
+        return true;
+    case IDCANCEL:
+        End(IDCANCEL);
+        return true;
+    default:
+        return false;
+    }
+}
+
+CCustomCmdDlg::CCustomCmdDlg()
+    : CModalDialog(kCustomCmdDialogId),
+      recentCommandLines(HKEY_CURRENT_USER, settings::kMRUKey, settings::kMRUCustomCommand,
+                         settings::kMRUCapacity) {}
+
+BOOL CCustomCmdDlg::OnInitDialog() {
+    SetItemText(kCustomCommandEdit, commandLine);
+    if (recentCommandLines.Load()) FillList(Item(kCustomPreviousList), recentCommandLines);
+    CenterOverOwner();
+    return TRUE;
+}
+
+bool CCustomCmdDlg::OnCommand(WORD id, WORD code) {
+    if (id == kCustomPreviousList && code == CBN_SELCHANGE) {
+        std::string text;
+        if (SelectedText(Item(kCustomPreviousList), text)) SetItemText(kCustomCommandEdit, text);
+        return true;
+    }
+    if (code != BN_CLICKED) return false;
+    switch (id) {
+    case IDOK:
+        commandLine = ItemText(kCustomCommandEdit);
+        if (!commandLine.empty()) {
+            recentCommandLines.Add(commandLine);
+            recentCommandLines.Save();
+        }
+        End(IDOK);
+        return true;
+    case IDCANCEL:
+        End(IDCANCEL);
+        return true;
+    default:
+        return false;
+    }
+}
+
+}  // namespace menu

@@ -1,0 +1,77 @@
+// The three dialogs that gather the arguments of Commit, Tag and Custom command. The caller sets the input
+// members, runs the dialog modally, and reads the output members only after IDOK. Each dialog keeps a
+// recent-entries list under HKCU\Software\Pembrake\Ferrow\MRU, loaded when the dialog opens and saved on OK.
+#pragma once
+
+#include "menu/dialog_base.h"
+#include "settings/mru_list.h"
+
+#include <string>
+
+namespace menu {
+
+// Dialog templates and control identifiers.
+constexpr UINT kCustomCmdDialogId = 208;
+constexpr UINT kTagDialogId = 214;
+constexpr UINT kCommitDialogId = 215;
+
+constexpr int kCommitMessageEdit = 1019;
+constexpr int kCommitPreviousList = 1003;
+constexpr int kRevisionEdit = 1017;
+constexpr int kTagEdit = 1007;
+constexpr int kCompareButton = 1015;
+constexpr int kTagCombo = 1038;
+constexpr int kMoveCheck = 1037;
+constexpr int kCheckCheck = 1028;
+constexpr int kBranchCheck = 1027;
+constexpr int kCustomCommandEdit = 1025;
+constexpr int kCustomPreviousList = 1024;
+
+class CCommitDlg : public CModalDialog {
+public:
+    CCommitDlg();
+
+    std::string message;       // in: initial message; out: the confirmed message as one line
+    CMRUList recentMessages;   // "LogMessage"
+    size_t itemCount = 0;      // in: number of selected items
+    std::string path;          // in: first selected path
+    std::string revisionText;  // shown for a single file
+    std::string tagText;
+
+protected:
+    BOOL OnInitDialog() override;
+    bool OnCommand(WORD id, WORD code) override;
+};
+
+class CTagDlg : public CModalDialog {
+public:
+    CTagDlg();
+
+    std::string tagName;   // in and out
+    CMRUList recentTags;   // "Tag"
+    bool branchFlag = false;
+    bool checkFlag = false;
+    bool moveFlag = false;
+    size_t itemCount = 0;
+    std::string path;
+    std::string revisionText;
+    std::string tagText;
+
+protected:
+    BOOL OnInitDialog() override;
+    bool OnCommand(WORD id, WORD code) override;
+};
+
+class CCustomCmdDlg : public CModalDialog {
+public:
+    CCustomCmdDlg();
+
+    std::string commandLine;     // in and out, line breaks kept
+    CMRUList recentCommandLines; // "CustomCommand"
+
+protected:
+    BOOL OnInitDialog() override;
+    bool OnCommand(WORD id, WORD code) override;
+};
+
+}  // namespace menu

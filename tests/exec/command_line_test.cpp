@@ -1,0 +1,159 @@
+#include "exec/command_line.h"
+#include "exec/exec_support.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+using exec_test::MakeWorkingFolder;
+using exec_test::TempFolder;
+using exec_test::WriteTextFile;
+
+namespace {
+
+struct RunRecord {
+    std::string directory;
+    std::string command;
+    bool operator==(const RunRecord& o) const { return directory == o.directory && command == o.command; }
+};
+
+void PrintTo(const RunRecord& r, std::ostream* os) { *os << "{" << r.directory << " | " << r.command << "}"; }
+
+// Records the runs and answers with the given results in turn (S_OK when they run out).
+struct Recorder {
+    std::vector<RunRecord> runs;
+    std::vector<HRESULT> results;
+    CommandRunner Runner() {
+        return [this](const std::string& d, const std::string& c) {
+            runs.push_back({d, c});
+            return runs.size() <= results.size() ? results[runs.size() - 1] : S_OK;
+        };
+    }
+};
+
+TEST(CommandLine, QuoteArgumentUsesTheOneRule) {
+    EXPECT_EQ("\"\"", QuoteArgument(""));
+    EXPECT_EQ("abc", QuoteArgument("abc"));
+    EXPECT_EQ("\"a b\"", QuoteArgument("a b"));
+    EXPECT_EQ("\"say 'hi'\"", QuoteArgument("say \"hi\""));
+    EXPECT_EQ("\"x=1\"", QuoteArgument("x=1"));
+    EXPECT_EQ("50%", QuoteArgument("50%"));
+    EXPECT_EQ("a\\b", QuoteArgument("a\\b"));
+}
+
+TEST(CommandLine, CommonDirectory) {
+    TempFolder work;
+    ::CreateDirectoryA((work / "sub").c_str(), nullptr);
+    ::CreateDirectoryA((work / "src").c_str(), nullptr);
+    const struct {
+        const char* what;
+        Selection selection;
+        bool found;
+        std::string directory;
+    } cases[] = {
+        {"one file", {work / "a.txt"}, true, work.Path()},
+        {"a selected folder gives its parent", {work / "sub"}, true, work.Path()},
+        {"file on a drive root", {"C:\\a.txt"}, true, "C:\\"},
+        {"two files", {work / "x.c", work / "y.c"}, true, work.Path()},
+        {"two sub-folders", {work / "src\\a.c", work / "sub\\b.txt"}, true, work.Path()},
+        {"a folder and a file in it", {work / "sub", work / "sub\\x"}, true, work / "sub"},
+        {"two drives", {work / "a.c", "Z:\\tmp\\b.c"}, false, ""},
+        {"parent does not exist", {work / "gone\\a.c"}, false, ""},
+        {"the same file twice", {work / "a.c", work / "a.c"}, false, ""},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        std::string directory = "marker";
+        EXPECT_EQ(c.found, GetCommonDirectory(c.selection, directory));
+        EXPECT_EQ(c.found ? c.directory : std::string("marker"), directory);
+    }
+}
+
+TEST(CommandLine, RelativeNames) {
+    TempFolder work;
+    ::CreateDirectoryA((work / "sub").c_str(), nullptr);
+    std::vector<std::string> names;
+    ASSERT_TRUE(GetRelativeNames(work.Path(), {work / "a.c", work / "sub\\b.c", work / "sub", work.Path()}, names));
+    EXPECT_EQ((std::vector<std::string>{"a.c", "sub\\b.c", "sub", "."}), names);
+}
+
+TEST(CommandLine, OneRunInAControlledCommonFolder) {
+    TempFolder root;
+    const std::string wc = root / "work";
+    MakeWorkingFolder(wc, {"a b.txt", "x.c", "y.c"}, {"src", "doc"});
+    const struct {
+        const char* what;
+        std::string commandTemplate;
+        Selection selection;
+        RunRecord run;
+    } cases[] = {
+        {"two spaces before the first name", "$(CVS) add $(Names)", {wc + "\\a b.txt"},
+         {wc, "$(CVS) add  \"a b.txt\""}},
+        {"two files", "$(CVS) -q update -d -P $(Names)", {wc + "\\x.c", wc + "\\y.c"},
+         {wc, "$(CVS) -q update -d -P  x.c y.c"}},
+        {"files from two sub-folders", "$(CVS) add $(Names)", {wc + "\\src\\a.c", wc + "\\doc\\b.txt"},
+         {wc, "$(CVS) add  src\\a.c doc\\b.txt"}},
+        {"every occurrence", "$(Names)|$(Names)|$(names)", {wc + "\\x.c"}, {wc, " x.c| x.c|$(names)"}},
+        {"no variable", "$(CVS) -q update", {wc + "\\x.c"}, {wc, "$(CVS) -q update"}},
+        {"a message that holds $(Names)", "$(CVS) commit -m \"see $(Names)\" $(Names)", {wc + "\\x.c"},
+         {wc, "$(CVS) commit -m \"see  x.c\"  x.c"}},
+        {"a controlled folder names its working copy", "$(CVS) update $(Names)", {wc + "\\src"},
+         {wc, "$(CVS) update  src"}},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        Recorder recorder;
+        EXPECT_EQ(S_OK, ExecuteTemplate(c.commandTemplate, c.selection, recorder.Runner()));
+        EXPECT_EQ(std::vector<RunRecord>{c.run}, recorder.runs);
+    }
+    // The result of the one run is passed on.
+    Recorder failing;
+    failing.results = {E_FAIL};
+    EXPECT_EQ(E_FAIL, ExecuteTemplate("$(CVS) add $(Names)", {wc + "\\x.c"}, failing.Runner()));
+}
+
+TEST(CommandLine, PerFolderRunsWithDotStopAtTheFirstFailure) {
+    TempFolder root;  // not under version control
+    MakeWorkingFolder(root / "one", {"a.c"});
+    MakeWorkingFolder(root / "two", {"b.c"});
+    WriteTextFile(root / "loose.txt", "x");
+    const Selection selection = {root / "one", root / "loose.txt", root / "two"};
+
+    Recorder recorder;
+    EXPECT_EQ(S_OK, ExecuteTemplate("$(CVS) -q update -d -P $(Names)", selection, recorder.Runner()));
+    EXPECT_EQ((std::vector<RunRecord>{{root / "one", "$(CVS) -q update -d -P ."},
+                                {root / "two", "$(CVS) -q update -d -P ."}}),
+              recorder.runs);
+
+    Recorder failing;
+    failing.results = {HRESULT_FROM_WIN32(ERROR_FILE_NOT_FOUND)};
+    EXPECT_EQ(HRESULT_FROM_WIN32(ERROR_FILE_NOT_FOUND),
+              ExecuteTemplate("$(CVS) -q update -d -P $(Names)", selection, failing.Runner()));
+    EXPECT_EQ(1u, failing.runs.size());
+}
+
+TEST(CommandLine, NothingRunsWithoutAWorkingCopyOrCommonFolder) {
+    TempFolder root;
+    WriteTextFile(root / "a.c", "x");
+    WriteTextFile(root / "b.c", "x");
+    MakeWorkingFolder(root / "wc", {"c.c"});
+    const struct {
+        const char* what;
+        Selection selection;
+    } cases[] = {
+        {"files outside a working copy", {root / "a.c", root / "b.c"}},
+        {"items on two drives", {root / "wc\\c.c", "Z:\\tmp"}},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        Recorder recorder;
+        EXPECT_EQ(S_OK, ExecuteTemplate("$(CVS) add $(Names)", c.selection, recorder.Runner()));
+        EXPECT_TRUE(recorder.runs.empty());
+    }
+    Recorder recorder;
+    EXPECT_EQ(E_INVALIDARG, ExecuteTemplate("$(CVS) add $(Names)", {}, recorder.Runner()));
+    EXPECT_TRUE(recorder.runs.empty());
+}
+
+}  // namespace

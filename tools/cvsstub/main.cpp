@@ -1,0 +1,140 @@
+// cvsstub: a recording stand-in for the cvs command-line client. It does nothing a client does; it
+// records how it was called and answers as told, so that tests can check the command lines and folders
+// the extension produces and feed it any output and exit code.
+//
+// Controlled by environment variables (read at start):
+//   CVSSTUB_LOG       file to which one record is appended per call:
+//                       <working folder> TAB <arguments as passed, after the program name> CR LF
+//   CVSSTUB_STDOUT    text written to standard output; CVSSTUB_STDERR the same for standard error.
+//                     Escapes: \n (LF), \r (CR), \t (tab), \\ (backslash); {args} stands for the arguments.
+//   CVSSTUB_STDOUT_BYTES  a count: that many bytes of the repeating pattern "0123456789abcdef...z\n"
+//                     written to standard output after CVSSTUB_STDOUT, in one write.
+//   CVSSTUB_EXIT      exit code (decimal, default 0).
+//   CVSSTUB_SLEEP_MS  milliseconds to wait before answering.
+//   CVSSTUB_CONTROL   a file of NAME=VALUE lines that sets any of the above (without the CVSSTUB_ prefix,
+//                     e.g. "EXIT=1"); environment variables win.
+#include <windows.h>
+
+#include <cstdlib>
+#include <map>
+#include <string>
+
+namespace {
+
+std::map<std::string, std::string> g_control;
+
+void LoadControlFile() {
+    char path[MAX_PATH];
+    DWORD n = GetEnvironmentVariableA("CVSSTUB_CONTROL", path, MAX_PATH);
+    if (n == 0 || n >= MAX_PATH) return;
+    HANDLE file = CreateFileA(path, GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING, 0, nullptr);
+    if (file == INVALID_HANDLE_VALUE) return;
+    std::string data;
+    char buffer[4096];
+    DWORD got = 0;
+    while (ReadFile(file, buffer, sizeof buffer, &got, nullptr) && got > 0) data.append(buffer, got);
+    CloseHandle(file);
+    size_t pos = 0;
+    while (pos < data.size()) {
+        size_t end = data.find('\n', pos);
+        if (end == std::string::npos) end = data.size();
+        std::string line = data.substr(pos, end - pos);
+        if (!line.empty() && line.back() == '\r') line.pop_back();
+        size_t eq = line.find('=');
+        if (eq != std::string::npos) g_control[line.substr(0, eq)] = line.substr(eq + 1);
+        pos = end + 1;
+    }
+}
+
+std::string Setting(const char* name) {
+    std::string var = std::string("CVSSTUB_") + name;
+    DWORD n = GetEnvironmentVariableA(var.c_str(), nullptr, 0);
+    if (n > 0) {
+        std::string value(n, '\0');
+        DWORD got = GetEnvironmentVariableA(var.c_str(), &value[0], n);
+        value.resize(got);
+        return value;
+    }
+    auto it = g_control.find(name);
+    return it == g_control.end() ? std::string() : it->second;
+}
+
+// The command line after the program name, as the interpreter passed it.
+std::string Arguments() {
+    const char* p = GetCommandLineA();
+    if (*p == '"') {
+        ++p;
+        while (*p && *p != '"') ++p;
+        if (*p) ++p;
+    } else {
+        while (*p && *p != ' ' && *p != '\t') ++p;
+    }
+    while (*p == ' ' || *p == '\t') ++p;
+    return p;
+}
+
+std::string Unescape(const std::string& text, const std::string& args) {
+    std::string out;
+    for (size_t i = 0; i < text.size(); ++i) {
+        if (text.compare(i, 6, "{args}") == 0) {
+            out += args;
+            i += 5;
+        } else if (text[i] == '\\' && i + 1 < text.size()) {
+            char c = text[++i];
+            out += c == 'n' ? '\n' : c == 'r' ? '\r' : c == 't' ? '\t' : c;
+        } else {
+            out += text[i];
+        }
+    }
+    return out;
+}
+
+void WriteAll(HANDLE handle, const std::string& data) {
+    size_t done = 0;
+    while (done < data.size()) {
+        DWORD wrote = 0;
+        if (!WriteFile(handle, data.data() + done, static_cast<DWORD>(data.size() - done), &wrote, nullptr) ||
+            wrote == 0)
+            return;
+        done += wrote;
+    }
+}
+
+void AppendRecord(const std::string& args) {
+    std::string log = Setting("LOG");
+    if (log.empty()) return;
+    char folder[MAX_PATH] = {};
+    GetCurrentDirectoryA(MAX_PATH, folder);
+    std::string record = std::string(folder) + "\t" + args + "\r\n";
+    // Several stand-ins may append at once (concurrency tests): retry while another one holds the file.
+    for (int attempt = 0; attempt < 200; ++attempt) {
+        HANDLE file = CreateFileA(log.c_str(), FILE_APPEND_DATA, FILE_SHARE_READ, nullptr, OPEN_ALWAYS,
+                                  FILE_ATTRIBUTE_NORMAL, nullptr);
+        if (file != INVALID_HANDLE_VALUE) {
+            WriteAll(file, record);
+            CloseHandle(file);
+            return;
+        }
+        Sleep(10);
+    }
+}
+
+}  // namespace
+
+int main() {
+    LoadControlFile();
+    const std::string args = Arguments();
+    AppendRecord(args);
+
+    int sleepMs = std::atoi(Setting("SLEEP_MS").c_str());
+    if (sleepMs > 0) Sleep(static_cast<DWORD>(sleepMs));
+
+    std::string out = Unescape(Setting("STDOUT"), args);
+    int bytes = std::atoi(Setting("STDOUT_BYTES").c_str());
+    static const char kPattern[] = "0123456789abcdefghijklmnopqrstuvwxyz\n";
+    for (int i = 0; i < bytes; ++i) out += kPattern[i % (sizeof kPattern - 1)];
+    WriteAll(GetStdHandle(STD_OUTPUT_HANDLE), out);
+    WriteAll(GetStdHandle(STD_ERROR_HANDLE), Unescape(Setting("STDERR"), args));
+
+    return std::atoi(Setting("EXIT").c_str());
+}
