@@ -5,6 +5,7 @@
 #include "resources/resource.h"
 #include "server/com_object.h"
 #include "server/guids.h"
+#include "views/column_provider.h"
 
 #include <shlguid.h>
 
@@ -15,6 +16,8 @@ namespace {
 const ObjectEntry kObjectMap[] = {
     // CLSID, ProgID, version-independent ProgID, friendly name, friendly-name string id,
     // type-library description, creator, component categories, module start/end hook
+    {&CLSID_CCVSColumnProvider, L"Ferrow.CVSColumnProvider.1", L"Ferrow.CVSColumnProvider", L"CCVSColumnProvider Object", 0,
+     L"Pembrake CVSColumnProvider Class", &CreateInstance<CCVSColumnProvider>, {}, nullptr},
     {nullptr, nullptr, nullptr, nullptr, 0, nullptr, nullptr, {}, nullptr}  // end marker
 };
 // clang-format on

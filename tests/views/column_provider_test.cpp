@@ -2,7 +2,7 @@
 
 #include "common/handles.h"
 #include "common/text.h"
-#include "propsheet/exec_standin.h"
+#include "propsheet/stub_client.h"
 #include "support/fixtures.h"
 #include "support/settings_guard.h"
 
@@ -11,6 +11,7 @@
 #include <string>
 
 using namespace testing_support;
+using namespace propsheet_test;
 
 namespace {
 
@@ -33,7 +34,6 @@ protected:
         WriteTextFile(dir_ / "sub/CVS/Entries", "D\n");
         ASSERT_EQ(S_OK, ferrow::CreateInstance<CCVSColumnProvider>(nullptr, __uuidof(IColumnProvider),
                                                                    provider_.PutVoid()));
-        Standin() = ExecStandIn{};
     }
 
     HRESULT Init(const std::string& folder) {
@@ -70,7 +70,7 @@ protected:
         return out;
     }
 
-    SettingsGuard settings_;
+    StubClient stub_;
     TempDir dir_{"ferrow-columns"};
     ferrow::ComPtr<IColumnProvider> provider_;
 };
@@ -102,7 +102,7 @@ TEST_F(ColumnProviderTest, ColumnsFlags) {
     };
     for (const FlagsCase& c : cases) {
         SCOPED_TRACE(c.name);
-        SettingsGuard::Clear();
+        ::RegDeleteTreeA(HKEY_CURRENT_USER, kColumns);
         if (c.value) ASSERT_TRUE(SetRawValue(kColumns, c.value, REG_DWORD, &c.data, sizeof(c.data)));
         ferrow::ComPtr<IColumnProvider> fresh;
         ASSERT_EQ(S_OK, ferrow::CreateInstance<CCVSColumnProvider>(nullptr, __uuidof(IColumnProvider),
@@ -117,7 +117,7 @@ TEST_F(ColumnProviderTest, MissingValuesKeepWhatAnEarlierInitializeRead) {
     const DWORD three = 3;
     ASSERT_TRUE(SetRawValue(kColumns, "Author", REG_DWORD, &three, sizeof(three)));
     ASSERT_EQ(S_OK, Init(dir_.Path()));
-    SettingsGuard::Clear();
+    ::RegDeleteTreeA(HKEY_CURRENT_USER, kColumns);
     ASSERT_EQ(S_OK, Init(dir_.Path()));
     EXPECT_EQ(3u, static_cast<CCVSColumnProvider*>(provider_.Get())->Flags().Author);
 }
@@ -192,23 +192,44 @@ TEST_F(ColumnProviderTest, Values) {
     }
     std::string text;
     EXPECT_EQ(S_FALSE, Value(FMTID_Storage, 10, "tagged.c", text));  // another property set
-    EXPECT_EQ(0, Standin().runs);                                   // no column but Author runs the client
+    EXPECT_TRUE(stub_.Calls().empty());  // no column but Author runs the client
 }
 
 TEST_F(ColumnProviderTest, AuthorOfTheWorkingRevision) {
     ASSERT_EQ(S_OK, Init(dir_.Path()));
-    Standin().outputFixture = std::string(FERROW_TEST_DATA) + "\\logs\\branch.log";
+    stub_.Serve("branch.log");
     std::string text;
     EXPECT_EQ(S_OK, Value(FMTID_SummaryInformation, 4, "branch.c", text));
     EXPECT_EQ("root", text);
-    EXPECT_EQ(1, Standin().runs);
+    EXPECT_EQ(1u, stub_.Calls().size());
     // An added file's revision "0" is not in any log: the cell stays empty.
     EXPECT_EQ(S_OK, Value(FMTID_SummaryInformation, 4, "added.c", text));
     EXPECT_EQ("", text);
     // A failing client leaves it empty too.
-    Standin().result = E_FAIL;
+    stub_.Exit(1);
     EXPECT_EQ(S_OK, Value(FMTID_SummaryInformation, 4, "branch.c", text));
     EXPECT_EQ("", text);
+}
+
+}  // namespace
+
+namespace {
+
+TEST(ColumnProviderClass, ServedByTheDll) {
+    HMODULE dll = ::LoadLibraryA(FERROW_DLL);
+    ASSERT_NE(nullptr, dll);
+    using GetClassObjectFn = HRESULT(WINAPI*)(REFCLSID, REFIID, void**);
+    auto get = reinterpret_cast<GetClassObjectFn>(::GetProcAddress(dll, "DllGetClassObject"));
+    ASSERT_NE(nullptr, get);
+    {
+        ferrow::ComPtr<IClassFactory> factory;
+        ASSERT_EQ(S_OK, get(CLSID_CCVSColumnProvider, IID_IClassFactory, factory.PutVoid()));
+        ferrow::ComPtr<IColumnProvider> provider;
+        ASSERT_EQ(S_OK, factory->CreateInstance(nullptr, __uuidof(IColumnProvider), provider.PutVoid()));
+        SHCOLUMNINFO info;
+        EXPECT_EQ(S_OK, provider->GetColumnInfo(0, &info));
+    }
+    ::FreeLibrary(dll);
 }
 
 }  // namespace
