@@ -21,6 +21,11 @@ if(EXISTS ${CMAKE_SOURCE_DIR}/cmake/resources.cmake)
   include(${CMAKE_SOURCE_DIR}/cmake/resources.cmake)
 endif()
 add_library(ferrow_res OBJECT ${CMAKE_SOURCE_DIR}/src/resources/ferrow.rc)
+# windres reports no dependencies: rebuild when any included .rc file or embedded file changes.
+file(GLOB_RECURSE FERROW_RES_INPUTS CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/src/resources/*.rc
+     ${CMAKE_SOURCE_DIR}/src/resources/*.h ${CMAKE_SOURCE_DIR}/src/resources/*.manifest
+     ${CMAKE_SOURCE_DIR}/src/resources/images/*)
+set_source_files_properties(${CMAKE_SOURCE_DIR}/src/resources/ferrow.rc PROPERTIES OBJECT_DEPENDS "${FERROW_RES_INPUTS}")
 target_include_directories(ferrow_res PRIVATE ${CMAKE_SOURCE_DIR}/src ${CMAKE_SOURCE_DIR}/src/resources
                            ${CMAKE_BINARY_DIR}/generated)
 if(TARGET ferrow_generated)
