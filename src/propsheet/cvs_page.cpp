@@ -4,7 +4,7 @@
 
 #include "model/admin_files.h"
 #include "propsheet/log_reader.h"
-#include "propsheet/page_ids.h"
+#include "resources/resource.h"
 
 namespace {
 

@@ -7,7 +7,7 @@
 #include "model/admin_files.h"
 #include "propsheet/core/history_tree.h"
 #include "propsheet/log_reader.h"
-#include "propsheet/page_ids.h"
+#include "resources/resource.h"
 
 #include <vector>
 

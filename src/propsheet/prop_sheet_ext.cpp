@@ -4,7 +4,7 @@
 #include "common/module_instance.h"
 #include "common/text.h"
 #include "model/admin_files.h"
-#include "propsheet/page_ids.h"
+#include "resources/resource.h"
 
 #include <shellapi.h>
 #include <shlwapi.h>

@@ -5,6 +5,8 @@
 #include "resources/resource.h"
 #include "server/com_object.h"
 #include "server/guids.h"
+#include "menu/context_menu.h"
+#include "propsheet/prop_sheet_ext.h"
 #include "views/column_provider.h"
 
 #include <shlguid.h>
@@ -18,6 +20,10 @@ const ObjectEntry kObjectMap[] = {
     // type-library description, creator, component categories, module start/end hook
     {&CLSID_CCVSColumnProvider, L"Ferrow.CVSColumnProvider.1", L"Ferrow.CVSColumnProvider", L"CCVSColumnProvider Object", 0,
      L"Pembrake CVSColumnProvider Class", &CreateInstance<CCVSColumnProvider>, {}, nullptr},
+    {&CLSID_CCVSContextMenu, L"Ferrow.CVSContextMenu.1", L"Ferrow.CVSContextMenu", L"CCVSContextMenu Object", 0,
+     L"Pembrake CVSContextMenu Class", &CreateInstance<CCVSContextMenu>, {}, nullptr},
+    {&CLSID_CCVSPropSheetExt, L"Ferrow.CVSPropSheetExt.1", L"Ferrow.CVSPropSheetExt", L"CCVSPropSheetExt Object", 0,
+     L"Pembrake CVSPropSheetExt Class", &CreateInstance<CCVSPropSheetExt>, {}, nullptr},
     {nullptr, nullptr, nullptr, nullptr, 0, nullptr, nullptr, {}, nullptr}  // end marker
 };
 // clang-format on

@@ -47,6 +47,7 @@ public:
         }
         ::SetEnvironmentVariableA("CVSSTUB_STDOUT", escaped.c_str());
     }
+    void Silence() { ::SetEnvironmentVariableA("CVSSTUB_STDOUT", nullptr); }
     void Exit(int code) { ::SetEnvironmentVariableA("CVSSTUB_EXIT", std::to_string(code).c_str()); }
 
     // One "<folder> TAB <arguments>" per call of the client.
