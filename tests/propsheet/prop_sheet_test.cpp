@@ -456,3 +456,43 @@ TEST_F(PropSheetTest, HistoryButtonsStartTheTools) {
 }
 
 }  // namespace
+
+namespace {
+
+TEST_F(PropSheetTest, ImageListHoldsTheFourHistoryImages) {
+    ferrow::ComPtr<IShellExtInit> init = Create();
+    auto* object = static_cast<CCVSPropSheetExt*>(init.Get());
+    ASSERT_NE(nullptr, object->ImageList());
+    EXPECT_EQ(4, ImageList_GetImageCount(object->ImageList()));
+    int cx = 0, cy = 0;
+    ASSERT_TRUE(ImageList_GetIconSize(object->ImageList(), &cx, &cy));
+    EXPECT_EQ(16, cx);
+    EXPECT_EQ(16, cy);
+}
+
+TEST_F(PropSheetTest, FolderShowsItsOwnCvsFilesAndLocalLog) {
+    stub_.Serve("folder.log");
+    ferrow::ComPtr<IShellExtInit> init = Create();
+    ASSERT_EQ(S_OK, Init(init.Get(), {wc_ / "sub"}));
+    ferrow::ComPtr<IShellPropSheetExt> sheet;
+    ASSERT_EQ(S_OK, init.As(sheet));
+    ASSERT_EQ(S_OK, sheet->AddPages(CollectPage, 0));
+    ASSERT_EQ(1u, pages_.size());
+    Sheet frame(pages_);
+    HWND page = frame.Page(0);
+    ASSERT_NE(nullptr, page);
+    EXPECT_EQ("mod/sub", Text(page, IDC_CVS_REPOSITORY));
+    EXPECT_EQ("", Text(page, IDC_CVS_TAG));  // the folder has no CVS/Tag
+    EXPECT_EQ(page, static_cast<CCVSPropSheetExt*>(init.Get())->CvsPageWindow());
+    const std::vector<std::string> calls = stub_.Calls();
+    ASSERT_EQ(1u, calls.size());
+    EXPECT_EQ(wc_.Path() + "\tlog -l  sub ", calls[0]);
+    EXPECT_NE(std::string::npos, Text(page, IDC_CVS_LOG).find("Working file: gone.c\r\n"));
+    // Apply is accepted without doing anything.
+    PSHNOTIFY apply = {{frame.Window(), 0, static_cast<UINT>(PSN_APPLY)}, 0};
+    ::SetWindowLongPtrA(page, DWLP_MSGRESULT, 77);  // a marker the page must overwrite
+    EXPECT_EQ(PSNRET_NOERROR, ::SendMessageA(page, WM_NOTIFY, 0, reinterpret_cast<LPARAM>(&apply)));
+    EXPECT_EQ(PSNRET_NOERROR, ::GetWindowLongPtrA(page, DWLP_MSGRESULT));
+}
+
+}  // namespace
