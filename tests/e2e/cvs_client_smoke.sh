@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # Checks the Windows cvs client that the end-to-end tests and the demo use (scripts/build-cvs-exe.sh) with
 # real commands under Wine: a repository on C: (inside the prefix: Z: paths make Wine print volume warnings
-# on standard error), init, import, checkout, commit, log, tag, a conflict from a concurrent change, a branch,
+# on its own standard error), init, import, checkout, commit, log, tag, a conflict from a concurrent change, a branch,
 # a failing command's exit code and message, and the same through cmd.exe with redirection. The client is
 # found on the prefix's PATH, as the DLL finds it.
 #
