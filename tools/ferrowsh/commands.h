@@ -6,4 +6,5 @@
 #define FERROWSH_COMMANDS(X)                                                                          \
     X(register, RunRegister, "", "calls DllRegisterServer of the DLL")                                \
     X(unregister, RunUnregister, "", "calls DllUnregisterServer of the DLL")                          \
-    X(overlays, RunOverlays, "<paths...>", "asks both overlay identifiers about each path")
+    X(overlays, RunOverlays, "<paths...>", "asks both overlay identifiers about each path")          \
+    X(status, RunStatus, "<paths...>", "what the working-copy model says of each path, in English and German")
