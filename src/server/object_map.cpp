@@ -2,6 +2,8 @@
 // code has not landed is simply not listed (nothing half-built is registered). See HACKING.md.
 #include "server/object_map.h"
 
+#include "console/console_bar.h"
+#include "console/console_link.h"
 #include "resources/resource.h"
 #include "server/com_object.h"
 #include "server/guids.h"
@@ -16,6 +18,8 @@ namespace {
 const ObjectEntry kObjectMap[] = {
     // CLSID, ProgID, version-independent ProgID, friendly name, friendly-name string id,
     // type-library description, creator, component categories, module start/end hook
+    {&CLSID_CConsoleBar, L"Ferrow.ConsoleBar.1", L"Ferrow.ConsoleBar", nullptr, IDS_CONSOLE_TITLE,
+     L"ConsoleBar Class", &CreateInstance<CConsoleBar>, {&CATID_CommBand}, &console::ModuleEvent},
     {&CLSID_CCVSIconOverlay, L"Ferrow.CVSIconOverlay.1", L"Ferrow.CVSIconOverlay", L"CCVSIconOverlay Object", 0,
      L"Pembrake CVSIconOverlay Class", &CreateInstance<CCVSIconOverlay>, {}, nullptr},
     {&CLSID_CCVSModifiedIconOverlay, L"Ferrow.CVSModifiedIconOverlay.1", L"Ferrow.CVSModifiedIconOverlay",
