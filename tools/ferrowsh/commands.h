@@ -6,5 +6,7 @@
 #define FERROWSH_COMMANDS(X)                                                                          \
     X(register, RunRegister, "", "calls DllRegisterServer of the DLL")                                \
     X(unregister, RunUnregister, "", "calls DllUnregisterServer of the DLL")                          \
-    X(overlays, RunOverlays, "<paths...>", "asks both overlay identifiers about each path")          \
-    X(status, RunStatus, "<paths...>", "what the working-copy model says of each path, in English and German")
+    X(status, RunStatus, "<paths...>", "what the working-copy model says of each path (English, German)") \
+    X(overlays, RunOverlays, "<paths...>", "asks both overlay identifiers about each path")            \
+    X(band, RunBand, "[--for <ms>] [texts...]", "sites the console bar in a window as Explorer does")  \
+    X(run, RunTemplate, "<template> <paths...>", "runs a template on a selection, prints the console")
