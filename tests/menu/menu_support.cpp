@@ -10,7 +10,7 @@ namespace menu_test {
 
 namespace {
 
-class HDropDataObject : public IDataObject {
+class HDropDataObject final : public IDataObject {
 public:
     explicit HDropDataObject(std::vector<std::string> paths) : paths_(std::move(paths)) {}
 
