@@ -46,3 +46,11 @@ if(TARGET model_tests)
   set_tests_properties(ModelUnderDaylightSavingZone PROPERTIES
                        ENVIRONMENT "FERROW_TZ=Europe/Berlin;FERROW_EXPECT_DST=1" TIMEOUT 120)
 endif()
+
+# The Windows cvs client of the end-to-end tests and the demo: built (or found in its cache) by a fixture,
+# then checked with real commands under Wine.
+add_test(NAME CvsClientBuild COMMAND bash ${CMAKE_SOURCE_DIR}/scripts/build-cvs-exe.sh ${FERROW_CVS_DIR})
+set_tests_properties(CvsClientBuild PROPERTIES FIXTURES_SETUP cvs_client TIMEOUT 900)
+add_test(NAME CvsClientSmoke
+         COMMAND bash ${CMAKE_SOURCE_DIR}/tests/e2e/cvs_client_smoke.sh ${CMAKE_BINARY_DIR}/wine-run.sh ${FERROW_WINEPREFIX})
+set_tests_properties(CvsClientSmoke PROPERTIES FIXTURES_REQUIRED cvs_client TIMEOUT 300)

@@ -61,3 +61,109 @@
 #define IDS_FRAME_CAPTION 158
 #define IDS_MENU_RESET_TAG 159
 #define IDS_MENU_TAG 160
+
+// Registration script (type "REGISTRY")
+#define IDR_FERROW 101
+
+// Labels without an identifier
+#ifndef IDC_STATIC
+#define IDC_STATIC (-1)
+#endif
+
+// Dialog templates
+#define IDD_ABOUT 143           // About page (property page of the settings frame)
+#define IDD_TOOLS 148           // Tools page
+#define IDD_OPTIONS 154         // Options page
+#define IDD_CUSTOM_COMMAND 208  // "CVS custom command" dialog
+#define IDD_CVS_PAGE 209        // "CVS" page of the Properties dialog
+#define IDD_HISTORY_PAGE 210    // "History" page of the Properties dialog
+#define IDD_TAG 214             // "CVS Tag" dialog
+#define IDD_COMMIT 215          // "CVS Commit" dialog
+
+// Controls shared by the commit and tag dialogs: the single selected file's entry
+#define IDC_REVISION 1017  // read-only edit: revision
+#define IDC_TAG 1007       // read-only edit: sticky tag
+
+// Commit dialog (IDD_COMMIT)
+#define IDC_COMMIT_MESSAGE 1019   // multi-line edit: log message
+#define IDC_COMMIT_PREVIOUS 1003  // drop-down list: previous messages
+#define IDC_COMMIT_COMPARE 1015   // "Compare..." (starts disabled)
+
+// Tag dialog (IDD_TAG)
+#define IDC_TAG_NAME 1038    // editable combo box: tag name and previous tags
+#define IDC_TAG_MOVE 1037    // check box: move tag if it already exists
+#define IDC_TAG_CHECK 1028   // check box: check that working files are unmodified
+#define IDC_TAG_BRANCH 1027  // check box: create a branch
+
+// Custom-command dialog (IDD_CUSTOM_COMMAND)
+#define IDC_CUSTOM_COMMAND 1025   // multi-line edit: command line
+#define IDC_CUSTOM_PREVIOUS 1024  // drop-down list: previous command lines
+
+// CVS page (IDD_CVS_PAGE)
+#define IDC_CVS_ROOT 1006        // read-only edit: CVS root
+#define IDC_CVS_REPOSITORY 1008  // read-only edit: repository
+#define IDC_CVS_TAG 1007         // read-only edit: tag
+#define IDC_CVS_FILES 1013       // sorted drop-down list: the selected paths
+#define IDC_CVS_LOG 209          // read-only multi-line edit: log text
+
+// History page (IDD_HISTORY_PAGE)
+#define IDC_HISTORY_SHOW_LIST 1022  // radio button "List" (checked at start)
+#define IDC_HISTORY_SHOW_TREE 1023  // radio button "Tree"
+#define IDC_HISTORY_LIST 1012       // list view, report view
+#define IDC_HISTORY_TREE 1021       // tree view, hidden at start, same rectangle as the list
+#define IDC_HISTORY_PATH 1014       // hidden label: the file's full path
+#define IDC_HISTORY_VIEW 213        // "View..."
+#define IDC_HISTORY_SAVE 214        // "Save as..."
+#define IDC_HISTORY_MERGE 215       // "Merge"
+#define IDC_HISTORY_COMPARE 216     // "Compare..."
+
+// Options page (IDD_OPTIONS)
+#define IDC_OPTIONS_CVS 1034       // radio button: CVS timestamps
+#define IDC_OPTIONS_CVSNT 1035     // radio button: CVSNT timestamps
+#define IDC_OPTIONS_AUTOSHOW 1036  // check box: automatically show the output
+
+// Tools page (IDD_TOOLS)
+#define IDC_TOOLS_CVS 1033   // edit: CVS program ("Cvs")
+#define IDC_TOOLS_DIFF 1031  // edit: diff program ("Diff")
+#define IDC_TOOLS_VIEW 1032  // edit: text viewer ("View")
+
+// About page (IDD_ABOUT)
+#define IDC_ABOUT_VERSION 1032    // label: "FileVersion" of the version resource
+#define IDC_ABOUT_COPYRIGHT 1040  // label: "LegalCopyright" of the version resource
+#define IDC_ABOUT_ADDRESS 1033    // borderless read-only edit: the product's web address
+
+// Bitmaps: 13 x 13, 16 colours, beside the context-menu items
+#define IDB_CVS 201        // the "CVS" submenu
+#define IDB_ADD 202        // "Add"
+#define IDB_REMOVE 203     // "Remove"
+#define IDB_UPDATE 204     // "Update"
+#define IDB_COMMIT 205     // "Commit..."
+#define IDB_DIFF 206       // "Diff..."
+#define IDB_UNDO 209       // "Undo"
+#define IDB_OPTIONS 212    // "Options..."
+#define IDB_TAG 213        // "Tag..."
+#define IDB_RESET_TAG 214  // "Reset sticky tag"
+#define IDB_CUSTOM 215     // "Custom Command..."
+
+// History images: bitmap and toolbar resource 210, four 16 x 16 images in one 64 x 16 strip
+#define IDB_HISTORY 210
+#define IDR_HISTORY_TOOLBAR 210
+#define IDX_HISTORY_BRANCH 0           // image index: branch node
+#define IDX_HISTORY_BRANCH_SELECTED 1  // image index: branch node, selected
+#define IDX_HISTORY_REVISION 2         // image index: a revision
+#define IDX_HISTORY_WORKING 3          // image index: the working copy's revision
+#define ID_HISTORY_BRANCH 32771        // toolbar buttons, one per image
+#define ID_HISTORY_BRANCH_SELECTED 32772
+#define ID_HISTORY_REVISION 32773
+#define ID_HISTORY_WORKING 32774
+
+// Icon groups; their order is the icon index the shell uses (0, 1, 2)
+#define IDI_FERROW 203      // the program's icon
+#define IDI_CONTROLLED 204  // overlay: under version control (blue corner)
+#define IDI_MODIFIED 205    // overlay: locally modified (red corner)
+
+// Animation (type "AVI"): 260 x 40, 17 frames, 10 per second, for the progress dialog
+#define IDR_PROGRESS_AVI 213
+
+// Manifest (type RT_MANIFEST)
+#define IDR_MANIFEST 2
