@@ -1,15 +1,18 @@
-// invoke [options] <item> <paths...>: runs a menu item on the selection as Explorer would, and prints the
-// result. Dialogs are shown for a person, or filled and confirmed by the host when any of these is given:
+// invoke [options] <item> <paths...>: runs a menu item on the selection as Explorer would, in a window that
+// hosts the console bar and sites the handler, then prints what the console bar shows and the result. Dialogs are shown for a person, or filled and confirmed by the host when any of these is given:
 //   --message <text>   commit: the log message (may be empty)
 //   --tag <name>       tag: the tag name; --move, --check, --branch tick the boxes
 //   --command <line>   custom command: the command line
 //   --cancel           cancel the dialog instead
 //   --pause <ms>       wait this long with the dialog shown before filling it (for screenshots)
-// Other options: --no-ui (CMIC_MASK_FLAG_NO_UI), --lang de|en (resource language of the thread).
+// Other options: --no-ui (CMIC_MASK_FLAG_NO_UI: no progress window, no error box; use it in scripts),
+// --lang de|en (resource language of the thread).
 #include "host.h"
 #include "menu_host.h"
 
+#include "console/band_host.h"
 #include "menu/operation_dialogs.h"
+#include "server/guids.h"
 
 #include <cstdio>
 #include <cstdlib>
@@ -125,6 +128,19 @@ int RunInvoke(Host& host, const Args& args) {
         return kExitFailed;
     }
 
+    // The window the handler is sited in, with its console bar open; both objects come from the same module.
+    auto createBand = [&host](REFCLSID clsid, IUnknown** band) {
+        return host.CreateObject(clsid, IID_IUnknown, reinterpret_cast<void**>(band));
+    };
+    CBandHost window(createBand, "Ferrow - invoke");
+    ferrow::ComPtr<IUnknown> band;
+    if (FAILED(createBand(CLSID_CConsoleBar, band.Put())) || FAILED(window.OpenBand(band.Get()))) {
+        PrintError("the console bar could not be sited");
+        return kExitFailed;
+    }
+    ferrow::ComPtr<IObjectWithSite> siting;
+    if (SUCCEEDED(handler.As(siting))) siting->SetSite(window.Site());
+
     volatile bool done = false;
     std::thread driver;
     if (answers.drive) {
@@ -134,12 +150,24 @@ int RunInvoke(Host& host, const Args& args) {
     CMINVOKECOMMANDINFO info = {};
     info.cbSize = sizeof info;
     info.fMask = mask;
-    info.hwnd = nullptr;
+    info.hwnd = window.Frame();
     info.lpVerb = MAKEINTRESOURCEA(offset);
     info.nShow = SW_SHOWNORMAL;
     const HRESULT hr = handler->InvokeCommand(&info);
     done = true;
     if (driver.joinable()) driver.join();
+
+    HWND edit = nullptr;
+    if (window.Band()) window.Band()->GetWindow(&edit);
+    std::string shown;
+    if (edit) {
+        shown.resize(static_cast<size_t>(::GetWindowTextLengthA(edit)) + 1);
+        shown.resize(static_cast<size_t>(::GetWindowTextA(edit, &shown[0], static_cast<int>(shown.size()))));
+    }
+    // Byte for byte: the console's CR LF line ends must not pass through a text-mode stream.
+    std::fflush(stdout);
+    DWORD wrote = 0;
+    ::WriteFile(::GetStdHandle(STD_OUTPUT_HANDLE), shown.data(), static_cast<DWORD>(shown.size()), &wrote, nullptr);
 
     const char* name = hr == S_OK ? "S_OK" : hr == E_ABORT ? "E_ABORT" : hr == E_FAIL ? "E_FAIL"
                      : hr == E_INVALIDARG ? "E_INVALIDARG" : nullptr;
