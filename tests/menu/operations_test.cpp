@@ -197,3 +197,69 @@ TEST(Remove, FailedDeletionRunsNothing) {
 }
 
 }  // namespace
+
+#include "console/band_host.h"
+#include "console/console_link.h"
+#include "server/guids.h"
+#include "server/object_map.h"
+
+namespace {
+
+HRESULT CreateFromObjectMap(REFCLSID clsid, IUnknown** object) {
+    const ferrow::ObjectEntry* entry = ferrow::FindObjectEntry(clsid);
+    if (!entry || !entry->create) return REGDB_E_CLASSNOTREG;
+    return entry->create(nullptr, IID_IUnknown, reinterpret_cast<void**>(object));
+}
+
+// An Explorer-like window with its console bar open, in which handlers are sited.
+struct ConsoleWindow {
+    CBandHost host{CreateFromObjectMap, "menu console test"};
+    ConsoleWindow() {
+        ferrow::ComPtr<IUnknown> band;
+        EXPECT_EQ(S_OK, CreateFromObjectMap(CLSID_CConsoleBar, band.Put()));
+        EXPECT_EQ(S_OK, host.OpenBand(band.Get()));
+    }
+    ~ConsoleWindow() {
+        console::DropLink();
+        host.CloseBand();
+    }
+    void Site(IContextMenu* handler) {
+        ferrow::ComPtr<IObjectWithSite> site;
+        ASSERT_EQ(S_OK, handler->QueryInterface(IID_IObjectWithSite, site.PutVoid()));
+        EXPECT_EQ(S_OK, site->SetSite(host.Site()));
+    }
+    std::string Text() {
+        HWND edit = nullptr;
+        if (host.Band()) host.Band()->GetWindow(&edit);
+        return edit ? menu_test::WindowText(edit) : std::string("<no console>");
+    }
+};
+
+TEST(ConsoleLines, OutputThenErrorThenVerdict) {
+    OperationFixture f;
+    ConsoleWindow window;
+    auto handler = MakeHandler({f / "modified.c"});
+    window.Site(handler.Get());
+    const std::string echo = ">" + exec_test::StubPath() + " -q update -d -P  modified.c\r\n";
+
+    f.stub.Env().Set("CVSSTUB_STDOUT", "U modified.c\\nP other.c\\r\\n");
+    f.stub.Env().Set("CVSSTUB_STDERR", "cvs update: warning\\n");
+    EXPECT_EQ(S_OK, Invoke(handler.Get(), 0));
+    EXPECT_EQ(echo + "U modified.c\r\nP other.c\r\ncvs update: warning\r\nok\r\n", window.Text());
+
+    // Each operation starts from an empty console; a failure without UI gets no "failed" line.
+    f.stub.Env().Set("CVSSTUB_EXIT", "1");
+    f.stub.Env().Set("CVSSTUB_STDOUT", "");
+    EXPECT_EQ(E_FAIL, Invoke(handler.Get(), 0, CMIC_MASK_FLAG_NO_UI));
+    EXPECT_EQ(echo + "cvs update: warning\r\n", window.Text());
+
+    // With UI: the "failed" line, and the box.
+    {
+        menu_test::WindowDriver driver("CVS Error", [](HWND box) { ::PostMessageA(box, WM_COMMAND, IDOK, 0); });
+        EXPECT_EQ(E_FAIL, Invoke(handler.Get(), 0, 0, window.host.Frame()));
+        EXPECT_TRUE(driver.Found());
+    }
+    EXPECT_EQ(echo + "cvs update: warning\r\nfailed\r\n", window.Text());
+}
+
+}  // namespace
