@@ -82,7 +82,7 @@ BOOL CALLBACK FindByTitle(HWND hwnd, LPARAM lp) {
     DWORD owner = 0;
     ::GetWindowThreadProcessId(hwnd, &owner);
     if (owner != s->pid || !::IsWindowVisible(hwnd)) return TRUE;
-    if (WindowText(hwnd) != *s->title) return TRUE;
+    if (WindowText(hwnd).find(*s->title) == std::string::npos) return TRUE;
     s->found = hwnd;
     return FALSE;
 }

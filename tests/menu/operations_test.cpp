@@ -201,6 +201,7 @@ TEST(Remove, FailedDeletionRunsNothing) {
 #include "console/band_host.h"
 #include "console/console_link.h"
 #include "server/guids.h"
+#include "server/com_object.h"
 #include "server/object_map.h"
 
 namespace {
@@ -260,6 +261,51 @@ TEST(ConsoleLines, OutputThenErrorThenVerdict) {
         EXPECT_TRUE(driver.Found());
     }
     EXPECT_EQ(echo + "cvs update: warning\r\nfailed\r\n", window.Text());
+}
+
+}  // namespace
+
+namespace {
+
+// The page classes that this module serves, registered for this process so that the frame can create them
+// as it would from the registry.
+struct ServedPages {
+    std::vector<DWORD> cookies;
+    ServedPages() {
+        for (const CLSID* clsid : {&CLSID_COptionsPage, &CLSID_CToolsPage, &CLSID_CAboutPage}) {
+            if (!ferrow::FindObjectEntry(*clsid)) continue;
+            ferrow::ComPtr<IUnknown> factory;
+            if (FAILED(ferrow::Module().GetClassObject(*clsid, IID_IUnknown, factory.PutVoid()))) continue;
+            DWORD cookie = 0;
+            if (SUCCEEDED(::CoRegisterClassObject(*clsid, factory.Get(), CLSCTX_INPROC_SERVER, REGCLS_MULTIPLEUSE,
+                                                  &cookie)))
+                cookies.push_back(cookie);
+        }
+    }
+    ~ServedPages() {
+        for (DWORD cookie : cookies) ::CoRevokeClassObject(cookie);
+    }
+};
+
+TEST(OptionsItem, OpensTheSettingsFrameOverTheServedPages) {
+    ServedPages pages;
+    auto handler = MakeHandler({testing_support::Join(testing_support::SampleFixture("wc"), "unchanged.txt")});
+    std::string title;
+    HRESULT hr;
+    bool shown;
+    {
+        menu_test::WindowDriver driver("Ferrow", [&title](HWND frame) {
+            title = menu_test::WindowText(frame);
+            ::PostMessageA(frame, WM_COMMAND, IDCANCEL, 0);
+        }, pages.cookies.empty() ? 500 : 15000);
+        hr = Invoke(handler.Get(), 9, 0);
+        ::Sleep(pages.cookies.empty() ? 600 : 0);
+        shown = driver.Found();
+    }
+    EXPECT_EQ(S_OK, hr);
+    // Without any page of its own the module has nothing to show.
+    EXPECT_EQ(!pages.cookies.empty(), shown);
+    if (shown) EXPECT_NE(std::string::npos, title.find("Ferrow"));
 }
 
 }  // namespace
