@@ -7,6 +7,7 @@
     X(register, RunRegister, "", "calls DllRegisterServer of the DLL")                                \
     X(unregister, RunUnregister, "", "calls DllUnregisterServer of the DLL")                          \
     X(overlays, RunOverlays, "<paths...>", "asks both overlay identifiers about each path")             \
+    X(status, RunStatus, "<paths...>", "what the working-copy model says of each path, in English and German") \
     X(menu, RunMenu, "[--shift] [--default-only] <paths...>", "prints the CVS submenu for the selection") \
     X(help, RunHelp, "[--unicode] <item>", "prints the status-bar help text of a menu item")           \
     X(invoke, RunInvoke, "[options] <item> <paths...>", "runs a menu item, prints the console text")
