@@ -10,7 +10,7 @@ namespace menu_test {
 
 namespace {
 
-class HDropDataObject : public IDataObject {
+class HDropDataObject final : public IDataObject {
 public:
     explicit HDropDataObject(std::vector<std::string> paths) : paths_(std::move(paths)) {}
 
@@ -82,7 +82,7 @@ BOOL CALLBACK FindByTitle(HWND hwnd, LPARAM lp) {
     DWORD owner = 0;
     ::GetWindowThreadProcessId(hwnd, &owner);
     if (owner != s->pid || !::IsWindowVisible(hwnd)) return TRUE;
-    if (WindowText(hwnd) != *s->title) return TRUE;
+    if (WindowText(hwnd).find(*s->title) == std::string::npos) return TRUE;
     s->found = hwnd;
     return FALSE;
 }
