@@ -27,6 +27,13 @@ foreach(dir IN LISTS FERROW_TEST_DIRS)
   endif()
   add_executable(${name}_tests ${sources} $<TARGET_OBJECTS:ferrow_res>)
   target_link_libraries(${name}_tests PRIVATE ferrow_test_support)
+  if(name STREQUAL "e2e")
+    # One process for the whole program: the repository its tests copy is made once, by the real client.
+    add_test(NAME EndToEnd COMMAND ${CMAKE_CROSSCOMPILING_EMULATOR} $<TARGET_FILE:e2e_tests>)
+    set_tests_properties(EndToEnd PROPERTIES FIXTURES_REQUIRED cvs_client TIMEOUT 300
+                         ENVIRONMENT "WINEDEBUG=-all;XDG_DATA_HOME=${FERROW_TEST_XDG_DATA}")
+    continue()
+  endif()
   gtest_discover_tests(${name}_tests DISCOVERY_MODE PRE_TEST DISCOVERY_TIMEOUT 120
                        PROPERTIES ENVIRONMENT "WINEDEBUG=-all;XDG_DATA_HOME=${FERROW_TEST_XDG_DATA}" TIMEOUT 300)
 endforeach()
