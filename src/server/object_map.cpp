@@ -2,6 +2,7 @@
 // code has not landed is simply not listed (nothing half-built is registered). See HACKING.md.
 #include "server/object_map.h"
 
+#include "config/settings_pages.h"
 #include "resources/resource.h"
 #include "server/com_object.h"
 #include "server/guids.h"
@@ -15,6 +16,12 @@ namespace {
 const ObjectEntry kObjectMap[] = {
     // CLSID, ProgID, version-independent ProgID, friendly name, friendly-name string id,
     // type-library description, creator, component categories, module start/end hook
+    {&CLSID_CAboutPage, L"Ferrow.AboutPage.1", L"Ferrow.AboutPage", L"CAboutPage Object", 0,
+     L"AboutPage Class", &CreateInstance<config::CAboutPage>, {}, nullptr},
+    {&CLSID_COptionsPage, L"Ferrow.OptionsPage.1", L"Ferrow.OptionsPage", L"COptionsPage Object", 0,
+     L"OptionsPage Class", &CreateInstance<config::COptionsPage>, {}, nullptr},
+    {&CLSID_CToolsPage, L"Ferrow.ToolsPage.1", L"Ferrow.ToolsPage", L"CToolsPage Object", 0,
+     L"Pembrake ToolsPage Class", &CreateInstance<config::CToolsPage>, {}, nullptr},
     {nullptr, nullptr, nullptr, nullptr, 0, nullptr, nullptr, {}, nullptr}  // end marker
 };
 // clang-format on
