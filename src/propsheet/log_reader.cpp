@@ -1,8 +1,8 @@
 #include "propsheet/log_reader.h"
 
 #include "common/text.h"
+#include "exec/command_line.h"
 #include "model/line_reader.h"
-#include "propsheet/exec_link.h"
 
 #include <vector>
 

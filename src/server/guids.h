@@ -23,6 +23,9 @@
 // Only ever written as a key name under "Browser Helper Objects"; no class of the module carries it.
 #define FERROW_GUID_TEXT_BROWSER_HELPER "B2FE5E22-1078-424C-958E-C7E8FB09B2D5"
 
+// The property set of the column provider's own columns (status, tag, options); not a standard set.
+#define FERROW_GUID_TEXT_COLUMN_FMTID "B6BC5E2A-2903-46E1-8BA0-7ED04FBA882E"
+
 #ifndef __WIDL__
 
 #include <guiddef.h>
@@ -60,6 +63,7 @@ constexpr GUID GuidFromText(const char (&t)[37]) {
 
 inline constexpr GUID kModuleId = detail::GuidFromText(FERROW_GUID_TEXT_MODULE);
 inline constexpr CLSID kBrowserHelperClsid = detail::GuidFromText(FERROW_GUID_TEXT_BROWSER_HELPER);
+inline constexpr GUID kColumnFormatId = detail::GuidFromText(FERROW_GUID_TEXT_COLUMN_FMTID);
 
 }  // namespace ferrow
 

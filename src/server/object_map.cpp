@@ -3,9 +3,15 @@
 #include "server/object_map.h"
 
 #include "config/settings_pages.h"
+#include "console/console_bar.h"
+#include "console/console_link.h"
 #include "resources/resource.h"
 #include "server/com_object.h"
 #include "server/guids.h"
+#include "menu/context_menu.h"
+#include "propsheet/prop_sheet_ext.h"
+#include "views/column_provider.h"
+#include "views/icon_overlay.h"
 
 #include <shlguid.h>
 
@@ -16,8 +22,21 @@ namespace {
 const ObjectEntry kObjectMap[] = {
     // CLSID, ProgID, version-independent ProgID, friendly name, friendly-name string id,
     // type-library description, creator, component categories, module start/end hook
+    {&CLSID_CCVSColumnProvider, L"Ferrow.CVSColumnProvider.1", L"Ferrow.CVSColumnProvider", L"CCVSColumnProvider Object", 0,
+     L"Pembrake CVSColumnProvider Class", &CreateInstance<CCVSColumnProvider>, {}, nullptr},
+    {&CLSID_CConsoleBar, L"Ferrow.ConsoleBar.1", L"Ferrow.ConsoleBar", nullptr, IDS_CONSOLE_TITLE,
+     L"ConsoleBar Class", &CreateInstance<CConsoleBar>, {&CATID_CommBand}, &console::ModuleEvent},
+    {&CLSID_CCVSContextMenu, L"Ferrow.CVSContextMenu.1", L"Ferrow.CVSContextMenu", L"CCVSContextMenu Object", 0,
+     L"Pembrake CVSContextMenu Class", &CreateInstance<CCVSContextMenu>, {}, nullptr},
     {&CLSID_CAboutPage, L"Ferrow.AboutPage.1", L"Ferrow.AboutPage", L"CAboutPage Object", 0,
      L"AboutPage Class", &CreateInstance<config::CAboutPage>, {}, nullptr},
+    {&CLSID_CCVSIconOverlay, L"Ferrow.CVSIconOverlay.1", L"Ferrow.CVSIconOverlay", L"CCVSIconOverlay Object", 0,
+     L"Pembrake CVSIconOverlay Class", &CreateInstance<CCVSIconOverlay>, {}, nullptr},
+    {&CLSID_CCVSModifiedIconOverlay, L"Ferrow.CVSModifiedIconOverlay.1", L"Ferrow.CVSModifiedIconOverlay",
+     L"CCVSModifiedIconOverlay Object", 0, L"Pembrake CVSModifiedIconOverlay Class",
+     &CreateInstance<CCVSModifiedIconOverlay>, {}, nullptr},
+    {&CLSID_CCVSPropSheetExt, L"Ferrow.CVSPropSheetExt.1", L"Ferrow.CVSPropSheetExt", L"CCVSPropSheetExt Object", 0,
+     L"Pembrake CVSPropSheetExt Class", &CreateInstance<CCVSPropSheetExt>, {}, nullptr},
     {&CLSID_COptionsPage, L"Ferrow.OptionsPage.1", L"Ferrow.OptionsPage", L"COptionsPage Object", 0,
      L"OptionsPage Class", &CreateInstance<config::COptionsPage>, {}, nullptr},
     {&CLSID_CToolsPage, L"Ferrow.ToolsPage.1", L"Ferrow.ToolsPage", L"CToolsPage Object", 0,

@@ -1,12 +1,15 @@
 #include "propsheet/log_reader.h"
 
-#include "propsheet/exec_standin.h"
+#include "propsheet/stub_client.h"
 
 #include <gtest/gtest.h>
 
 #include <string>
 
 namespace {
+
+using namespace propsheet_test;
+using testing_support::TempDir;
 
 const std::string kLogs = std::string(FERROW_TEST_DATA) + "\\logs\\";
 
@@ -15,6 +18,8 @@ const std::string kLogs = std::string(FERROW_TEST_DATA) + "\\logs\\";
 class LogReaderTest : public ::testing::Test {
 protected:
     void SetUp() override {
+        MakeWorkingFolder(work_, {"/branch.c/1.2.2.1/Thu Jan  1 00:00:00 2009//Tbranch_x", "/a.c/1.1/x//"});
+        file_ = work_ / "branch.c";
         char base[MAX_PATH] = {};
         ::GetTempPathA(MAX_PATH, base);
         saved_ = base;
@@ -22,7 +27,6 @@ protected:
         ASSERT_TRUE(::CreateDirectoryA(temp_.c_str(), nullptr) || ::GetLastError() == ERROR_ALREADY_EXISTS);
         ::SetEnvironmentVariableA("TMP", temp_.c_str());
         ::SetEnvironmentVariableA("TEMP", temp_.c_str());
-        Standin() = ExecStandIn{};
     }
     void TearDown() override {
         EXPECT_EQ(0, FilesLeft());
@@ -45,6 +49,9 @@ protected:
         return n;
     }
 
+    StubClient stub_;
+    TempDir work_{"ferrow-log-wc"};
+    std::string file_;
     std::string saved_;
     std::string temp_;
 };
@@ -69,82 +76,87 @@ TEST_F(LogReaderTest, MakeTempFileNameFailsWithoutTheFolder) {
     std::string name = "marker";
     EXPECT_TRUE(FAILED(MakeTempFileName("ferrow", name)));
     EXPECT_EQ("marker", name);
+    stub_.Serve("branch.log");
     CCVSLog log;
-    EXPECT_FALSE(GetLog("Z:\\nowhere\\a.c", log));
-    EXPECT_EQ(0, Standin().runs);  // nothing runs without an output file
+    EXPECT_FALSE(GetLog(file_.c_str(), log));
+    EXPECT_TRUE(stub_.Calls().empty());  // nothing runs without an output file
 }
 
 TEST_F(LogReaderTest, GetLogRunsTheFullLogAndParsesIt) {
-    Standin().outputFixture = kLogs + "branch.log";
+    stub_.Serve("branch.log");
     CCVSLog log;
-    ASSERT_TRUE(GetLog("Z:\\work\\branch.c", log));
+    ASSERT_TRUE(GetLog(file_.c_str(), log));
     ASSERT_EQ(5u, log.Revisions.size());
     EXPECT_EQ("1.3", log.Head);
     EXPECT_EQ(4u, log.Tags.Count());
-    EXPECT_EQ(1, Standin().runs);
-    EXPECT_EQ("$(CVS) log $(Names) > \"" + Standin().lastTarget + "\"", Standin().lastTemplate);
-    ASSERT_EQ(1u, Standin().lastSelection.size());
-    EXPECT_EQ("Z:\\work\\branch.c", Standin().lastSelection[0]);
+    const std::vector<std::string> calls = stub_.Calls();
+    ASSERT_EQ(1u, calls.size());
+    // Run in the file's folder, on its name; the redirection is the interpreter's, so the client never
+    // sees it.
+    EXPECT_EQ(work_.Path() + "\tlog  branch.c ", calls[0]);
 }
 
 TEST_F(LogReaderTest, LocalLogTextKeepsLinesWithCrLf) {
-    Standin().outputFixture = kLogs + "local-branch.log";
+    stub_.Serve("local-branch.log");
     std::string text = "old";
-    ASSERT_TRUE(GetLocalLogText("Z:\\work\\branch.c", text));
-    EXPECT_EQ(0u, Standin().lastTemplate.find("$(CVS) log -l $(Names) > \""));
+    ASSERT_TRUE(GetLocalLogText(file_.c_str(), text));
+    const std::vector<std::string> calls = stub_.Calls();
+    ASSERT_EQ(1u, calls.size());
+    EXPECT_EQ(work_.Path() + "\tlog -l  branch.c ", calls[0]);
     EXPECT_EQ(0u, text.find("RCS file: "));
     EXPECT_EQ(std::string::npos, text.find("==="));
     EXPECT_EQ(std::string::npos, text.find("\r\n\r\n"));
+    EXPECT_NE(std::string::npos, text.find("\r\nrevision 1.2.2.1\r\n"));
 }
 
-struct FailureCase {
-    const char* name;
-    HRESULT result;
-    const char* fixture;
-};
+TEST_F(LogReaderTest, FolderRunsInItsParent) {
+    stub_.Serve("folder.log");
+    std::string text;
+    ASSERT_TRUE(GetLocalLogText(work_.Path().c_str(), text));
+    const std::vector<std::string> calls = stub_.Calls();
+    ASSERT_EQ(1u, calls.size());
+    EXPECT_NE(std::string::npos, calls[0].find("\tlog -l "));
+}
 
 TEST_F(LogReaderTest, FailuresLeaveNothingBehind) {
-    const FailureCase cases[] = {
-        {"command fails", E_FAIL, "branch.log"},
-        {"command fails before writing", HRESULT_FROM_WIN32(ERROR_FILE_NOT_FOUND), ""},
-    };
-    for (const FailureCase& c : cases) {
-        SCOPED_TRACE(c.name);
-        Standin() = ExecStandIn{};
-        Standin().result = c.result;
-        if (*c.fixture) Standin().outputFixture = kLogs + c.fixture;
-        CCVSLog log;
-        EXPECT_FALSE(GetLog("Z:\\work\\branch.c", log));
-        std::string text = "kept";
-        EXPECT_FALSE(GetLocalLogText("Z:\\work\\branch.c", text));
-        EXPECT_EQ("kept", text);
-        std::string author = "none";
-        EXPECT_FALSE(GetRevisionAuthor("Z:\\work\\branch.c", "1.1", author));
-        EXPECT_EQ("none", author);
-        EXPECT_EQ(0, FilesLeft());
-    }
+    stub_.Serve("branch.log");
+    stub_.Exit(1);
+    CCVSLog log;
+    EXPECT_FALSE(GetLog(file_.c_str(), log));
+    std::string text = "kept";
+    EXPECT_FALSE(GetLocalLogText(file_.c_str(), text));
+    EXPECT_EQ("kept", text);
+    std::string author = "none";
+    EXPECT_FALSE(GetRevisionAuthor(file_.c_str(), "1.1", author));
+    EXPECT_EQ("none", author);
+    EXPECT_EQ(3u, stub_.Calls().size());
+    EXPECT_EQ(0, FilesLeft());
 }
 
 TEST_F(LogReaderTest, NothingRunIsAnEmptyLog) {
-    // The runner reports success without running anything (no working folder): the output stays empty.
+    // Outside any working copy nothing runs and the composition reports success: the output stays empty.
+    TempDir plain("ferrow-plain");
+    testing_support::WriteTextFile(plain / "a.c", "x\n");
+    stub_.Serve("branch.log");
     CCVSLog log;
-    ASSERT_TRUE(GetLog("Z:\\work\\a.c", log));
+    ASSERT_TRUE(GetLog((plain / "a.c").c_str(), log));
     EXPECT_TRUE(log.Revisions.empty());
     EXPECT_EQ("", log.Head);
     std::string text = "old";
-    ASSERT_TRUE(GetLocalLogText("Z:\\work\\a.c", text));
+    ASSERT_TRUE(GetLocalLogText((plain / "a.c").c_str(), text));
     EXPECT_EQ("", text);
+    EXPECT_TRUE(stub_.Calls().empty());
 }
 
 TEST_F(LogReaderTest, RevisionAuthor) {
-    Standin().outputFixture = kLogs + "branch.log";
+    stub_.Serve("branch.log");
     struct Case {
         const char* revision;
         bool found;
     } const cases[] = {{"1.2.2.1", true}, {"1.3", true}, {"1.4", false}, {"", false}, {"1.3 ", false}};
     for (const Case& c : cases) {
         std::string author;
-        EXPECT_EQ(c.found, GetRevisionAuthor("Z:\\work\\branch.c", c.revision, author)) << c.revision;
+        EXPECT_EQ(c.found, GetRevisionAuthor(file_.c_str(), c.revision, author)) << c.revision;
         EXPECT_EQ(c.found ? "root" : "", author) << c.revision;
     }
 }

@@ -1,0 +1,308 @@
+#include "menu/context_menu.h"
+
+#include "common/module_instance.h"
+#include "common/text.h"
+#include "console/console_output.h"
+#include "exec/command_line.h"
+#include "exec/progress_dialog.h"
+#include "exec/tools.h"
+#include "menu/core/menu_rules.h"
+#include "menu/core/operation_rules.h"
+#include "menu/operation_dialogs.h"
+#include "menu/selection_facts.h"
+#include "model/admin_files.h"
+#include "server/object_map.h"
+
+#include <shellapi.h>
+#include <shlwapi.h>
+#include <olectl.h>
+
+#include <new>
+
+namespace {
+
+// A folder named "CVS" (the administrative folder of a working folder) never enters the selection.
+bool IsAdminDirectory(const std::string& path) {
+    if (!::PathIsDirectoryA(path.c_str())) return false;
+    return ::lstrcmpiA(::PathFindFileNameA(path.c_str()), "CVS") == 0;
+}
+
+HBITMAP LoadMenuBitmap(unsigned id) {
+    return static_cast<HBITMAP>(::LoadImageA(ferrow::ModuleInstance(), MAKEINTRESOURCEA(id), IMAGE_BITMAP, 0, 0,
+                                             LR_LOADMAP3DCOLORS));
+}
+
+}  // namespace
+
+CCVSContextMenu::CCVSContextMenu() {
+    for (unsigned offset = 0; offset < menu::kCommandCount; ++offset) {
+        bitmaps_[offset].Reset(LoadMenuBitmap(menu::FindCommandResources(offset)->bitmapId));
+    }
+    submenuBitmap_.Reset(LoadMenuBitmap(menu::kSubmenuBitmapId));
+}
+
+CCVSContextMenu::~CCVSContextMenu() = default;
+
+STDMETHODIMP CCVSContextMenu::Initialize(PCIDLIST_ABSOLUTE, IDataObject* pdtobj, HKEY) {
+    inWorkingCopy_ = false;
+    if (!pdtobj) return E_INVALIDARG;
+    FORMATETC format = {CF_HDROP, nullptr, DVASPECT_CONTENT, -1, TYMED_HGLOBAL};
+    STGMEDIUM medium = {};
+    if (FAILED(pdtobj->GetData(&format, &medium))) return E_INVALIDARG;
+
+    HRESULT hr = S_OK;
+    try {
+        HDROP drop = static_cast<HDROP>(::GlobalLock(medium.hGlobal));
+        if (!drop) {
+            hr = E_INVALIDARG;
+        } else {
+            UINT count = ::DragQueryFileA(drop, 0xFFFFFFFF, nullptr, 0);
+            selection_.clear();
+            for (UINT i = 0; i < count; ++i) {
+                char path[MAX_PATH] = {};
+                if (::DragQueryFileA(drop, i, path, MAX_PATH) == 0) continue;
+                std::string item = ferrow::CopyPath(path);
+                if (!IsAdminDirectory(item)) selection_.push_back(item);
+            }
+            ::GlobalUnlock(medium.hGlobal);
+            if (count == 0) hr = E_INVALIDARG;
+        }
+    } catch (const std::bad_alloc&) {
+        hr = E_OUTOFMEMORY;
+    }
+    ::ReleaseStgMedium(&medium);
+    if (FAILED(hr)) return hr;
+    if (selection_.empty()) return E_INVALIDARG;
+
+    const char* first = selection_.front().c_str();
+    inWorkingCopy_ = IsControlled(first) || ParentHasCVSDir(first);
+    return S_OK;
+}
+
+STDMETHODIMP CCVSContextMenu::QueryContextMenu(HMENU hmenu, UINT indexMenu, UINT idCmdFirst, UINT, UINT uFlags) {
+    try {
+        if (selection_.empty()) return MAKE_HRESULT(SEVERITY_SUCCESS, 0, 0);
+        menu::SelectionFacts facts = GatherSelectionFacts(selection_.front(), selection_.size(), inWorkingCopy_);
+        if (!menu::WantsSubmenu(facts, uFlags)) return MAKE_HRESULT(SEVERITY_SUCCESS, 0, 0);
+
+        ferrow::UniqueMenu popup(::CreatePopupMenu());
+        if (!popup) return HRESULT_FROM_WIN32(::GetLastError());
+        for (const menu::MenuEntry& entry : menu::BuildMenuEntries(facts)) {
+            if (entry.separator) {
+                ::AppendMenuA(popup.Get(), MF_SEPARATOR, 0, "-");
+                continue;
+            }
+            const menu::CommandResources* res = menu::FindCommandResources(entry.offset);
+            const UINT id = idCmdFirst + entry.offset;
+            ::AppendMenuA(popup.Get(), MF_STRING, id, ferrow::LoadResString(res->textId).c_str());
+            ::SetMenuItemBitmaps(popup.Get(), id, MF_BYCOMMAND, static_cast<HBITMAP>(bitmaps_[entry.offset].Get()),
+                                 nullptr);
+        }
+        const std::string title = ferrow::LoadResString(menu::kSubmenuTextId);
+        if (!::InsertMenuA(hmenu, indexMenu, MF_BYPOSITION | MF_POPUP,
+                           reinterpret_cast<UINT_PTR>(popup.Get()), title.c_str())) {
+            return HRESULT_FROM_WIN32(::GetLastError());
+        }
+        popup.Release();  // the shell's menu owns the submenu now
+        ::SetMenuItemBitmaps(hmenu, indexMenu, MF_BYPOSITION, static_cast<HBITMAP>(submenuBitmap_.Get()), nullptr);
+        return MAKE_HRESULT(SEVERITY_SUCCESS, 0, menu::kCommandCount);
+    } catch (const std::bad_alloc&) {
+        return E_OUTOFMEMORY;
+    }
+}
+
+STDMETHODIMP CCVSContextMenu::GetCommandString(UINT_PTR idCmd, UINT uType, UINT*, CHAR* pszName, UINT cchMax) {
+    if (!(uType & GCS_HELPTEXTA)) return E_INVALIDARG;  // no verbs, no validation
+    const menu::CommandResources* res = idCmd <= 0xFFFF ? menu::FindCommandResources(static_cast<unsigned>(idCmd))
+                                                        : nullptr;
+    if (!res || !pszName || cchMax == 0) return E_INVALIDARG;
+    try {
+        if (uType & GCS_UNICODE) {
+            const std::wstring text = ferrow::AnsiToWide(ferrow::LoadResString(res->helpId));
+            ::lstrcpynW(reinterpret_cast<LPWSTR>(pszName), text.c_str(), static_cast<int>(cchMax));
+        } else {
+            const std::string text = ferrow::LoadResString(res->helpId);
+            ::lstrcpynA(pszName, text.c_str(), static_cast<int>(cchMax));
+        }
+    } catch (const std::bad_alloc&) {
+        return E_OUTOFMEMORY;
+    }
+    return S_OK;
+}
+
+STDMETHODIMP CCVSContextMenu::InvokeCommand(CMINVOKECOMMANDINFO* pici) {
+    if (!pici) return E_INVALIDARG;
+    const ULONG_PTR verb = reinterpret_cast<ULONG_PTR>(pici->lpVerb);
+    if (verb > 0xFFFF) return E_INVALIDARG;
+    const unsigned offset = static_cast<unsigned>(verb & 0xFFFF);
+    if (offset >= menu::kCommandCount) return E_INVALIDARG;
+    if (selection_.empty()) return E_INVALIDARG;
+    const bool uiAllowed = (pici->fMask & CMIC_MASK_FLAG_NO_UI) == 0;
+    try {
+        return InvokeOffset(offset, pici->hwnd, uiAllowed);
+    } catch (const std::bad_alloc&) {
+        return E_OUTOFMEMORY;
+    } catch (...) {
+        return E_FAIL;
+    }
+}
+
+HRESULT CCVSContextMenu::InvokeOffset(unsigned offset, HWND hwnd, bool uiAllowed) {
+    switch (offset) {
+    case menu::kCmdDiff:
+        // The diff tool fetches the base revision itself; whether it starts is not reported.
+        CompareRevisions(selection_.front(), nullptr, nullptr);
+        return S_OK;
+    case menu::kCmdOptions:
+        return ShowOptions(hwnd);
+    case menu::kCmdCommit: {
+        menu::CCommitDlg dialog;
+        dialog.message = commitMessage_;
+        dialog.itemCount = selection_.size();
+        dialog.path = selection_.front();
+        if (dialog.DoModal(::GetActiveWindow()) != IDOK) return E_ABORT;
+        commitMessage_ = dialog.message;
+        break;
+    }
+    case menu::kCmdCustom: {
+        menu::CCustomCmdDlg dialog;
+        dialog.commandLine = customCommand_;
+        if (dialog.DoModal(::GetActiveWindow()) != IDOK) return E_ABORT;
+        customCommand_ = dialog.commandLine;
+        break;
+    }
+    case menu::kCmdTag: {
+        menu::CTagDlg dialog;
+        dialog.tagName = tagName_;
+        dialog.branchFlag = branchFlag_;
+        dialog.checkFlag = checkFlag_;
+        dialog.moveFlag = moveFlag_;
+        dialog.itemCount = selection_.size();
+        dialog.path = selection_.front();
+        if (dialog.DoModal(::GetActiveWindow()) != IDOK) return E_ABORT;
+        tagName_ = dialog.tagName;
+        branchFlag_ = dialog.branchFlag;
+        checkFlag_ = dialog.checkFlag;
+        moveFlag_ = dialog.moveFlag;
+        break;
+    }
+    default:
+        break;
+    }
+    return RunCommand(offset, hwnd, uiAllowed);
+}
+
+HRESULT CCVSContextMenu::CarryOut(unsigned offset) {
+    switch (offset) {
+    case menu::kCmdUpdate:
+    case menu::kCmdAdd:
+    case menu::kCmdUndo:
+    case menu::kCmdResetTag:
+        return ExecuteTemplate(menu::FixedTemplate(offset), selection_);
+    case menu::kCmdCommit:
+        return ExecuteTemplate(menu::BuildCommitTemplate(QuoteArgument(commitMessage_)), selection_);
+    case menu::kCmdRemove: {
+        // The local copies go to the Recycle Bin first, without questions; cvs then schedules the removal.
+        std::string from;
+        for (const std::string& path : selection_) {
+            from += path;
+            from += '\0';
+        }
+        from += '\0';
+        SHFILEOPSTRUCTA op = {};
+        op.wFunc = FO_DELETE;
+        op.pFrom = from.c_str();
+        op.fFlags = FOF_SILENT | FOF_NOCONFIRMATION | FOF_ALLOWUNDO | FOF_NOERRORUI;
+        if (::SHFileOperationA(&op) != 0 || op.fAnyOperationsAborted) return E_FAIL;
+        return ExecuteTemplate(menu::FixedTemplate(offset), selection_);
+    }
+    case menu::kCmdCustom:
+        return ExecuteTemplate(customCommand_, selection_);
+    case menu::kCmdTag:
+        return ExecuteTemplate(menu::BuildTagTemplate(moveFlag_, checkFlag_, branchFlag_, QuoteArgument(tagName_)),
+                               selection_);
+    default:
+        return E_INVALIDARG;
+    }
+}
+
+HRESULT CCVSContextMenu::RunCommand(unsigned offset, HWND hwnd, bool uiAllowed) {
+    if (console::HasLink()) {
+        console::ShowIfAuto();
+        console::Clear();
+    }
+    std::string out;
+    std::string err;
+    HRESULT hr;
+    {
+        CProgressDialog progress;
+        if (uiAllowed) progress.Start(hwnd);
+        hr = CarryOut(offset);
+        if (uiAllowed) progress.Stop();
+        out = menu::NormalizeLineEnds(progress.GetStdOutText());
+        err = menu::NormalizeLineEnds(progress.GetStdErrText());
+    }
+    if (console::HasLink()) {
+        console::Append(out);
+        console::Append(err);
+    }
+    if (FAILED(hr)) {
+        if (uiAllowed) {
+            if (console::HasLink()) console::Append("failed\r\n");
+            const std::string fallback = ferrow::LoadResString(127);
+            const std::string caption = ferrow::LoadResString(128);
+            ::MessageBoxA(hwnd, menu::ChooseErrorText(err, out, fallback).c_str(), caption.c_str(), MB_ICONERROR);
+        }
+        return E_FAIL;
+    }
+    if (console::HasLink()) console::Append("ok\r\n");
+    if (uiAllowed) {
+        ::PostMessageA(hwnd, WM_KEYDOWN, VK_F5, 0);
+        ::PostMessageA(hwnd, WM_KEYUP, VK_F5, 0);
+    }
+    return S_OK;
+}
+
+HRESULT CCVSContextMenu::ShowOptions(HWND hwnd) {
+    ferrow::ComPtr<ISpecifyPropertyPages> specify;
+    if (FAILED(QueryInterface(IID_ISpecifyPropertyPages, specify.PutVoid()))) return E_FAIL;
+    CAUUID pages = {};
+    if (FAILED(specify->GetPages(&pages))) return E_FAIL;
+    ferrow::UniqueCoTaskMem pageMemory(pages.pElems);
+    ferrow::ComPtr<IUnknown> self;
+    if (FAILED(QueryInterface(IID_IUnknown, self.PutVoid()))) return E_FAIL;
+
+    // Only the pages this module serves: a page that cannot be created would empty the whole frame.
+    std::vector<CLSID> served;
+    for (ULONG i = 0; i < pages.cElems; ++i) {
+        if (ferrow::FindObjectEntry(pages.pElems[i])) served.push_back(pages.pElems[i]);
+    }
+    const std::wstring caption = ferrow::AnsiToWide(ferrow::LoadResString(100));
+    IUnknown* objects[] = {self.Get()};
+    ::OleCreatePropertyFrame(hwnd, 0, 0, caption.c_str(), 1, objects, static_cast<ULONG>(served.size()),
+                             served.empty() ? nullptr : served.data(), 0, 0, nullptr);
+    return S_OK;
+}
+
+STDMETHODIMP CCVSContextMenu::GetPages(CAUUID* pPages) {
+    if (!pPages) return E_POINTER;
+    pPages->cElems = 0;
+    pPages->pElems = static_cast<GUID*>(::CoTaskMemAlloc(3 * sizeof(GUID)));
+    if (!pPages->pElems) return E_OUTOFMEMORY;
+    pPages->pElems[0] = CLSID_COptionsPage;
+    pPages->pElems[1] = CLSID_CToolsPage;
+    pPages->pElems[2] = CLSID_CAboutPage;
+    pPages->cElems = 3;
+    return S_OK;
+}
+
+STDMETHODIMP CCVSContextMenu::SetSite(IUnknown* pUnkSite) {
+    // A null site changes nothing; any other replaces the process's console link with one for this window.
+    if (pUnkSite) ReplaceConsoleLink(pUnkSite);
+    return S_OK;
+}
+
+STDMETHODIMP CCVSContextMenu::GetSite(REFIID, void** ppvSite) {
+    if (ppvSite) *ppvSite = nullptr;
+    return E_NOTIMPL;
+}

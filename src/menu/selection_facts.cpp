@@ -1,0 +1,34 @@
+#include "menu/selection_facts.h"
+
+#include "model/admin_files.h"
+#include "model/file_status.h"
+
+#include <shlwapi.h>
+
+menu::SelectionFacts GatherSelectionFacts(const std::string& firstPath, size_t count, bool inWorkingCopy) {
+    menu::SelectionFacts f;
+    const char* p = firstPath.c_str();
+    f.inWorkingCopy = inWorkingCopy;
+    f.count = count;
+    f.isDirectory = ::PathIsDirectoryA(p) != FALSE;
+    f.hasCVSDir = f.isDirectory && HasCVSDir(p);
+    f.parentHasCVSDir = ParentHasCVSDir(p);
+    CCVSEntry entry;
+    f.hasEntry = FindEntry(p, entry);
+    if (f.hasEntry) {
+        f.entryRevision = entry.Revision;
+        f.entryTagDate = entry.TagDate;
+    }
+    f.controlled = IsControlled(p);
+    if (f.isDirectory && f.controlled) {
+        std::string tag;
+        if (ReadTag(p, tag)) f.directoryTag = tag;
+    }
+    f.changed = IsModified(p);
+    return f;
+}
+
+void ReplaceConsoleLink(IUnknown* site) {
+    // The console link arrives with the console subsystem; until then a site links nothing.
+    (void)site;
+}

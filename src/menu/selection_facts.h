@@ -1,0 +1,13 @@
+// The facts the menu rules need about the first selected item, read afresh from the working copy.
+#pragma once
+
+#include "menu/core/menu_rules.h"
+
+#include <windows.h>
+
+#include <string>
+
+menu::SelectionFacts GatherSelectionFacts(const std::string& firstPath, size_t count, bool inWorkingCopy);
+
+// Replaces the process's console link with one for the Explorer window of the site.
+void ReplaceConsoleLink(IUnknown* site);

@@ -1,0 +1,222 @@
+// The "History" page: the revisions of one file from its full log, as a list or as a tree of branches,
+// with View, Save as and Compare through the external tools.
+#include "propsheet/prop_sheet_ext.h"
+
+#include "common/module_instance.h"
+#include "exec/tools.h"
+#include "model/admin_files.h"
+#include "propsheet/core/history_tree.h"
+#include "propsheet/log_reader.h"
+#include "resources/resource.h"
+
+#include <vector>
+
+namespace {
+
+struct ListColumn {
+    UINT title;
+    int width;
+};
+const ListColumn kColumns[] = {{IDS_HIST_REVISION, 60}, {IDS_HIST_DATE, 115}, {IDS_HIST_AUTHOR, 85},
+                               {IDS_HIST_CHANGES, 60},  {IDS_HIST_STATE, 60}, {IDS_HIST_MESSAGE, 300}};
+
+bool ListShown(HWND page) {
+    return (::GetWindowLongA(::GetDlgItem(page, IDC_HISTORY_LIST), GWL_STYLE) & WS_VISIBLE) != 0;
+}
+
+std::string RowRevision(HWND list, int row) {
+    char text[256] = {};
+    LVITEMA item = {};
+    item.iSubItem = 0;
+    item.pszText = text;
+    item.cchTextMax = static_cast<int>(sizeof(text));
+    ::SendMessageA(list, LVM_GETITEMTEXTA, row, reinterpret_cast<LPARAM>(&item));
+    return text;
+}
+
+// The selected revisions: the count (0, 1 or 2) and their texts, the upper (newer) row first.
+int SelectedRevisions(HWND page, std::string& first, std::string& second) {
+    HWND list = ::GetDlgItem(page, IDC_HISTORY_LIST);
+    if (ListShown(page)) {
+        const int row = ListView_GetNextItem(list, -1, LVNI_SELECTED);
+        if (row < 0) return 0;
+        first = RowRevision(list, row);
+        const int next = ListView_GetNextItem(list, row, LVNI_SELECTED);
+        if (next < 0) return 1;
+        second = RowRevision(list, next);
+        return 2;
+    }
+    HWND tree = ::GetDlgItem(page, IDC_HISTORY_TREE);
+    HTREEITEM item = TreeView_GetSelection(tree);
+    if (!item) return 0;
+    TVITEMA data = {};
+    data.mask = TVIF_PARAM;
+    data.hItem = item;
+    if (!TreeView_GetItem(tree, &data) || data.lParam < 0) return 0;  // the root or a branch node
+    first = RowRevision(list, static_cast<int>(data.lParam));
+    return 1;
+}
+
+std::string PagePath(HWND page) {
+    char path[MAX_PATH] = {};
+    ::GetDlgItemTextA(page, IDC_HISTORY_PATH, path, MAX_PATH);
+    return path;
+}
+
+void UpdateButtons(HWND page) {
+    std::string first, second;
+    const HistoryButtons b = ButtonsForSelection(SelectedRevisions(page, first, second));
+    ::EnableWindow(::GetDlgItem(page, IDC_HISTORY_VIEW), b.View);
+    ::EnableWindow(::GetDlgItem(page, IDC_HISTORY_SAVE), b.SaveAs);
+    ::EnableWindow(::GetDlgItem(page, IDC_HISTORY_COMPARE), b.Compare);
+    ::EnableWindow(::GetDlgItem(page, IDC_HISTORY_MERGE), b.Merge);
+}
+
+void ShowList(HWND page, bool list) {
+    ::ShowWindow(::GetDlgItem(page, IDC_HISTORY_TREE), list ? SW_HIDE : SW_SHOW);
+    ::ShowWindow(::GetDlgItem(page, IDC_HISTORY_LIST), list ? SW_SHOW : SW_HIDE);
+    UpdateButtons(page);
+}
+
+void View(HWND page) {
+    const std::string path = PagePath(page);
+    std::string first, second;
+    if (path.empty() || SelectedRevisions(page, first, second) == 0) return;
+    ViewRevision(path, first);
+}
+
+void SaveAs(HWND page) {
+    const std::string path = PagePath(page);
+    std::string first, second;
+    if (path.empty() || SelectedRevisions(page, first, second) == 0) return;
+    SaveRevisionAs(path, first);
+}
+
+void Compare(HWND page) {
+    const std::string path = PagePath(page);
+    std::string first, second;
+    const int n = SelectedRevisions(page, first, second);
+    if (path.empty() || n == 0) return;
+    if (n == 2) {
+        CompareRevisions(path, second.c_str(), first.c_str());  // the lower (older) row is the old one
+    } else {
+        CompareRevisions(path, first.c_str(), nullptr);  // against the working file
+    }
+}
+
+void FillList(HWND list, const CCVSLog& log, const std::string& working) {
+    for (size_t i = 0; i < log.Revisions.size(); ++i) {
+        const CCVSRevision& r = log.Revisions[i];
+        LVITEMA item = {};
+        item.mask = LVIF_TEXT | LVIF_IMAGE;
+        item.iItem = static_cast<int>(i);
+        item.pszText = const_cast<char*>(r.Revision.c_str());
+        item.iImage = RevisionImage(r.Revision, working);
+        const int row = static_cast<int>(::SendMessageA(list, LVM_INSERTITEMA, 0, reinterpret_cast<LPARAM>(&item)));
+        if (row < 0) continue;
+        const std::string* texts[] = {&r.Date, &r.Author, &r.Lines, &r.State, &r.Message};
+        for (int column = 1; column <= 5; ++column) {
+            LVITEMA sub = {};
+            sub.iSubItem = column;
+            sub.pszText = const_cast<char*>(texts[column - 1]->c_str());
+            ::SendMessageA(list, LVM_SETITEMTEXTA, row, reinterpret_cast<LPARAM>(&sub));
+        }
+    }
+}
+
+void FillTree(HWND tree, const CHistoryTree& data) {
+    std::vector<HTREEITEM> handles(data.Nodes.size(), nullptr);
+    for (size_t i = 0; i < data.Nodes.size(); ++i) {
+        const CHistoryNode& node = data.Nodes[i];
+        TVINSERTSTRUCTA insert = {};
+        insert.hParent = node.Parent >= 0 ? handles[node.Parent] : TVI_ROOT;
+        insert.hInsertAfter = TVI_FIRST;
+        insert.item.mask = TVIF_TEXT | TVIF_IMAGE | TVIF_SELECTEDIMAGE | TVIF_PARAM;
+        insert.item.pszText = const_cast<char*>(node.Label.c_str());
+        insert.item.iImage = node.Image;
+        insert.item.iSelectedImage = node.SelectedImage;
+        insert.item.lParam = static_cast<LPARAM>(node.Param);
+        handles[i] = reinterpret_cast<HTREEITEM>(
+            ::SendMessageA(tree, TVM_INSERTITEMA, 0, reinterpret_cast<LPARAM>(&insert)));
+    }
+    if (data.WorkingNode >= 0 && handles[data.WorkingNode]) {
+        // Selecting brings the working revision into view; the selection itself is not kept.
+        TreeView_SelectItem(tree, handles[data.WorkingNode]);
+        TreeView_SelectItem(tree, nullptr);
+    }
+}
+
+void FillPage(HWND page, CCVSPropSheetExt* owner) {
+    if (owner->Selection().empty()) return;
+    const std::string path = owner->Selection()[0];
+    CCVSEntry entry;
+    const std::string working = FindEntry(path.c_str(), entry) ? WorkingRevision(entry.Revision) : std::string();
+
+    ::CheckRadioButton(page, IDC_HISTORY_SHOW_LIST, IDC_HISTORY_SHOW_TREE, IDC_HISTORY_SHOW_LIST);
+    ::SetDlgItemTextA(page, IDC_HISTORY_PATH, path.c_str());
+
+    HWND list = ::GetDlgItem(page, IDC_HISTORY_LIST);
+    HWND tree = ::GetDlgItem(page, IDC_HISTORY_TREE);
+    for (int i = 0; i < 6; ++i) {
+        const std::string title = ferrow::LoadResString(kColumns[i].title);
+        LVCOLUMNA column = {};
+        column.mask = LVCF_FMT | LVCF_WIDTH | LVCF_TEXT | LVCF_SUBITEM;
+        column.fmt = LVCFMT_LEFT;
+        column.cx = kColumns[i].width;
+        column.pszText = const_cast<char*>(title.c_str());
+        column.iSubItem = i;
+        ::SendMessageA(list, LVM_INSERTCOLUMNA, i, reinterpret_cast<LPARAM>(&column));
+    }
+    ListView_SetExtendedListViewStyleEx(list, LVS_EX_FULLROWSELECT, LVS_EX_FULLROWSELECT);
+    TreeView_SetImageList(tree, owner->ImageList(), TVSIL_NORMAL);
+    // The list must never destroy the object's image list.
+    ::SetWindowLongA(list, GWL_STYLE, ::GetWindowLongA(list, GWL_STYLE) | LVS_SHAREIMAGELISTS);
+    ListView_SetImageList(list, owner->ImageList(), LVSIL_SMALL);
+
+    CCVSLog log;
+    if (!GetLog(path.c_str(), log)) return;
+    FillList(list, log, working);
+    FillTree(tree, BuildHistoryTree(log, working));
+}
+
+}  // namespace
+
+INT_PTR CALLBACK HistoryPageProc(HWND page, UINT message, WPARAM wParam, LPARAM lParam) {
+    switch (message) {
+    case WM_INITDIALOG: {
+        const PROPSHEETPAGEA* sheetPage = reinterpret_cast<const PROPSHEETPAGEA*>(lParam);
+        CCVSPropSheetExt* owner = sheetPage ? reinterpret_cast<CCVSPropSheetExt*>(sheetPage->lParam) : nullptr;
+        ::SetWindowLongPtrA(page, DWLP_USER, reinterpret_cast<LONG_PTR>(owner));
+        if (owner) FillPage(page, owner);
+        UpdateButtons(page);  // nothing is selected yet: all disabled
+        return FALSE;
+    }
+    case WM_COMMAND:
+        switch (LOWORD(wParam)) {
+        case IDC_HISTORY_SHOW_LIST: ShowList(page, true); break;
+        case IDC_HISTORY_SHOW_TREE: ShowList(page, false); break;
+        case IDC_HISTORY_VIEW: View(page); break;
+        case IDC_HISTORY_SAVE: SaveAs(page); break;
+        case IDC_HISTORY_COMPARE: Compare(page); break;
+        default: break;  // "Merge" has no action on this page
+        }
+        return FALSE;
+    case WM_NOTIFY: {
+        const NMHDR* header = reinterpret_cast<const NMHDR*>(lParam);
+        if (!header) return FALSE;
+        const bool fromViews = header->idFrom == IDC_HISTORY_LIST || header->idFrom == IDC_HISTORY_TREE;
+        if (header->code == static_cast<UINT>(LVN_ITEMCHANGED) || header->code == static_cast<UINT>(TVN_SELCHANGEDA) ||
+            header->code == static_cast<UINT>(TVN_SELCHANGEDW)) {
+            if (fromViews) UpdateButtons(page);
+        } else if (header->code == static_cast<UINT>(NM_DBLCLK)) {
+            if (fromViews) View(page);
+        } else if (header->code == static_cast<UINT>(PSN_APPLY)) {
+            ::SetWindowLongPtrA(page, DWLP_MSGRESULT, PSNRET_NOERROR);
+            return TRUE;
+        }
+        return FALSE;
+    }
+    default:
+        return FALSE;
+    }
+}

@@ -1,0 +1,133 @@
+#include "propsheet/prop_sheet_ext.h"
+
+#include "common/handles.h"
+#include "common/module_instance.h"
+#include "common/text.h"
+#include "model/admin_files.h"
+#include "resources/resource.h"
+
+#include <shellapi.h>
+#include <shlwapi.h>
+
+namespace {
+
+// The page callback: drops the reference the page took on the extension object when the page goes.
+UINT CALLBACK PageCallback(HWND, UINT message, LPPROPSHEETPAGEA page) {
+    if (message == PSPCB_RELEASE && page && page->lParam) {
+        reinterpret_cast<CCVSPropSheetExt*>(page->lParam)->Release();
+    }
+    return 1;  // PSPCB_CREATE: let the page be created
+}
+
+// True when the calling thread already runs in the activation context of this module's manifest.
+bool InModuleContext(HANDLE context) {
+    HANDLE current = nullptr;
+    if (!::GetCurrentActCtx(&current)) return false;
+    const bool same = current == context;
+    if (current) ::ReleaseActCtx(current);
+    return same;
+}
+
+}  // namespace
+
+CCVSPropSheetExt::CCVSPropSheetExt() {
+    images_ = ::ImageList_Create(16, 16, ILC_COLOR, 2, 2);
+    if (images_) {
+        ferrow::UniqueGdiObject strip(::LoadBitmapA(ferrow::ModuleInstance(), MAKEINTRESOURCEA(IDB_HISTORY)));
+        if (strip) ::ImageList_Add(images_, static_cast<HBITMAP>(strip.Get()), nullptr);
+    }
+    // The pages use the common controls of the module's manifest when the host does not.
+    ACTCTXA context = {};
+    context.cbSize = sizeof(context);
+    context.dwFlags = ACTCTX_FLAG_HMODULE_VALID | ACTCTX_FLAG_RESOURCE_NAME_VALID;
+    context.hModule = ferrow::ModuleInstance();
+    context.lpResourceName = MAKEINTRESOURCEA(IDR_MANIFEST);
+    char path[MAX_PATH] = {};
+    if (::GetModuleFileNameA(ferrow::ModuleInstance(), path, MAX_PATH) && path[MAX_PATH - 1] == '\0') {
+        context.lpSource = path;
+        activationContext_ = ::CreateActCtxA(&context);
+    }
+}
+
+CCVSPropSheetExt::~CCVSPropSheetExt() {
+    if (images_) ::ImageList_Destroy(images_);
+    if (activationContext_ != INVALID_HANDLE_VALUE) ::ReleaseActCtx(activationContext_);
+}
+
+STDMETHODIMP CCVSPropSheetExt::Initialize(PCIDLIST_ABSOLUTE, IDataObject* pdtobj, HKEY) {
+    if (!pdtobj) return E_INVALIDARG;
+    FORMATETC format = {CF_HDROP, nullptr, DVASPECT_CONTENT, -1, TYMED_HGLOBAL};
+    STGMEDIUM medium = {};
+    if (FAILED(pdtobj->GetData(&format, &medium))) return E_INVALIDARG;
+    HDROP drop = static_cast<HDROP>(::GlobalLock(medium.hGlobal));
+    if (!drop) {
+        ::ReleaseStgMedium(&medium);
+        return E_INVALIDARG;
+    }
+    const UINT count = ::DragQueryFileA(drop, 0xFFFFFFFF, nullptr, 0);
+    std::vector<std::string> paths(count);
+    for (UINT i = 0; i < count; ++i) {
+        char name[MAX_PATH] = {};
+        // A name that does not fit is not fetched cut short: it stays empty.
+        const UINT length = ::DragQueryFileA(drop, i, nullptr, 0);
+        if (length == 0 || length >= MAX_PATH) continue;
+        if (::DragQueryFileA(drop, i, name, MAX_PATH)) paths[i] = name;
+    }
+    ::GlobalUnlock(medium.hGlobal);
+    ::ReleaseStgMedium(&medium);
+    return InitializeFromPaths(paths);
+}
+
+HRESULT CCVSPropSheetExt::InitializeFromPaths(const std::vector<std::string>& paths) {
+    selection_.clear();
+    for (const std::string& p : paths) selection_.push_back(ferrow::CopyPath(p));
+    return AcceptSelection();
+}
+
+HRESULT CCVSPropSheetExt::AcceptSelection() {
+    if (selection_.empty()) return E_INVALIDARG;
+    const char* first = selection_[0].c_str();
+    if (selection_[0].empty()) return E_INVALIDARG;
+    if (IsControlled(first) || ParentHasCVSDir(first)) return S_OK;
+    return E_INVALIDARG;
+}
+
+HPROPSHEETPAGE CCVSPropSheetExt::CreatePage(UINT templateId, DLGPROC procedure, bool history) {
+    PROPSHEETPAGEA page = {};
+    page.dwSize = sizeof(page);
+    page.dwFlags = PSP_USEICONID | PSP_USECALLBACK;
+    if (history) page.dwFlags |= PSP_USEREFPARENT;
+    page.hInstance = ferrow::ModuleInstance();
+    page.pszTemplate = MAKEINTRESOURCEA(templateId);
+    page.pszIcon = MAKEINTRESOURCEA(IDI_FERROW);
+    page.pfnDlgProc = procedure;
+    page.lParam = reinterpret_cast<LPARAM>(this);
+    page.pfnCallback = PageCallback;
+    if (history) page.pcRefParent = &pageCounter_;
+    if (activationContext_ != INVALID_HANDLE_VALUE && !InModuleContext(activationContext_)) {
+        page.dwFlags |= PSP_USEFUSIONCONTEXT;
+        page.hActCtx = activationContext_;
+    }
+    // The page keeps the object alive: it reads the selection when it is first shown, maybe much later.
+    AddRef();
+    HPROPSHEETPAGE handle = ::CreatePropertySheetPageA(&page);
+    if (!handle) Release();
+    return handle;
+}
+
+STDMETHODIMP CCVSPropSheetExt::AddPages(LPFNSVADDPROPSHEETPAGE pfnAddPage, LPARAM lParam) {
+    ::InitCommonControls();
+    if (!pfnAddPage || selection_.empty()) return S_OK;
+
+    if (HPROPSHEETPAGE cvs = CreatePage(IDD_CVS_PAGE, CvsPageProc, false)) {
+        if (!pfnAddPage(cvs, lParam)) ::DestroyPropertySheetPage(cvs);
+    }
+    if (selection_.size() == 1 && !::PathIsDirectoryA(selection_[0].c_str())) {
+        if (HPROPSHEETPAGE history = CreatePage(IDD_HISTORY_PAGE, HistoryPageProc, true)) {
+            if (!pfnAddPage(history, lParam)) ::DestroyPropertySheetPage(history);
+        }
+    }
+    return S_OK;
+}
+
+STDMETHODIMP CCVSPropSheetExt::ReplacePage(EXPPS, LPFNSVADDPROPSHEETPAGE, LPARAM) { return E_NOTIMPL; }

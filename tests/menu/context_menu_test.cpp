@@ -1,0 +1,173 @@
+// The submenu on the sample working copies made by the real client, the help texts, the pages and the
+// site handshake.
+#include "menu/menu_support.h"
+#include "support/fixtures.h"
+
+#include <gtest/gtest.h>
+
+#include <ocidl.h>
+
+#include <cstring>
+
+#include "common/module_instance.h"
+#include "common/text.h"
+#include "menu/context_menu.h"
+#include "server/guids.h"
+
+using menu_test::BuildMenu;
+using menu_test::MakeHandler;
+using testing_support::SampleFixture;
+
+namespace {
+
+std::string Wc(const char* relative) { return testing_support::Join(SampleFixture("wc"), relative); }
+
+TEST(ContextMenu, ItemsForEachStateOfTheSampleWorkingCopy) {
+    testing_support::TempDir outside("menu-outside");
+    testing_support::WriteTextFile(outside / "loose.txt", "x");
+    const std::string tagged = SampleFixture("wc-tagged");
+    struct Case {
+        const char* what;
+        std::vector<std::string> paths;
+        UINT flags;
+        const char* items;  // empty: no submenu
+    } const cases[] = {
+        {"unversioned file", {Wc("unlisted.txt")}, 0, "Add - Custom - Options"},
+        {"unchanged file", {Wc("unchanged.txt")}, 0, "Update - Remove - Tag Custom - Options"},
+        {"sticky file", {Wc("sticky.txt")}, 0, "Update Reset - Remove - Tag Custom - Options"},
+        {"modified alone", {Wc("modified.c")}, 0, "Update Commit - Diff Undo - Remove - Tag Custom - Options"},
+        {"modified with others", {Wc("modified.c"), Wc("unchanged.txt")}, 0,
+         "Update Commit - Undo - Remove - Tag Custom - Options"},
+        {"added file", {Wc("added.txt")}, 0, "Commit - Remove - Custom - Options"},
+        {"binary file", {Wc("image.bin")}, 0, "Update - Remove - Tag Custom - Options"},
+        {"working folder", {SampleFixture("wc")}, 0, "Update Commit - Undo - Tag Custom - Options"},
+        {"sub-folder", {Wc("sub")}, 0, "Update Commit - Undo - Tag Custom - Options"},
+        {"tagged working folder", {tagged}, 0, "Update Reset Commit - Undo - Tag Custom - Options"},
+        {"file of a tagged copy", {testing_support::Join(tagged, "unchanged.txt")}, 0,
+         "Update Reset - Remove - Tag Custom - Options"},
+        {"shift outside", {outside / "loose.txt"}, CMF_EXTENDEDVERBS, "Custom - Options"},
+        {"outside without shift", {outside / "loose.txt"}, 0, ""},
+        {"first outside, second inside", {outside / "loose.txt", Wc("modified.c")}, 0, ""},
+        {"default only", {Wc("modified.c")}, CMF_DEFAULTONLY, ""},
+        {"CVS folder among others", {Wc("CVS"), Wc("unchanged.txt")}, 0, "Update - Remove - Tag Custom - Options"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        HRESULT init = E_FAIL;
+        auto handler = MakeHandler(c.paths, &init);
+        ASSERT_TRUE(handler);
+        ASSERT_EQ(S_OK, init);
+        menu_test::BuiltMenu built = BuildMenu(handler.Get(), c.flags);
+        EXPECT_EQ(c.items, built.items);
+        if (*c.items) {
+            EXPECT_EQ(MAKE_HRESULT(SEVERITY_SUCCESS, 0, 10), built.result);
+            EXPECT_EQ("CVS", built.title);
+            EXPECT_TRUE(built.bitmapsSet);
+        } else {
+            EXPECT_EQ(MAKE_HRESULT(SEVERITY_SUCCESS, 0, 0), built.result);
+        }
+    }
+}
+
+TEST(ContextMenu, ItemTextsFromTheStringTable) {
+    auto handler = MakeHandler({Wc("modified.c")});
+    menu_test::BuiltMenu built = BuildMenu(handler.Get());
+    EXPECT_EQ((std::vector<std::string>{"&Update", "&Commit...", "-", "&Diff...", "&Undo", "-", "&Remove", "-",
+                                        "&Tag...", "Custom C&ommand...", "-", "&Options..."}),
+              built.texts);
+}
+
+TEST(ContextMenu, InitializeRefusesEmptyAndAdministrativeSelections) {
+    struct Case {
+        const char* what;
+        std::vector<std::string> paths;
+    } const cases[] = {
+        {"no files", {}},
+        {"only the CVS folder", {Wc("CVS")}},
+        {"CVS folder in other case", {Wc("cvs")}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        HRESULT init = S_OK;
+        auto handler = MakeHandler(c.paths, &init);
+        EXPECT_EQ(E_INVALIDARG, init);
+    }
+    ferrow::ComPtr<IShellExtInit> init;
+    ASSERT_EQ(S_OK, CCVSContextMenu::CreateInstance(nullptr, IID_IShellExtInit, init.PutVoid()));
+    EXPECT_EQ(E_INVALIDARG, init->Initialize(nullptr, nullptr, nullptr));
+}
+
+TEST(ContextMenu, HelpTexts) {
+    auto handler = MakeHandler({Wc("unchanged.txt")});
+    struct Case {
+        UINT_PTR offset;
+        const char* text;
+    } const cases[] = {
+        {0, "Updates the local copy with the latest version from the server (cvs update  -d -P)"},
+        {4, "Marks files for removing from the repository, deletes th local copy (cvs remove)"},
+        {5, "Runs a custom command"},
+        {8, "Removes any sticky tags from the local version (cvs update -A)"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.offset);
+        char narrow[256];
+        std::memset(narrow, 'x', sizeof narrow);
+        ASSERT_EQ(S_OK, handler->GetCommandString(c.offset, GCS_HELPTEXTA, nullptr, narrow, sizeof narrow));
+        EXPECT_STREQ(c.text, narrow);
+        wchar_t wide[256];
+        ASSERT_EQ(S_OK, handler->GetCommandString(c.offset, GCS_HELPTEXTW, nullptr, reinterpret_cast<char*>(wide), 256));
+        EXPECT_EQ(ferrow::AnsiToWide(c.text), std::wstring(wide));
+    }
+    // Offset 9 is the configuration help text of string 147.
+    char options[256] = {};
+    ASSERT_EQ(S_OK, handler->GetCommandString(9, GCS_HELPTEXTA, nullptr, options, sizeof options));
+    EXPECT_EQ(ferrow::LoadResString(147), options);
+    EXPECT_FALSE(std::string(options).empty());
+
+    // Cut to the buffer, terminator included.
+    char small[6];
+    ASSERT_EQ(S_OK, handler->GetCommandString(5, GCS_HELPTEXTA, nullptr, small, sizeof small));
+    EXPECT_STREQ("Runs ", small);
+
+    // Verbs, validation and unknown offsets are refused, and nothing is written.
+    for (UINT type : {GCS_VERBA, GCS_VERBW, GCS_VALIDATEA, GCS_VALIDATEW}) {
+        char marker[16];
+        std::memset(marker, 'm', sizeof marker);
+        EXPECT_EQ(E_INVALIDARG, handler->GetCommandString(0, type, nullptr, marker, sizeof marker));
+        EXPECT_EQ('m', marker[0]);
+    }
+    char marker[16];
+    EXPECT_EQ(E_INVALIDARG, handler->GetCommandString(10, GCS_HELPTEXTA, nullptr, marker, sizeof marker));
+}
+
+TEST(ContextMenu, PagesSiteAndClassInfo) {
+    auto handler = MakeHandler({Wc("unchanged.txt")});
+    ferrow::ComPtr<ISpecifyPropertyPages> pages;
+    ASSERT_EQ(S_OK, handler.As(pages));
+    CAUUID ids = {};
+    ASSERT_EQ(S_OK, pages->GetPages(&ids));
+    ASSERT_EQ(3u, ids.cElems);
+    EXPECT_TRUE(IsEqualCLSID(CLSID_COptionsPage, ids.pElems[0]));
+    EXPECT_TRUE(IsEqualCLSID(CLSID_CToolsPage, ids.pElems[1]));
+    EXPECT_TRUE(IsEqualCLSID(CLSID_CAboutPage, ids.pElems[2]));
+    ::CoTaskMemFree(ids.pElems);
+
+    ferrow::ComPtr<IObjectWithSite> site;
+    ASSERT_EQ(S_OK, handler.As(site));
+    EXPECT_EQ(S_OK, site->SetSite(nullptr));
+    void* out = reinterpret_cast<void*>(1);
+    EXPECT_EQ(E_NOTIMPL, site->GetSite(IID_IUnknown, &out));
+    EXPECT_EQ(nullptr, out);
+}
+
+TEST(ContextMenu, VerbStringsAndUnknownOffsetsAreRefused) {
+    auto handler = MakeHandler({Wc("unchanged.txt")});
+    CMINVOKECOMMANDINFO info = {};
+    info.cbSize = sizeof info;
+    info.lpVerb = "update";
+    EXPECT_EQ(E_INVALIDARG, handler->InvokeCommand(&info));
+    EXPECT_EQ(E_INVALIDARG, menu_test::Invoke(handler.Get(), 10));
+    EXPECT_EQ(E_INVALIDARG, menu_test::Invoke(handler.Get(), 0xFFFF));
+}
+
+}  // namespace

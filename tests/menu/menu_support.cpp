@@ -1,0 +1,233 @@
+#include "menu/menu_support.h"
+
+#include "menu/context_menu.h"
+
+#include <shlobj.h>
+
+#include <cstring>
+
+namespace menu_test {
+
+namespace {
+
+class HDropDataObject : public IDataObject {
+public:
+    explicit HDropDataObject(std::vector<std::string> paths) : paths_(std::move(paths)) {}
+
+    STDMETHODIMP QueryInterface(REFIID riid, void** ppv) override {
+        if (!ppv) return E_POINTER;
+        if (IsEqualIID(riid, IID_IUnknown) || IsEqualIID(riid, IID_IDataObject)) {
+            *ppv = static_cast<IDataObject*>(this);
+            AddRef();
+            return S_OK;
+        }
+        *ppv = nullptr;
+        return E_NOINTERFACE;
+    }
+    STDMETHODIMP_(ULONG) AddRef() override { return ++refs_; }
+    STDMETHODIMP_(ULONG) Release() override {
+        ULONG n = --refs_;
+        if (n == 0) delete this;
+        return n;
+    }
+
+    STDMETHODIMP GetData(FORMATETC* format, STGMEDIUM* medium) override {
+        if (!format || !medium) return E_INVALIDARG;
+        if (format->cfFormat != CF_HDROP || !(format->tymed & TYMED_HGLOBAL)) return DV_E_FORMATETC;
+        size_t chars = 1;
+        for (const std::string& p : paths_) chars += p.size() + 1;
+        HGLOBAL global = ::GlobalAlloc(GMEM_MOVEABLE | GMEM_ZEROINIT, sizeof(DROPFILES) + chars);
+        if (!global) return E_OUTOFMEMORY;
+        auto* drop = static_cast<DROPFILES*>(::GlobalLock(global));
+        drop->pFiles = sizeof(DROPFILES);
+        drop->fWide = FALSE;
+        char* out = reinterpret_cast<char*>(drop + 1);
+        for (const std::string& p : paths_) {
+            std::memcpy(out, p.c_str(), p.size() + 1);
+            out += p.size() + 1;
+        }
+        ::GlobalUnlock(global);
+        medium->tymed = TYMED_HGLOBAL;
+        medium->hGlobal = global;
+        medium->pUnkForRelease = nullptr;
+        return S_OK;
+    }
+    STDMETHODIMP GetDataHere(FORMATETC*, STGMEDIUM*) override { return E_NOTIMPL; }
+    STDMETHODIMP QueryGetData(FORMATETC* format) override {
+        return format && format->cfFormat == CF_HDROP ? S_OK : DV_E_FORMATETC;
+    }
+    STDMETHODIMP GetCanonicalFormatEtc(FORMATETC*, FORMATETC* out) override {
+        if (out) out->ptd = nullptr;
+        return E_NOTIMPL;
+    }
+    STDMETHODIMP SetData(FORMATETC*, STGMEDIUM*, BOOL) override { return E_NOTIMPL; }
+    STDMETHODIMP EnumFormatEtc(DWORD, IEnumFORMATETC**) override { return E_NOTIMPL; }
+    STDMETHODIMP DAdvise(FORMATETC*, DWORD, IAdviseSink*, DWORD*) override { return OLE_E_ADVISENOTSUPPORTED; }
+    STDMETHODIMP DUnadvise(DWORD) override { return OLE_E_ADVISENOTSUPPORTED; }
+    STDMETHODIMP EnumDAdvise(IEnumSTATDATA**) override { return OLE_E_ADVISENOTSUPPORTED; }
+
+private:
+    ULONG refs_ = 1;
+    std::vector<std::string> paths_;
+};
+
+struct Search {
+    const std::string* title;
+    DWORD pid;
+    HWND found;
+};
+
+BOOL CALLBACK FindByTitle(HWND hwnd, LPARAM lp) {
+    auto* s = reinterpret_cast<Search*>(lp);
+    DWORD owner = 0;
+    ::GetWindowThreadProcessId(hwnd, &owner);
+    if (owner != s->pid || !::IsWindowVisible(hwnd)) return TRUE;
+    if (WindowText(hwnd) != *s->title) return TRUE;
+    s->found = hwnd;
+    return FALSE;
+}
+
+const char* const kNames[] = {"Update", "Commit", "Diff", "Add", "Remove",
+                              "Custom", "Undo",   "Tag",  "Reset", "Options"};
+
+}  // namespace
+
+ferrow::ComPtr<IDataObject> MakeHDropDataObject(const std::vector<std::string>& paths) {
+    return ferrow::ComPtr<IDataObject>::Attach(new HDropDataObject(paths));
+}
+
+ferrow::ComPtr<IContextMenu> MakeHandler(const std::vector<std::string>& paths, HRESULT* initResult) {
+    ferrow::ComPtr<IShellExtInit> init;
+    if (FAILED(CCVSContextMenu::CreateInstance(nullptr, IID_IShellExtInit, init.PutVoid()))) return nullptr;
+    auto data = MakeHDropDataObject(paths);
+    HRESULT hr = init->Initialize(nullptr, data.Get(), nullptr);
+    if (initResult) *initResult = hr;
+    ferrow::ComPtr<IContextMenu> menu;
+    init.As(menu);
+    return menu;
+}
+
+BuiltMenu BuildMenu(IContextMenu* handler, UINT flags) {
+    BuiltMenu built;
+    ferrow::UniqueMenu host(::CreatePopupMenu());
+    ::AppendMenuA(host.Get(), MF_STRING, 1, "Open");
+    built.result = handler->QueryContextMenu(host.Get(), 0, 100, 200, flags);
+    HMENU sub = ::GetSubMenu(host.Get(), 0);
+    if (!sub) return built;
+    char title[64] = {};
+    ::GetMenuStringA(host.Get(), 0, title, sizeof title, MF_BYPOSITION);
+    built.title = title;
+    MENUITEMINFOA top = {};
+    top.cbSize = sizeof top;
+    top.fMask = MIIM_CHECKMARKS;
+    ::GetMenuItemInfoA(host.Get(), 0, TRUE, &top);
+    built.bitmapsSet = top.hbmpUnchecked != nullptr;
+    int count = ::GetMenuItemCount(sub);
+    for (int i = 0; i < count; ++i) {
+        MENUITEMINFOA info = {};
+        char text[128] = {};
+        info.cbSize = sizeof info;
+        info.fMask = MIIM_FTYPE | MIIM_ID | MIIM_STRING | MIIM_CHECKMARKS | MIIM_STATE;
+        info.dwTypeData = text;
+        info.cch = sizeof text;
+        ::GetMenuItemInfoA(sub, static_cast<UINT>(i), TRUE, &info);
+        if (!built.items.empty()) built.items += ' ';
+        if (info.fType & MFT_SEPARATOR) {
+            built.items += "-";
+            built.texts.push_back("-");
+            continue;
+        }
+        unsigned offset = info.wID - 100;
+        built.items += offset < 10 ? kNames[offset] : "?";
+        built.texts.push_back(text);
+        if (!info.hbmpUnchecked || info.hbmpChecked) built.bitmapsSet = false;
+        if (info.fState & MFS_DISABLED) built.items += "(disabled)";
+    }
+    return built;
+}
+
+HRESULT Invoke(IContextMenu* handler, unsigned offset, DWORD mask, HWND hwnd) {
+    CMINVOKECOMMANDINFO info = {};
+    info.cbSize = sizeof info;
+    info.fMask = mask;
+    info.hwnd = hwnd;
+    info.lpVerb = MAKEINTRESOURCEA(offset);
+    info.nShow = SW_SHOWNORMAL;
+    return handler->InvokeCommand(&info);
+}
+
+WindowDriver::WindowDriver(std::string title, std::function<void(HWND)> action, DWORD timeoutMs)
+    : title_(std::move(title)), action_(std::move(action)), timeoutMs_(timeoutMs) {
+    thread_ = std::thread([this] {
+        const DWORD start = ::GetTickCount();
+        const DWORD pid = ::GetCurrentProcessId();
+        while (!stop_ && ::GetTickCount() - start < timeoutMs_) {
+            Search search{&title_, pid, nullptr};
+            ::EnumWindows(FindByTitle, reinterpret_cast<LPARAM>(&search));
+            if (search.found) {
+                ::Sleep(100);  // let the dialog finish its initialisation
+                found_ = true;
+                action_(search.found);
+                return;
+            }
+            ::Sleep(30);
+        }
+    });
+}
+
+WindowDriver::~WindowDriver() {
+    stop_ = true;
+    if (thread_.joinable()) thread_.join();
+}
+
+std::string WindowText(HWND hwnd) {
+    char text[1024] = {};
+    ::GetWindowTextA(hwnd, text, sizeof text);
+    return text;
+}
+
+void SetControlText(HWND dialog, int id, const std::string& text) {
+    ::SendMessageA(::GetDlgItem(dialog, id), WM_SETTEXT, 0, reinterpret_cast<LPARAM>(text.c_str()));
+}
+
+void Click(HWND dialog, int id) {
+    ::PostMessageA(dialog, WM_COMMAND, MAKEWPARAM(id, BN_CLICKED), reinterpret_cast<LPARAM>(::GetDlgItem(dialog, id)));
+}
+
+void SelectListEntry(HWND dialog, int id, int index) {
+    HWND list = ::GetDlgItem(dialog, id);
+    ::SendMessageA(list, CB_SETCURSEL, static_cast<WPARAM>(index), 0);
+    ::SendMessageA(dialog, WM_COMMAND, MAKEWPARAM(id, CBN_SELCHANGE), reinterpret_cast<LPARAM>(list));
+}
+
+std::vector<std::string> ListEntries(HWND dialog, int id) {
+    std::vector<std::string> entries;
+    HWND list = ::GetDlgItem(dialog, id);
+    LRESULT count = ::SendMessageA(list, CB_GETCOUNT, 0, 0);
+    for (LRESULT i = 0; i < count; ++i) {
+        char text[1024] = {};
+        ::SendMessageA(list, CB_GETLBTEXT, static_cast<WPARAM>(i), reinterpret_cast<LPARAM>(text));
+        entries.push_back(text);
+    }
+    return entries;
+}
+
+std::string MessageBoxText(HWND box) {
+    std::string best;
+    for (HWND child = ::GetWindow(box, GW_CHILD); child; child = ::GetWindow(child, GW_HWNDNEXT)) {
+        char cls[32] = {};
+        ::GetClassNameA(child, cls, sizeof cls);
+        if (::lstrcmpiA(cls, "Static") != 0) continue;
+        std::string text = WindowText(child);
+        if (text.size() > best.size()) best = text;
+    }
+    return best;
+}
+
+}  // namespace menu_test
+
+namespace menu_test {
+HRESULT CCVSContextMenuCreate(ferrow::ComPtr<IContextMenu>& out) {
+    return CCVSContextMenu::CreateInstance(nullptr, IID_IContextMenu, out.PutVoid());
+}
+}  // namespace menu_test
