@@ -9,4 +9,5 @@
     X(status, RunStatus, "<paths...>", "what the working-copy model says of each path (English, German)") \
     X(overlays, RunOverlays, "<paths...>", "asks both overlay identifiers about each path")            \
     X(band, RunBand, "[--for <ms>] [texts...]", "sites the console bar in a window as Explorer does")  \
-    X(run, RunTemplate, "<template> <paths...>", "runs a template on a selection, prints the console")
+    X(run, RunTemplate, "<template> <paths...>", "runs a template on a selection, prints the console") \
+    X(options, RunOptions, "[--lang <id>] [--page <n>] [--for <ms>]", "opens the settings frame as Options... does")
