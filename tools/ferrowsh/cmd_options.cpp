@@ -121,6 +121,8 @@ int RunOptions(Host& host, const Args& args) {
         if (!search.frame) return;
         sawFrame = true;
         if (page) ::PostMessageW(search.frame, PSM_SETCURSEL, page, 0);
+        std::printf("frame open\n");  // scripts wait for this line before they take a screenshot
+        std::fflush(stdout);
         if (!forMs) return;
         ::Sleep(forMs);
         ::PostMessageW(search.frame, WM_COMMAND, IDCANCEL, 0);
