@@ -5,12 +5,9 @@
 #include "server/guids.h"
 #include "views/core/column_rules.h"
 
-#include <shlobj.h>
+#include "server/interface_ids.h"
 
-#ifdef __CRT_UUID_DECL
-// MinGW's shlobj.h declares the interface without its __uuidof binding.
-__CRT_UUID_DECL(IColumnProvider, 0xe8025004, 0x1c42, 0x11d2, 0xbe, 0x2c, 0x00, 0xa0, 0xc9, 0xa8, 0x3d, 0xa1)
-#endif
+#include <shlobj.h>
 
 class CCVSColumnProvider : public ferrow::ComObject<CCVSColumnProvider, IColumnProvider> {
 public:
