@@ -11,6 +11,10 @@ target_compile_definitions(ferrow_test_support PUBLIC
   FERROW_BIN_DIR="Z:${CMAKE_BINARY_DIR}")
 add_dependencies(ferrow_test_support Ferrow)
 
+# Wine's Recycle Bin is $XDG_DATA_HOME/Trash: tests that delete to it use a folder of the build.
+set(FERROW_TEST_XDG_DATA ${CMAKE_BINARY_DIR}/test-xdg-data)
+file(MAKE_DIRECTORY ${FERROW_TEST_XDG_DATA})
+
 file(GLOB FERROW_TEST_DIRS LIST_DIRECTORIES true CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/tests/*)
 foreach(dir IN LISTS FERROW_TEST_DIRS)
   get_filename_component(name ${dir} NAME)
@@ -24,7 +28,7 @@ foreach(dir IN LISTS FERROW_TEST_DIRS)
   add_executable(${name}_tests ${sources} $<TARGET_OBJECTS:ferrow_res>)
   target_link_libraries(${name}_tests PRIVATE ferrow_test_support)
   gtest_discover_tests(${name}_tests DISCOVERY_MODE PRE_TEST DISCOVERY_TIMEOUT 120
-                       PROPERTIES ENVIRONMENT "WINEDEBUG=-all" TIMEOUT 300)
+                       PROPERTIES ENVIRONMENT "WINEDEBUG=-all;XDG_DATA_HOME=${FERROW_TEST_XDG_DATA}" TIMEOUT 300)
 endforeach()
 
 # Working copies made by the real (Linux) cvs client, for the Windows tests to copy and inspect.
@@ -42,3 +46,11 @@ if(TARGET model_tests)
   set_tests_properties(ModelUnderDaylightSavingZone PROPERTIES
                        ENVIRONMENT "FERROW_TZ=Europe/Berlin;FERROW_EXPECT_DST=1" TIMEOUT 120)
 endif()
+
+# The Windows cvs client of the end-to-end tests and the demo: built (or found in its cache) by a fixture,
+# then checked with real commands under Wine.
+add_test(NAME CvsClientBuild COMMAND bash ${CMAKE_SOURCE_DIR}/scripts/build-cvs-exe.sh ${FERROW_CVS_DIR})
+set_tests_properties(CvsClientBuild PROPERTIES FIXTURES_SETUP cvs_client TIMEOUT 900)
+add_test(NAME CvsClientSmoke
+         COMMAND bash ${CMAKE_SOURCE_DIR}/tests/e2e/cvs_client_smoke.sh ${CMAKE_BINARY_DIR}/wine-run.sh ${FERROW_WINEPREFIX})
+set_tests_properties(CvsClientSmoke PROPERTIES FIXTURES_REQUIRED cvs_client TIMEOUT 300)

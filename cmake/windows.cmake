@@ -40,6 +40,9 @@ target_link_options(Ferrow PRIVATE -Wl,--enable-stdcall-fixup)
 
 # Programs that run under Wine go through this wrapper and a private prefix under the build folder.
 set(FERROW_WINEPREFIX ${CMAKE_BINARY_DIR}/wineprefix)
+# The Windows cvs client (scripts/build-cvs-exe.sh) goes on the prefix's PATH through WINEPATH.
+set(FERROW_CVS_DIR ${CMAKE_SOURCE_DIR}/build/cvs-win CACHE PATH "Folder of the Windows cvs.exe the Wine tests run")
+string(REPLACE "/" "\\" FERROW_CVS_WINDIR "Z:${FERROW_CVS_DIR}")
 configure_file(${CMAKE_SOURCE_DIR}/cmake/wine-run.sh.in ${CMAKE_BINARY_DIR}/wine-run.sh @ONLY
                FILE_PERMISSIONS OWNER_READ OWNER_WRITE OWNER_EXECUTE GROUP_READ GROUP_EXECUTE WORLD_READ WORLD_EXECUTE)
 set(CMAKE_CROSSCOMPILING_EMULATOR ${CMAKE_BINARY_DIR}/wine-run.sh)

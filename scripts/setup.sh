@@ -9,6 +9,7 @@ packages=(
   wine wine32:i386 wine64 libwine-dev
   xvfb xauth x11-apps imagemagick
   cvs clang libclang-rt-14-dev python3
+  dpkg-dev make patch  # scripts/build-cvs-exe.sh: the Windows cvs client from Debian's source package
 )
 
 missing=()

@@ -27,6 +27,7 @@ cmake --build build/win64 -j "$jobs"
 
 bash scripts/check-static.sh build/win32/Ferrow.dll build/win64/Ferrow.dll
 
+bash scripts/build-cvs-exe.sh  # the Windows cvs client of the Wine tests, cached in build/cvs-win
 # The prefix is created before ctest so test discovery does not pay for it.
 build/win32/wine-run.sh cmd /c exit >/dev/null 2>&1 || true
 

@@ -62,6 +62,9 @@
 #define IDS_MENU_RESET_TAG 159
 #define IDS_MENU_TAG 160
 
+// Registration script (type "REGISTRY")
+#define IDR_FERROW 101
+
 // Labels without an identifier
 #ifndef IDC_STATIC
 #define IDC_STATIC (-1)

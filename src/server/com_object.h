@@ -11,6 +11,7 @@
 #pragma once
 
 #include "server/core/replacements.h"
+#include "server/interface_ids.h"
 #include "server/object_map.h"
 
 #include <windows.h>

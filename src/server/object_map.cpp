@@ -2,12 +2,15 @@
 // code has not landed is simply not listed (nothing half-built is registered). See HACKING.md.
 #include "server/object_map.h"
 
+#include "console/console_bar.h"
+#include "console/console_link.h"
 #include "resources/resource.h"
 #include "server/com_object.h"
 #include "server/guids.h"
 #include "menu/context_menu.h"
 #include "propsheet/prop_sheet_ext.h"
 #include "views/column_provider.h"
+#include "views/icon_overlay.h"
 
 #include <shlguid.h>
 
@@ -20,8 +23,15 @@ const ObjectEntry kObjectMap[] = {
     // type-library description, creator, component categories, module start/end hook
     {&CLSID_CCVSColumnProvider, L"Ferrow.CVSColumnProvider.1", L"Ferrow.CVSColumnProvider", L"CCVSColumnProvider Object", 0,
      L"Pembrake CVSColumnProvider Class", &CreateInstance<CCVSColumnProvider>, {}, nullptr},
+    {&CLSID_CConsoleBar, L"Ferrow.ConsoleBar.1", L"Ferrow.ConsoleBar", nullptr, IDS_CONSOLE_TITLE,
+     L"ConsoleBar Class", &CreateInstance<CConsoleBar>, {&CATID_CommBand}, &console::ModuleEvent},
     {&CLSID_CCVSContextMenu, L"Ferrow.CVSContextMenu.1", L"Ferrow.CVSContextMenu", L"CCVSContextMenu Object", 0,
      L"Pembrake CVSContextMenu Class", &CreateInstance<CCVSContextMenu>, {}, nullptr},
+    {&CLSID_CCVSIconOverlay, L"Ferrow.CVSIconOverlay.1", L"Ferrow.CVSIconOverlay", L"CCVSIconOverlay Object", 0,
+     L"Pembrake CVSIconOverlay Class", &CreateInstance<CCVSIconOverlay>, {}, nullptr},
+    {&CLSID_CCVSModifiedIconOverlay, L"Ferrow.CVSModifiedIconOverlay.1", L"Ferrow.CVSModifiedIconOverlay",
+     L"CCVSModifiedIconOverlay Object", 0, L"Pembrake CVSModifiedIconOverlay Class",
+     &CreateInstance<CCVSModifiedIconOverlay>, {}, nullptr},
     {&CLSID_CCVSPropSheetExt, L"Ferrow.CVSPropSheetExt.1", L"Ferrow.CVSPropSheetExt", L"CCVSPropSheetExt Object", 0,
      L"Pembrake CVSPropSheetExt Class", &CreateInstance<CCVSPropSheetExt>, {}, nullptr},
     {nullptr, nullptr, nullptr, nullptr, 0, nullptr, nullptr, {}, nullptr}  // end marker

@@ -1,8 +1,258 @@
 #include "server/registration.h"
 
-namespace ferrow {
+#include "common/handles.h"
+#include "common/module_instance.h"
+#include "resources/resource.h"
+#include "server/com_object.h"
+#include "server/guids.h"
+#include "server/registrar.h"
 
-HRESULT RegisterServer() noexcept { return S_OK; }
-HRESULT UnregisterServer() noexcept { return S_OK; }
+#include <comcat.h>
+#include <oleauto.h>
+
+#include <string>
+
+namespace ferrow {
+namespace {
+
+// The registry entries of one class of the object map, written at registration and removed at
+// unregistration (the ProgID keys and the CLSID key are the class's own; CLSID itself stays).
+const wchar_t kClassScript[] = LR"(HKCR
+{
+	ForceRemove '%PROGID%' = s '%FriendlyName%'
+	{
+		CLSID = s '%CLSID%'
+	}
+	ForceRemove '%VIPROGID%' = s '%FriendlyName%'
+	{
+		CLSID = s '%CLSID%'
+		CurVer = s '%PROGID%'
+	}
+	NoRemove CLSID
+	{
+		ForceRemove '%CLSID%' = s '%FriendlyName%'
+		{
+			ProgID = s '%PROGID%'
+			VersionIndependentProgID = s '%VIPROGID%'
+			Programmable
+			'%MODULETYPE%' = s '%Module%'
+			{
+				val ThreadingModel = s 'apartment'
+			}
+			val AppID = s '%APPID%'
+			TypeLib = s '%MODULEGUID%'
+		}
+	}
+}
+)";
+
+// The fixed identifiers the module script names, as replacements "%CLSID_<Class>%" ("{...}").
+const struct {
+    const wchar_t* name;
+    const char* text;
+} kGuidReplacements[] = {
+    {L"CLSID_CCVSColumnProvider", FERROW_GUID_TEXT_CCVSColumnProvider},
+    {L"CLSID_CConsoleBar", FERROW_GUID_TEXT_CConsoleBar},
+    {L"CLSID_CCVSContextMenu", FERROW_GUID_TEXT_CCVSContextMenu},
+    {L"CLSID_CAboutPage", FERROW_GUID_TEXT_CAboutPage},
+    {L"CLSID_CCVSIconOverlay", FERROW_GUID_TEXT_CCVSIconOverlay},
+    {L"CLSID_CCVSModifiedIconOverlay", FERROW_GUID_TEXT_CCVSModifiedIconOverlay},
+    {L"CLSID_CCVSPropSheetExt", FERROW_GUID_TEXT_CCVSPropSheetExt},
+    {L"CLSID_COptionsPage", FERROW_GUID_TEXT_COptionsPage},
+    {L"CLSID_CToolsPage", FERROW_GUID_TEXT_CToolsPage},
+    {L"CLSID_BROWSER_HELPER", FERROW_GUID_TEXT_BROWSER_HELPER},
+};
+
+std::wstring GuidString(REFGUID guid) {
+    wchar_t text[64] = {};
+    ::StringFromGUID2(guid, text, 64);
+    return text;
+}
+
+std::wstring Braced(const char* text) {
+    std::wstring result = L"{";
+    for (const char* p = text; *p; ++p) result += static_cast<wchar_t>(*p);
+    return result + L"}";
+}
+
+HRESULT ModulePathW(std::wstring& path) {
+    wchar_t buffer[MAX_PATH + 1] = {};
+    const DWORD n = ::GetModuleFileNameW(ModuleInstance(), buffer, MAX_PATH + 1);
+    if (n == 0) return HRESULT_FROM_WIN32(::GetLastError());
+    if (n > MAX_PATH) return HRESULT_FROM_WIN32(ERROR_INSUFFICIENT_BUFFER);
+    path.assign(buffer, n);
+    return S_OK;
+}
+
+// Switches the calling thread to the system default locale (and user-interface language, which selects
+// resources on current systems) so that texts loaded while registering are in the system's language;
+// restores both on every path.
+class SystemLocaleScope {
+public:
+    SystemLocaleScope() noexcept : savedLocale_(::GetThreadLocale()), savedUiLanguage_(::GetThreadUILanguage()) {
+        const LCID system = ::GetSystemDefaultLCID();
+        ::SetThreadLocale(system);
+        ::SetThreadUILanguage(LANGIDFROMLCID(system));
+    }
+    ~SystemLocaleScope() {
+        ::SetThreadUILanguage(savedUiLanguage_);
+        ::SetThreadLocale(savedLocale_);
+    }
+    SystemLocaleScope(const SystemLocaleScope&) = delete;
+    SystemLocaleScope& operator=(const SystemLocaleScope&) = delete;
+
+private:
+    LCID savedLocale_;
+    LANGID savedUiLanguage_;
+};
+
+// COM for the component-categories manager, when the caller has not initialised it on this thread.
+class ComScope {
+public:
+    ComScope() noexcept : hr_(::CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED)) {}
+    ~ComScope() {
+        if (SUCCEEDED(hr_)) ::CoUninitialize();
+    }
+    ComScope(const ComScope&) = delete;
+    ComScope& operator=(const ComScope&) = delete;
+
+private:
+    HRESULT hr_;
+};
+
+HRESULT CommonReplacements(RegistryReplacements& replacements) {
+    std::wstring path;
+    HRESULT hr = ModulePathW(path);
+    if (FAILED(hr)) return hr;
+    replacements.Add(L"Module", path);
+    replacements.Add(L"Module_Raw", path);
+    replacements.Add(L"MODULETYPE", L"InprocServer32");
+    replacements.Add(L"MODULEGUID", GuidString(Module().Identity()));
+    for (const auto& guid : kGuidReplacements) replacements.Add(guid.name, Braced(guid.text));
+    return Module().AddCommonRGSReplacements(replacements);
+}
+
+HRESULT RunModuleScript(const RegistryReplacements& replacements, bool registering) {
+    std::wstring script;
+    HRESULT hr = LoadRegistryScriptResource(IDR_FERROW, script);
+    if (FAILED(hr)) return hr;
+    return RunRegistryScript(script, replacements, registering);
+}
+
+HRESULT RunClassScript(const ObjectEntry& entry, RegistryReplacements replacements, bool registering) {
+    std::wstring friendlyName = entry.friendlyName ? entry.friendlyName : L"";
+    if (entry.friendlyNameId != 0 && registering) {
+        friendlyName = LoadResStringW(entry.friendlyNameId);
+        if (friendlyName.empty()) return HRESULT_FROM_WIN32(ERROR_RESOURCE_NAME_NOT_FOUND);
+    }
+    replacements.Add(L"FriendlyName", friendlyName);
+    replacements.Add(L"CLSID", GuidString(*entry.clsid));
+    replacements.Add(L"PROGID", entry.progId);
+    replacements.Add(L"VIPROGID", entry.versionIndependentProgId);
+    return RunRegistryScript(kClassScript, replacements, registering);
+}
+
+size_t CategoryCount(const ObjectEntry& entry) {
+    size_t n = 0;
+    while (n < kMaxCategories && entry.categories[n]) ++n;
+    return n;
+}
+
+HRESULT UpdateCategories(const ObjectEntry& entry, bool registering) {
+    const size_t count = CategoryCount(entry);
+    if (count == 0) return S_OK;
+    if (!registering) {
+        // Nothing to remove once the class key is gone (unregistering twice).
+        UniqueKey key;
+        const std::wstring path = L"CLSID\\" + GuidString(*entry.clsid);
+        if (::RegOpenKeyExW(HKEY_CLASSES_ROOT, path.c_str(), 0, KEY_READ, key.Put()) != ERROR_SUCCESS) return S_OK;
+    }
+    ComPtr<ICatRegister> manager;
+    HRESULT hr = ::CoCreateInstance(CLSID_StdComponentCategoriesMgr, nullptr, CLSCTX_INPROC_SERVER, IID_ICatRegister,
+                                    manager.PutVoid());
+    if (FAILED(hr)) return hr;
+    CATID ids[kMaxCategories];
+    for (size_t i = 0; i < count; ++i) ids[i] = *entry.categories[i];
+    CLSID clsid = *entry.clsid;
+    return registering ? manager->RegisterClassImplCategories(clsid, static_cast<ULONG>(count), ids)
+                       : manager->UnRegisterClassImplCategories(clsid, static_cast<ULONG>(count), ids);
+}
+
+HRESULT UpdateTypeLibrary(bool registering) {
+    std::wstring module;
+    HRESULT hr = ModulePathW(module);
+    if (FAILED(hr)) return hr;
+    ComPtr<ITypeLib> library;
+    hr = ::LoadTypeLibEx(module.c_str(), REGKIND_NONE, library.Put());
+    if (FAILED(hr)) return hr;
+    if (registering) return ::RegisterTypeLib(library.Get(), &module[0], nullptr);
+    TLIBATTR* attributes = nullptr;
+    hr = library->GetLibAttr(&attributes);
+    if (FAILED(hr)) return hr;
+    // Already unregistered is what was asked for (systems differ in how they report it, so look first).
+    wchar_t version[32] = {};
+    ::wsprintfW(version, L"\\%x.%x", attributes->wMajorVerNum, attributes->wMinorVerNum);
+    const std::wstring path = L"TypeLib\\" + GuidString(attributes->guid) + version;
+    UniqueKey key;
+    if (::RegOpenKeyExW(HKEY_CLASSES_ROOT, path.c_str(), 0, KEY_READ, key.Put()) != ERROR_SUCCESS) {
+        library->ReleaseTLibAttr(attributes);
+        return S_OK;
+    }
+    key.Reset();
+    hr = ::UnRegisterTypeLib(attributes->guid, attributes->wMajorVerNum, attributes->wMinorVerNum, attributes->lcid,
+                             attributes->syskind);
+    library->ReleaseTLibAttr(attributes);
+    return hr;
+}
+
+}  // namespace
+
+HRESULT RegisterServer() noexcept {
+    try {
+        SystemLocaleScope locale;
+        ComScope com;
+        RegistryReplacements replacements;
+        HRESULT hr = CommonReplacements(replacements);
+        if (FAILED(hr)) return hr;
+        hr = RunModuleScript(replacements, true);
+        if (FAILED(hr)) return hr;
+        const ObjectEntry* entries = ObjectMapBegin();
+        for (size_t i = 0; i < ObjectMapSize(); ++i) {
+            hr = RunClassScript(entries[i], replacements, true);
+            if (FAILED(hr)) return hr;
+            hr = UpdateCategories(entries[i], true);
+            if (FAILED(hr)) return hr;
+        }
+        return UpdateTypeLibrary(true);
+    } catch (...) {
+        return E_OUTOFMEMORY;
+    }
+}
+
+// Unregistration goes on past a failing step, so that one stale entry does not leave the rest behind;
+// it returns the first failure.
+HRESULT UnregisterServer() noexcept {
+    try {
+        SystemLocaleScope locale;
+        ComScope com;
+        RegistryReplacements replacements;
+        HRESULT hr = CommonReplacements(replacements);
+        if (FAILED(hr)) return hr;
+        HRESULT first = S_OK;
+        auto note = [&first](HRESULT step) {
+            if (FAILED(step) && SUCCEEDED(first)) first = step;
+        };
+        const ObjectEntry* entries = ObjectMapBegin();
+        for (size_t i = 0; i < ObjectMapSize(); ++i) {
+            note(UpdateCategories(entries[i], false));
+            note(RunClassScript(entries[i], replacements, false));
+        }
+        note(UpdateTypeLibrary(false));
+        note(RunModuleScript(replacements, false));
+        return first;
+    } catch (...) {
+        return E_OUTOFMEMORY;
+    }
+}
 
 }  // namespace ferrow

@@ -12,8 +12,13 @@
 
 namespace exec_test {
 
-// FERROW_BIN_DIR\tools\cvsstub.exe.
-inline std::string StubPath() { return std::string(FERROW_BIN_DIR) + "\\tools\\cvsstub.exe"; }
+// FERROW_BIN_DIR\tools\cvsstub.exe, with backslashes only.
+inline std::string StubPath() {
+    std::string path = std::string(FERROW_BIN_DIR) + "\\tools\\cvsstub.exe";
+    for (char& c : path)
+        if (c == '/') c = '\\';
+    return path;
+}
 
 inline void RemoveTree(const std::string& path) {
     WIN32_FIND_DATAA data;

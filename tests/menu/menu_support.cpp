@@ -190,7 +190,27 @@ void SetControlText(HWND dialog, int id, const std::string& text) {
     ::SendMessageA(::GetDlgItem(dialog, id), WM_SETTEXT, 0, reinterpret_cast<LPARAM>(text.c_str()));
 }
 
-void Click(HWND dialog, int id) { ::SendMessageA(::GetDlgItem(dialog, id), BM_CLICK, 0, 0); }
+void Click(HWND dialog, int id) {
+    ::PostMessageA(dialog, WM_COMMAND, MAKEWPARAM(id, BN_CLICKED), reinterpret_cast<LPARAM>(::GetDlgItem(dialog, id)));
+}
+
+void SelectListEntry(HWND dialog, int id, int index) {
+    HWND list = ::GetDlgItem(dialog, id);
+    ::SendMessageA(list, CB_SETCURSEL, static_cast<WPARAM>(index), 0);
+    ::SendMessageA(dialog, WM_COMMAND, MAKEWPARAM(id, CBN_SELCHANGE), reinterpret_cast<LPARAM>(list));
+}
+
+std::vector<std::string> ListEntries(HWND dialog, int id) {
+    std::vector<std::string> entries;
+    HWND list = ::GetDlgItem(dialog, id);
+    LRESULT count = ::SendMessageA(list, CB_GETCOUNT, 0, 0);
+    for (LRESULT i = 0; i < count; ++i) {
+        char text[1024] = {};
+        ::SendMessageA(list, CB_GETLBTEXT, static_cast<WPARAM>(i), reinterpret_cast<LPARAM>(text));
+        entries.push_back(text);
+    }
+    return entries;
+}
 
 std::string MessageBoxText(HWND box) {
     std::string best;

@@ -57,7 +57,10 @@ private:
 // Window helpers for the driver actions.
 std::string WindowText(HWND hwnd);
 void SetControlText(HWND dialog, int id, const std::string& text);
-void Click(HWND dialog, int id);  // BM_CLICK on a button, processed by the dialog's thread
+void Click(HWND dialog, int id);  // a posted BN_CLICKED, processed by the dialog's thread
+// Selects an entry of a drop-down list and tells the dialog, as a user's choice would.
+void SelectListEntry(HWND dialog, int id, int index);
+std::vector<std::string> ListEntries(HWND dialog, int id);
 // The message text of a message box (its longest static text).
 std::string MessageBoxText(HWND box);
 

@@ -145,3 +145,55 @@ TEST(Operations, NoSelectionNoRun) {
 }
 
 }  // namespace
+
+namespace {
+
+// Wine's Recycle Bin is $XDG_DATA_HOME/Trash, as the variable stood when the process started; ctest sets it
+// to a folder of the build. Run by hand without it, the test would fill the user's own trash: it is skipped.
+std::string TrashFolder() {
+    char data[MAX_PATH] = {};
+    DWORD n = ::GetEnvironmentVariableA("XDG_DATA_HOME", data, MAX_PATH);
+    if (n == 0 || n >= MAX_PATH || data[0] != '/') return std::string();
+    std::string path = std::string("Z:") + data + "/Trash/";
+    for (char& c : path) {
+        if (c == '/') c = '\\';
+    }
+    return path;
+}
+
+TEST(Remove, LocalFilesGoToTheRecycleBinBeforeCvsRuns) {
+    const std::string trash = TrashFolder();
+    if (trash.empty()) GTEST_SKIP() << "XDG_DATA_HOME is not set (ctest sets it)";
+    OperationFixture f;
+    const std::string unique = std::to_string(::GetCurrentProcessId()) + "-" + std::to_string(::GetTickCount());
+    const std::string first = "gone-" + unique + ".txt";
+    const std::string second = "sub\\nested-" + unique + ".txt";
+    exec_test::WriteTextFile(f.wc + "\\" + first, "first\n");
+    exec_test::WriteTextFile(f.wc + "\\" + second, "second\n");
+    auto handler = MakeHandler({f.wc + "\\" + first, f.wc + "\\" + second});
+    ASSERT_EQ(S_OK, Invoke(handler.Get(), 4));
+
+    EXPECT_EQ(INVALID_FILE_ATTRIBUTES, ::GetFileAttributesA((f.wc + "\\" + first).c_str()));
+    EXPECT_EQ(INVALID_FILE_ATTRIBUTES, ::GetFileAttributesA((f.wc + "\\" + second).c_str()));
+    EXPECT_NE(INVALID_FILE_ATTRIBUTES, ::GetFileAttributesA((f / "modified.c").c_str()));
+    const std::string trashed[] = {"gone-" + unique + ".txt", "nested-" + unique + ".txt"};
+    EXPECT_EQ("first\n", exec_test::ReadTextFile(trash + "files\\" + trashed[0]));
+    EXPECT_EQ("second\n", exec_test::ReadTextFile(trash + "files\\" + trashed[1]));
+    for (const std::string& name : trashed) {
+        ::DeleteFileA((trash + "files\\" + name).c_str());
+        ::DeleteFileA((trash + "info\\" + name + ".trashinfo").c_str());
+    }
+    std::vector<StubCall> calls = f.stub.Calls();
+    ASSERT_EQ(1u, calls.size());
+    EXPECT_EQ(f.wc, calls[0].folder);
+    EXPECT_EQ("remove  " + first + " " + second, calls[0].arguments);
+}
+
+TEST(Remove, FailedDeletionRunsNothing) {
+    OperationFixture f;
+    auto handler = MakeHandler({f / "missing.txt"});
+    EXPECT_EQ(E_FAIL, Invoke(handler.Get(), 4));
+    EXPECT_TRUE(f.stub.Calls().empty());
+}
+
+}  // namespace

@@ -1,6 +1,7 @@
 // The DLL's exported functions, called as COM calls them: through LoadLibrary and GetProcAddress.
 #include "common/handles.h"
 #include "server/guids.h"
+#include "server/interface_ids.h"
 
 #include <gtest/gtest.h>
 
@@ -32,6 +33,35 @@ TEST_F(Exports, UnknownClassGivesNullAndClassNotAvailable) {
     EXPECT_EQ(CLASS_E_CLASSNOTAVAILABLE, getClassObject_(ferrow::kModuleId, IID_IClassFactory, &out));
     EXPECT_EQ(nullptr, out);
     EXPECT_EQ(E_POINTER, getClassObject_(ferrow::kBrowserHelperClsid, IID_IClassFactory, nullptr));
+    EXPECT_EQ(S_OK, canUnloadNow_());
+}
+
+TEST_F(Exports, SameFactoryAnswersTwiceAndLocksAreCounted) {
+    ferrow::ComPtr<IClassFactory> first, second;
+    ASSERT_EQ(S_OK, getClassObject_(CLSID_CCVSIconOverlay, IID_IClassFactory, first.PutVoid()));
+    ASSERT_EQ(S_OK, getClassObject_(CLSID_CCVSIconOverlay, IID_IClassFactory, second.PutVoid()));
+    EXPECT_EQ(first.Get(), second.Get());
+    ferrow::ComPtr<IClassFactory> other;
+    ASSERT_EQ(S_OK, getClassObject_(CLSID_CCVSModifiedIconOverlay, IID_IClassFactory, other.PutVoid()));
+    EXPECT_NE(first.Get(), other.Get());
+    void* out = reinterpret_cast<void*>(0x1234);
+    EXPECT_EQ(E_NOINTERFACE, getClassObject_(CLSID_CCVSIconOverlay, IID_IStream, &out));
+    EXPECT_EQ(nullptr, out);
+
+    // A held factory keeps the DLL loaded; so does every object and every LockServer(TRUE).
+    EXPECT_EQ(S_FALSE, canUnloadNow_());
+    second.Reset();
+    other.Reset();
+    ferrow::ComPtr<IShellIconOverlayIdentifier> overlay;
+    ASSERT_EQ(S_OK, first->CreateInstance(nullptr, IID_IShellIconOverlayIdentifier, overlay.PutVoid()));
+    EXPECT_EQ(S_OK, first->LockServer(TRUE));
+    first.Reset();
+    EXPECT_EQ(S_FALSE, canUnloadNow_());
+    overlay.Reset();
+    EXPECT_EQ(S_FALSE, canUnloadNow_());  // the server lock
+    ASSERT_EQ(S_OK, getClassObject_(CLSID_CCVSIconOverlay, IID_IClassFactory, first.PutVoid()));
+    EXPECT_EQ(S_OK, first->LockServer(FALSE));
+    first.Reset();
     EXPECT_EQ(S_OK, canUnloadNow_());
 }
 

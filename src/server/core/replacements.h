@@ -1,5 +1,5 @@
 // The named replacements of a registration script ("%Module%", "%APPID%", ...): a small ordered table.
-// Names are compared exactly; a later Add of the same name replaces the earlier value.
+// Names are compared without regard to ASCII case; a later Add of the same name replaces the earlier value.
 #pragma once
 
 #include <string>
@@ -12,7 +12,7 @@ class RegistryReplacements {
 public:
     void Add(std::wstring name, std::wstring value) {
         for (auto& item : items_) {
-            if (item.first == name) {
+            if (SameName(item.first, name)) {
                 item.second = std::move(value);
                 return;
             }
@@ -22,12 +22,22 @@ public:
     // The value of a name, or null when the name is unknown.
     const std::wstring* Find(const std::wstring& name) const {
         for (const auto& item : items_) {
-            if (item.first == name) return &item.second;
+            if (SameName(item.first, name)) return &item.second;
         }
         return nullptr;
     }
 
+    static bool SameName(const std::wstring& a, const std::wstring& b) {
+        if (a.size() != b.size()) return false;
+        for (size_t i = 0; i < a.size(); ++i) {
+            if (Lower(a[i]) != Lower(b[i])) return false;
+        }
+        return true;
+    }
+
 private:
+    static wchar_t Lower(wchar_t c) { return (c >= L'A' && c <= L'Z') ? wchar_t(c - L'A' + L'a') : c; }
+
     std::vector<std::pair<std::wstring, std::wstring>> items_;
 };
 

@@ -1,0 +1,148 @@
+#include "console/console_link.h"
+
+#include "console/console_bar.h"
+#include "console/console_output.h"
+#include "server/guids.h"
+#include "settings/settings_store.h"
+
+#include <shlguid.h>
+
+namespace {
+
+// The current link. Never destroyed with the process's static objects: at module end it is dropped
+// explicitly, while COM is still there to release the browser.
+struct LinkSlot {
+    std::mutex lock;
+    std::shared_ptr<CConsoleLink> link;
+};
+
+LinkSlot& Slot() {
+    static LinkSlot* slot = new LinkSlot;
+    return *slot;
+}
+
+}  // namespace
+
+CConsoleLink::CConsoleLink(IUnknown* site) {
+    autoShow_ = settings::GetAutoShowOutput();
+    if (!site) return;
+    ferrow::ComPtr<IServiceProvider> provider;
+    if (FAILED(site->QueryInterface(IID_IServiceProvider, provider.PutVoid())) || !provider) return;
+    if (FAILED(provider->QueryService(SID_SWebBrowserApp, IID_IWebBrowser2, browser_.PutVoid()))) browser_.Reset();
+}
+
+bool CConsoleLink::ShowConsoleIfAuto() {
+    if (!browser_ || autoShow_ != 1) return false;
+    wchar_t clsid[40] = {};
+    ::StringFromGUID2(CLSID_CConsoleBar, clsid, 40);
+    VARIANT bar;
+    ::VariantInit(&bar);
+    bar.vt = VT_BSTR;
+    bar.bstrVal = ::SysAllocString(clsid);
+    VARIANT show;
+    ::VariantInit(&show);
+    show.vt = VT_BOOL;
+    show.boolVal = VARIANT_TRUE;
+    browser_->ShowBrowserBar(&bar, &show, nullptr);
+    ::VariantClear(&bar);
+    return true;
+}
+
+HWND CConsoleLink::BrowserWindow() {
+    if (!browser_) return nullptr;
+    SHANDLE_PTR window = 0;
+    if (FAILED(browser_->get_HWND(&window))) return nullptr;
+    return reinterpret_cast<HWND>(window);
+}
+
+CConsoleBar* CConsoleLink::FindConsoleBar() {
+    HWND window = BrowserWindow();
+    if (!window) return nullptr;
+    return static_cast<CConsoleBar*>(::GetPropA(window, kConsoleBarProperty));
+}
+
+bool CConsoleLink::AppendConsoleText(const std::string& text) {
+    HWND window = BrowserWindow();
+    if (!window) return false;
+    HWND edit = nullptr;
+    {
+        std::lock_guard<std::mutex> guard(console::PropertyLock());
+        auto* bar = static_cast<CConsoleBar*>(::GetPropA(window, kConsoleBarProperty));
+        if (!bar) return false;
+        edit = bar->EditWindow();
+    }
+    CConsoleBar::AppendTextTo(edit, text.c_str());
+    return true;
+}
+
+bool CConsoleLink::ClearConsole() {
+    HWND window = BrowserWindow();
+    if (!window) return false;
+    HWND edit = nullptr;
+    {
+        std::lock_guard<std::mutex> guard(console::PropertyLock());
+        auto* bar = static_cast<CConsoleBar*>(::GetPropA(window, kConsoleBarProperty));
+        if (!bar) return false;
+        edit = bar->EditWindow();
+    }
+    CConsoleBar::ClearTextOf(edit);
+    return true;
+}
+
+namespace console {
+
+std::mutex& PropertyLock() {
+    static std::mutex* lock = new std::mutex;
+    return *lock;
+}
+
+HRESULT ReplaceLink(IUnknown* site) {
+    if (!site) return S_OK;
+    std::shared_ptr<CConsoleLink> fresh;
+    try {
+        fresh = std::make_shared<CConsoleLink>(site);
+    } catch (...) {
+        return S_OK;
+    }
+    std::shared_ptr<CConsoleLink> old;
+    {
+        std::lock_guard<std::mutex> guard(Slot().lock);
+        old = std::move(Slot().link);
+        Slot().link = std::move(fresh);
+    }
+    return S_OK;  // the old link goes here, outside the lock, unless a writer still holds it
+}
+
+void DropLink() {
+    std::shared_ptr<CConsoleLink> old;
+    std::lock_guard<std::mutex> guard(Slot().lock);
+    old = std::move(Slot().link);
+}
+
+std::shared_ptr<CConsoleLink> CurrentLink() {
+    std::lock_guard<std::mutex> guard(Slot().lock);
+    return Slot().link;
+}
+
+void ModuleEvent(bool starting) {
+    if (!starting) DropLink();
+}
+
+bool Append(const std::string& text) {
+    std::shared_ptr<CConsoleLink> link = CurrentLink();
+    return link && link->AppendConsoleText(text);
+}
+
+bool Clear() {
+    std::shared_ptr<CConsoleLink> link = CurrentLink();
+    return link && link->ClearConsole();
+}
+
+bool ShowIfAuto() {
+    std::shared_ptr<CConsoleLink> link = CurrentLink();
+    return link && link->ShowConsoleIfAuto();
+}
+
+bool HasLink() { return static_cast<bool>(CurrentLink()); }
+
+}  // namespace console

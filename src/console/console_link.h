@@ -1,0 +1,66 @@
+// The link from the operations to the console bar of the Explorer window in which the context menu was
+// last created. One link is current per process; it is replaced whenever a context-menu handler is
+// sited. Users hold the link through shared ownership, so a link replaced on one thread while another
+// thread writes through it lives until that write ends.
+#pragma once
+
+#include "common/handles.h"
+
+#include <windows.h>
+#include <exdisp.h>
+
+#include <memory>
+#include <mutex>
+#include <string>
+
+class CConsoleBar;
+
+class CConsoleLink {
+public:
+    // Reads "AutoShowOutput" and asks the site for the window's browser. Does not make itself current:
+    // use console::ReplaceLink.
+    explicit CConsoleLink(IUnknown* site);
+    ~CConsoleLink() = default;
+    CConsoleLink(const CConsoleLink&) = delete;
+    CConsoleLink& operator=(const CConsoleLink&) = delete;
+
+    // Opens the console bar of the window when "AutoShowOutput" was exactly 1; true when it asked.
+    bool ShowConsoleIfAuto();
+    // The band registered on the window, or null.
+    CConsoleBar* FindConsoleBar();
+    bool AppendConsoleText(const std::string& text);
+    bool ClearConsole();
+
+    bool HasBrowser() const { return static_cast<bool>(browser_); }
+    DWORD AutoShow() const { return autoShow_; }
+
+private:
+    HWND BrowserWindow();
+
+    ferrow::ComPtr<IWebBrowser2> browser_;
+    DWORD autoShow_ = 0;
+};
+
+namespace console {
+
+// With a site: the current link is dropped and a new one made from the site becomes current. Without a
+// site nothing changes. S_OK in both cases.
+HRESULT ReplaceLink(IUnknown* site);
+// No link is current afterwards (module end, tests).
+void DropLink();
+// The current link, shared; null when there is none.
+std::shared_ptr<CConsoleLink> CurrentLink();
+
+}  // namespace console
+
+namespace console {
+
+// Guards the "ConsoleBar" window properties: a band removes its property under it before it goes away,
+// and a writer finds a band and takes its edit window under it, so it never touches a band that is gone.
+// Nothing is sent to a window while it is held.
+std::mutex& PropertyLock();
+
+// Told by the module when it starts and ends: at the end the current link goes.
+void ModuleEvent(bool starting);
+
+}  // namespace console

@@ -1,0 +1,76 @@
+#include "views/icon_overlay.h"
+
+#include "common/module_instance.h"
+#include "common/text.h"
+#include "model/admin_files.h"
+#include "model/file_status.h"
+
+#include <shlwapi.h>
+
+#include <string>
+
+namespace ferrow {
+namespace {
+
+// The shell's wide path as the extension's narrow path (thread ANSI code page); empty when unusable.
+std::string NarrowPath(LPCWSTR path) {
+    if (!path || !*path) return std::string();
+    try {
+        return CopyPath(WideToAnsi(path));
+    } catch (...) {
+        return std::string();
+    }
+}
+
+}  // namespace
+
+HRESULT FillOverlayInfo(LPWSTR iconFile, int capacity, int* index, DWORD* flags, int iconIndex) noexcept {
+    if (!iconFile || !index || !flags) return E_POINTER;
+    if (capacity < 1) return E_INVALIDARG;
+    wchar_t module[MAX_PATH + 1] = {};
+    const DWORD n = ::GetModuleFileNameW(ModuleInstance(), module, MAX_PATH + 1);
+    if (n == 0) return HRESULT_FROM_WIN32(::GetLastError());
+    if (n > MAX_PATH) return HRESULT_FROM_WIN32(ERROR_INSUFFICIENT_BUFFER);  // a cut name would name no file
+    ::lstrcpynW(iconFile, module, capacity);
+    *index = iconIndex;
+    *flags |= ISIOI_ICONFILE | ISIOI_ICONINDEX;
+    return S_OK;
+}
+
+}  // namespace ferrow
+
+// Any failure to read the working copy makes the item a non-member: the shell only wants yes or no.
+HRESULT CCVSIconOverlay::IsMemberOf(LPCWSTR path, DWORD) {
+    const std::string narrow = ferrow::NarrowPath(path);
+    if (narrow.empty()) return S_FALSE;
+    // Cheapest first: a folder is rejected before its status would be computed.
+    if (!IsControlled(narrow.c_str())) return S_FALSE;
+    if (::PathIsDirectoryA(narrow.c_str())) return S_FALSE;
+    return IsModified(narrow.c_str()) ? S_OK : S_FALSE;
+}
+
+HRESULT CCVSIconOverlay::GetOverlayInfo(LPWSTR iconFile, int capacity, int* index, DWORD* flags) {
+    return ferrow::FillOverlayInfo(iconFile, capacity, index, flags, ferrow::kModifiedIconIndex);
+}
+
+HRESULT CCVSIconOverlay::GetPriority(int* priority) {
+    if (!priority) return E_POINTER;
+    *priority = 0;
+    return S_OK;
+}
+
+HRESULT CCVSModifiedIconOverlay::IsMemberOf(LPCWSTR path, DWORD) {
+    const std::string narrow = ferrow::NarrowPath(path);
+    if (narrow.empty()) return S_FALSE;
+    return IsControlled(narrow.c_str()) ? S_OK : S_FALSE;
+}
+
+HRESULT CCVSModifiedIconOverlay::GetOverlayInfo(LPWSTR iconFile, int capacity, int* index, DWORD* flags) {
+    return ferrow::FillOverlayInfo(iconFile, capacity, index, flags, ferrow::kControlledIconIndex);
+}
+
+HRESULT CCVSModifiedIconOverlay::GetPriority(int* priority) {
+    if (!priority) return E_POINTER;
+    *priority = 5;
+    return S_OK;
+}
