@@ -1,9 +1,10 @@
-// props [--page <n>] [--tree] [--for <ms>] <paths...>: the Properties dialog of the items with the
+// props [--page <n>] [--tree] [--for <ms>] [--shot <file.bmp>] <paths...>: the Properties dialog of the items with the
 // extension's pages. Through COM the shell itself hosts the pages (the "properties" verb of the items'
 // context menu, which loads the registered property-sheet handlers); with --dll the host makes the handler
 // from the DLL and shows its pages in a sheet of its own. A watcher thread selects page n, switches the
 // History page to its tree with --tree (every node opened), prints what the page shows, leaves the dialog open for --for
-// milliseconds (default 1500, time for a screenshot) and closes it.
+// milliseconds (default 1500), with --shot writes the dialog as the screen shows it to a BMP file, and
+// closes it.
 #include "host.h"
 
 #include "common/text.h"
@@ -28,6 +29,7 @@ constexpr int kRoot = 1006, kRepository = 1008, kTag = 1007, kFiles = 1013, kLog
 constexpr int kHistoryList = 1012, kHistoryTree = 1021, kShowTree = 1023;
 
 struct Watch {
+    std::string shot;  // --shot: a BMP of the dialog as it is shown
     int page = 0;
     bool tree = false;
     DWORD holdMs = 1500;
@@ -60,12 +62,53 @@ void PrintPage(HWND page) {
             ::SendMessageA(files, CB_GETLBTEXT, i, reinterpret_cast<LPARAM>(text));
             std::printf("  file %s\n", text);
         }
-        std::printf("  log: %zu characters\n", ControlText(page, kLog).size());
+        std::printf("  log: %d characters\n", ::GetWindowTextLengthA(::GetDlgItem(page, kLog)));
     } else if (HWND list = ::GetDlgItem(page, kHistoryList)) {
         std::printf("History page: %d revisions, %u tree nodes\n", ListView_GetItemCount(list),
                     static_cast<unsigned>(TreeView_GetCount(::GetDlgItem(page, kHistoryTree))));
     }
     std::fflush(stdout);
+}
+
+// Writes what the screen shows of the window as a 24-bit BMP file.
+bool SaveWindowShot(HWND window, const std::string& file) {
+    RECT r;
+    if (!::GetWindowRect(window, &r)) return false;
+    const int width = r.right - r.left, height = r.bottom - r.top;
+    if (width <= 0 || height <= 0) return false;
+    HDC screen = ::GetDC(nullptr);
+    HDC memory = ::CreateCompatibleDC(screen);
+    BITMAPINFO info = {};
+    info.bmiHeader.biSize = sizeof(info.bmiHeader);
+    info.bmiHeader.biWidth = width;
+    info.bmiHeader.biHeight = height;
+    info.bmiHeader.biPlanes = 1;
+    info.bmiHeader.biBitCount = 24;
+    info.bmiHeader.biCompression = BI_RGB;
+    void* bits = nullptr;
+    HBITMAP bitmap = ::CreateDIBSection(screen, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
+    bool ok = false;
+    if (bitmap && memory) {
+        HGDIOBJ old = ::SelectObject(memory, bitmap);
+        ::BitBlt(memory, 0, 0, width, height, screen, r.left, r.top, SRCCOPY);
+        ::GdiFlush();
+        ::SelectObject(memory, old);
+        const DWORD stride = (static_cast<DWORD>(width) * 3 + 3) & ~3u;
+        const DWORD size = stride * static_cast<DWORD>(height);
+        BITMAPFILEHEADER header = {};
+        header.bfType = 0x4D42;  // "BM"
+        header.bfOffBits = sizeof(header) + sizeof(info.bmiHeader);
+        header.bfSize = header.bfOffBits + size;
+        ferrow::UniqueFile out(::CreateFileA(file.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr));
+        DWORD wrote = 0;
+        ok = out && ::WriteFile(out.Get(), &header, sizeof(header), &wrote, nullptr) &&
+             ::WriteFile(out.Get(), &info.bmiHeader, sizeof(info.bmiHeader), &wrote, nullptr) &&
+             ::WriteFile(out.Get(), bits, size, &wrote, nullptr);
+    }
+    if (bitmap) ::DeleteObject(bitmap);
+    if (memory) ::DeleteDC(memory);
+    ::ReleaseDC(nullptr, screen);
+    return ok;
 }
 
 // Opens every node, so a screenshot shows the whole tree.
@@ -79,7 +122,7 @@ void ExpandAll(HWND tree, HTREEITEM item) {
 DWORD WINAPI WatchSheet(void* param) {
     Watch& watch = *static_cast<Watch*>(param);
     HWND sheet = nullptr;
-    for (int i = 0; i < 200 && !sheet; ++i) {
+    for (int i = 0; i < 600 && !sheet; ++i) {  // up to 30 s: a first start of the shell is slow
         ::Sleep(50);
         ::EnumThreadWindows(watch.threadId, FindSheet, reinterpret_cast<LPARAM>(&sheet));
         if (!sheet) ::EnumWindows(FindSheet, reinterpret_cast<LPARAM>(&sheet));
@@ -94,6 +137,10 @@ DWORD WINAPI WatchSheet(void* param) {
         ExpandAll(tree, TreeView_GetRoot(tree));
     }
     if (page) PrintPage(page);
+    if (!watch.shot.empty()) {
+        ::Sleep(500);  // let the page paint
+        if (!SaveWindowShot(sheet, watch.shot)) PrintError("cannot write " + watch.shot);
+    }
     ::Sleep(watch.holdMs);
     ::PostMessageA(sheet, PSM_PRESSBUTTON, PSBTN_CANCEL, 0);
     ::PostMessageA(sheet, WM_CLOSE, 0, 0);
@@ -243,6 +290,8 @@ int RunProps(Host& host, const Args& args) {
             watch.page = std::atoi(args[++i].c_str());
         } else if (args[i] == "--for" && i + 1 < args.size()) {
             watch.holdMs = static_cast<DWORD>(std::strtoul(args[++i].c_str(), nullptr, 10));
+        } else if (args[i] == "--shot" && i + 1 < args.size()) {
+            watch.shot = args[++i];
         } else if (args[i] == "--tree") {
             watch.tree = true;
         } else {

@@ -6,4 +6,7 @@
 #define FERROWSH_COMMANDS(X)                                                                          \
     X(register, RunRegister, "", "calls DllRegisterServer of the DLL")                                \
     X(unregister, RunUnregister, "", "calls DllUnregisterServer of the DLL")                          \
-    X(overlays, RunOverlays, "<paths...>", "asks both overlay identifiers about each path")
+    X(overlays, RunOverlays, "<paths...>", "asks both overlay identifiers about each path")           \
+    X(columns, RunColumns, "<folder>", "the column definitions and every item's column values")       \
+    X(props, RunProps, "[--page <n>] [--tree] [--for <ms>] [--shot <file.bmp>] <paths...>",           \
+      "opens the Properties dialog of the items and prints what the chosen page shows")
