@@ -15,4 +15,5 @@
     X(props, RunProps, "[--page <n>] [--tree] [--for <ms>] [--shot <file.bmp>] <paths...>",          \
       "opens the Properties dialog of the items and prints what the chosen page shows")               \
     X(band, RunBand, "[--for <ms>] [texts...]", "sites the console bar in a window as Explorer does")  \
-    X(run, RunTemplate, "<template> <paths...>", "runs a template on a selection, prints the console")
+    X(run, RunTemplate, "<template> <paths...>", "runs a template on a selection, prints the console") \
+    X(options, RunOptions, "[--lang <id>] [--page <n>] [--for <ms>]", "opens the settings frame as Options... does")
