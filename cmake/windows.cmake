@@ -58,3 +58,8 @@ if(BUILD_TESTING)
   include(GoogleTest)
   include(${CMAKE_SOURCE_DIR}/cmake/windows-tests.cmake)
 endif()
+
+# The benchmark of the DLL's answers (not a test; scripts/bench.sh runs it).
+add_executable(dll_bench ${CMAKE_SOURCE_DIR}/bench/dll_bench.cpp)
+target_include_directories(dll_bench PRIVATE ${CMAKE_SOURCE_DIR})
+target_link_libraries(dll_bench PRIVATE ferrow_impl)

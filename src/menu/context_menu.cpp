@@ -2,6 +2,7 @@
 
 #include "common/module_instance.h"
 #include "common/text.h"
+#include "console/console_link.h"
 #include "console/console_output.h"
 #include "exec/command_line.h"
 #include "exec/progress_dialog.h"
@@ -298,7 +299,7 @@ STDMETHODIMP CCVSContextMenu::GetPages(CAUUID* pPages) {
 
 STDMETHODIMP CCVSContextMenu::SetSite(IUnknown* pUnkSite) {
     // A null site changes nothing; any other replaces the process's console link with one for this window.
-    if (pUnkSite) ReplaceConsoleLink(pUnkSite);
+    if (pUnkSite) console::ReplaceLink(pUnkSite);
     return S_OK;
 }
 

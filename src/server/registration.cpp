@@ -158,14 +158,20 @@ size_t CategoryCount(const ObjectEntry& entry) {
     return n;
 }
 
-HRESULT UpdateCategories(const ObjectEntry& entry, bool registering) {
+}  // namespace
+
+HRESULT UpdateClassCategories(const ObjectEntry& entry, bool registering) noexcept {
     const size_t count = CategoryCount(entry);
     if (count == 0) return S_OK;
     if (!registering) {
         // Nothing to remove once the class key is gone (unregistering twice).
         UniqueKey key;
-        const std::wstring path = L"CLSID\\" + GuidString(*entry.clsid);
-        if (::RegOpenKeyExW(HKEY_CLASSES_ROOT, path.c_str(), 0, KEY_READ, key.Put()) != ERROR_SUCCESS) return S_OK;
+        try {
+            const std::wstring path = L"CLSID\\" + GuidString(*entry.clsid);
+            if (::RegOpenKeyExW(HKEY_CLASSES_ROOT, path.c_str(), 0, KEY_READ, key.Put()) != ERROR_SUCCESS) return S_OK;
+        } catch (...) {
+            return E_OUTOFMEMORY;
+        }
     }
     ComPtr<ICatRegister> manager;
     HRESULT hr = ::CoCreateInstance(CLSID_StdComponentCategoriesMgr, nullptr, CLSCTX_INPROC_SERVER, IID_ICatRegister,
@@ -177,6 +183,8 @@ HRESULT UpdateCategories(const ObjectEntry& entry, bool registering) {
     return registering ? manager->RegisterClassImplCategories(clsid, static_cast<ULONG>(count), ids)
                        : manager->UnRegisterClassImplCategories(clsid, static_cast<ULONG>(count), ids);
 }
+
+namespace {
 
 HRESULT UpdateTypeLibrary(bool registering) {
     std::wstring module;
@@ -220,7 +228,7 @@ HRESULT RegisterServer() noexcept {
         for (size_t i = 0; i < ObjectMapSize(); ++i) {
             hr = RunClassScript(entries[i], replacements, true);
             if (FAILED(hr)) return hr;
-            hr = UpdateCategories(entries[i], true);
+            hr = UpdateClassCategories(entries[i], true);
             if (FAILED(hr)) return hr;
         }
         return UpdateTypeLibrary(true);
@@ -244,7 +252,7 @@ HRESULT UnregisterServer() noexcept {
         };
         const ObjectEntry* entries = ObjectMapBegin();
         for (size_t i = 0; i < ObjectMapSize(); ++i) {
-            note(UpdateCategories(entries[i], false));
+            note(UpdateClassCategories(entries[i], false));
             note(RunClassScript(entries[i], replacements, false));
         }
         note(UpdateTypeLibrary(false));

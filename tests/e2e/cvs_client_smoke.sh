@@ -1,8 +1,9 @@
 #!/usr/bin/env bash
 # Checks the Windows cvs client that the end-to-end tests and the demo use (scripts/build-cvs-exe.sh) with
 # real commands under Wine: a repository on C: (inside the prefix: Z: paths make Wine print volume warnings
-# on standard error), init, import, checkout, commit, log, tag, a failing command's exit code and message,
-# and the same through cmd.exe with redirection. The client is found on the prefix's PATH, as the DLL finds it.
+# on its own standard error), init, import, checkout, commit, log, tag, a conflict from a concurrent change, a branch,
+# a failing command's exit code and message, and the same through cmd.exe with redirection. The client is
+# found on the prefix's PATH, as the DLL finds it.
 #
 # Usage: cvs_client_smoke.sh <wine-run.sh> <wine prefix>
 set -uo pipefail
@@ -73,6 +74,26 @@ cvs w/proj tag REL_1
 check "tag exits 0" test "$rc" = 0
 cvs w/proj -q status a.txt
 check "status shows the file up to date" has out 'Status: Up-to-date'
+
+# A concurrent change from a second working copy, then a conflicting local edit.
+mkdir -p "$work/w2"
+cvs w2 -Q -d "$root" checkout proj
+printf 'ONE\r\ntwo\r\nthree\r\n' >"$work/w2/proj/a.txt"
+cvs w2/proj -Q commit -m "theirs" a.txt
+check "the concurrent commit exits 0" test "$rc" = 0
+printf 'uno\r\ntwo\r\nthree\r\n' >"$work/w/proj/a.txt"
+cvs w/proj update a.txt
+check "update reports the conflict" has out '^C a.txt'
+check "the file has conflict markers" grep -q '^<<<<<<< a.txt' "$work/w/proj/a.txt"
+check "Entries marks the merge" grep -q '^/a.txt/1.3/Result of merge+' "$work/w/proj/CVS/Entries"
+
+# A branch: sticky tag in Tag and Entries.
+cvs w2/proj -Q tag -b BR_1
+check "tag -b exits 0" test "$rc" = 0
+cvs w2/proj -Q update -r BR_1
+check "update -r exits 0" test "$rc" = 0
+check "CVS/Tag names the branch" grep -q $'^TBR_1\r$' "$work/w2/proj/CVS/Tag"
+check "Entries has the sticky tag" grep -q $'^/a.txt/1.3/.*//TBR_1\r$' "$work/w2/proj/CVS/Entries"
 
 cvs w/proj log nosuchfile
 check "a failing command exits 1" test "$rc" = 1

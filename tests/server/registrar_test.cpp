@@ -2,6 +2,9 @@
 #include "server/com_object.h"
 #include "server/guids.h"
 #include "server/registrar.h"
+#include "server/registration.h"
+
+#include <shlguid.h>
 #include "support/registry_helpers.h"
 
 #include <gtest/gtest.h>
@@ -162,6 +165,32 @@ TEST(ClassInfo, TypeLibraryDescribesEveryClass) {
         EXPECT_EQ(TKIND_COCLASS, attr->typekind);
         type->ReleaseTypeAttr(attr);
     }
+}
+
+}  // namespace
+
+namespace {
+
+// A band class's implemented category, as the console bar declares it, on a test-only CLSID.
+TEST(Categories, RegisteredAndRemovedThroughTheManager) {
+    static const CLSID kTestClsid = {0x3b8c6a51, 0x0d7e, 0x4f0a, {0x9c, 0x21, 0x55, 0x6e, 0x1f, 0x02, 0xa4, 0x77}};
+    const ferrow::ObjectEntry entry = {&kTestClsid, L"Ferrow.Test.1", L"Ferrow.Test", L"Test", 0, L"Test",
+                                       nullptr, {&CATID_CommBand}, nullptr};
+    const std::wstring key = L"CLSID\\" + ferrow_test::GuidText(kTestClsid);
+    const std::wstring category = key + L"\\Implemented Categories\\" + ferrow_test::GuidText(CATID_CommBand);
+    ferrow::UniqueKey created;
+    ASSERT_EQ(ERROR_SUCCESS, ::RegCreateKeyExW(HKEY_CLASSES_ROOT, key.c_str(), 0, nullptr, 0, KEY_WRITE, nullptr,
+                                               created.Put(), nullptr));
+    created.Reset();
+
+    EXPECT_EQ(S_OK, ferrow::UpdateClassCategories(entry, true));
+    EXPECT_TRUE(KeyExists(HKEY_CLASSES_ROOT, category));
+    EXPECT_EQ(S_OK, ferrow::UpdateClassCategories(entry, false));
+    EXPECT_FALSE(KeyExists(HKEY_CLASSES_ROOT, category));
+
+    ::RegDeleteTreeW(HKEY_CLASSES_ROOT, key.c_str());
+    ::RegDeleteKeyW(HKEY_CLASSES_ROOT, key.c_str());
+    EXPECT_EQ(S_OK, ferrow::UpdateClassCategories(entry, false));  // the class is gone: nothing to do
 }
 
 }  // namespace

@@ -1,0 +1,72 @@
+// run <template> <paths...>: runs the template on the selection as a context-menu operation does (the
+// console bar emptied, output captured, line ends made CR LF, then "ok" or "failed") with the console bar
+// sited in a window of its own, and prints what the bar shows. Exit code 0 when the command succeeded.
+#include "host.h"
+
+#include "console/band_host.h"
+#include "console/console_link.h"
+#include "console/console_output.h"
+#include "exec/command_line.h"
+#include "exec/progress_dialog.h"
+#include "menu/core/operation_rules.h"
+#include "server/guids.h"
+
+#include <string>
+
+namespace ferrowsh {
+
+int RunTemplate(Host& host, const Args& args) {
+    if (args.size() < 2) {
+        PrintError("usage: run <template> <paths...>");
+        return kExitUsage;
+    }
+    Selection selection;
+    for (size_t i = 1; i < args.size(); ++i) {
+        std::string full;
+        if (!host.ResolvePath(args[i], full)) return kExitUsage;
+        selection.push_back(full);
+    }
+
+    auto factory = [&host](REFCLSID clsid, IUnknown** band) {
+        return host.CreateObject(clsid, IID_IUnknown, reinterpret_cast<void**>(band));
+    };
+    CBandHost window(factory, "Ferrow - run");
+    ferrow::ComPtr<IUnknown> band;
+    HRESULT hr = factory(CLSID_CConsoleBar, band.Put());
+    if (FAILED(hr)) return kExitFailed;
+    hr = window.OpenBand(band.Get());
+    if (FAILED(hr)) {
+        PrintError("the console bar could not be sited: " + HResultText(hr));
+        return kExitFailed;
+    }
+    console::ReplaceLink(window.Site());
+    console::ShowIfAuto();
+    console::Clear();
+
+    std::string out, err;
+    {
+        CProgressDialog progress;
+        hr = ExecuteTemplate(args[0], selection);
+        out = progress.GetStdOutText();
+        err = progress.GetStdErrText();
+    }
+    console::Append(menu::NormalizeLineEnds(out));
+    console::Append(menu::NormalizeLineEnds(err));
+    console::Append(SUCCEEDED(hr) ? "ok\r\n" : "failed\r\n");
+
+    HWND edit = nullptr;
+    ferrow::ComPtr<IOleWindow> oleWindow;
+    if (SUCCEEDED(band->QueryInterface(IID_IOleWindow, oleWindow.PutVoid()))) oleWindow->GetWindow(&edit);
+    std::string shown;
+    if (edit) {
+        shown.resize(static_cast<size_t>(::GetWindowTextLengthA(edit)) + 1);
+        shown.resize(static_cast<size_t>(::GetWindowTextA(edit, &shown[0], static_cast<int>(shown.size()))));
+    }
+    // Byte for byte: the console's CR LF line ends must not pass through a text-mode stream.
+    DWORD wrote = 0;
+    ::WriteFile(::GetStdHandle(STD_OUTPUT_HANDLE), shown.data(), static_cast<DWORD>(shown.size()), &wrote, nullptr);
+    console::DropLink();
+    return SUCCEEDED(hr) ? kExitOk : kExitFailed;
+}
+
+}  // namespace ferrowsh
