@@ -7,6 +7,7 @@
 // closes it.
 #include "host.h"
 
+#include "common/hdrop_data_object.h"
 #include "common/text.h"
 #include "server/guids.h"
 
@@ -188,61 +189,6 @@ HRESULT ShowThroughShell(const std::vector<std::string>& paths) {
     return hr;
 }
 
-// The selection as the shell hands it to a handler: CF_HDROP data, nothing else.
-class DropData final : public IDataObject {
-public:
-    explicit DropData(const std::vector<std::string>& paths) {
-        size_t size = sizeof(DROPFILES) + 1;
-        for (const std::string& p : paths) size += p.size() + 1;
-        memory_ = ::GlobalAlloc(GHND, size);
-        if (auto* drop = static_cast<DROPFILES*>(::GlobalLock(memory_))) {
-            drop->pFiles = sizeof(DROPFILES);
-            char* out = reinterpret_cast<char*>(drop + 1);
-            for (const std::string& p : paths) {
-                std::memcpy(out, p.c_str(), p.size() + 1);
-                out += p.size() + 1;
-            }
-            ::GlobalUnlock(memory_);
-        }
-    }
-    ~DropData() { ::GlobalFree(memory_); }
-    DropData(const DropData&) = delete;
-    DropData& operator=(const DropData&) = delete;
-
-    STDMETHODIMP QueryInterface(REFIID riid, void** ppv) override {
-        *ppv = IsEqualIID(riid, IID_IUnknown) || IsEqualIID(riid, IID_IDataObject) ? this : nullptr;
-        return *ppv ? S_OK : E_NOINTERFACE;
-    }
-    STDMETHODIMP_(ULONG) AddRef() override { return 2; }  // lives on the caller's stack
-    STDMETHODIMP_(ULONG) Release() override { return 1; }
-    STDMETHODIMP GetData(FORMATETC* format, STGMEDIUM* medium) override {
-        if (format->cfFormat != CF_HDROP || !(format->tymed & TYMED_HGLOBAL)) return DV_E_FORMATETC;
-        const SIZE_T size = ::GlobalSize(memory_);
-        HGLOBAL copy = ::GlobalAlloc(GHND, size);
-        if (!copy) return E_OUTOFMEMORY;
-        std::memcpy(::GlobalLock(copy), ::GlobalLock(memory_), size);
-        ::GlobalUnlock(copy);
-        ::GlobalUnlock(memory_);
-        medium->tymed = TYMED_HGLOBAL;
-        medium->hGlobal = copy;
-        medium->pUnkForRelease = nullptr;
-        return S_OK;
-    }
-    STDMETHODIMP GetDataHere(FORMATETC*, STGMEDIUM*) override { return E_NOTIMPL; }
-    STDMETHODIMP QueryGetData(FORMATETC* format) override {
-        return format->cfFormat == CF_HDROP ? S_OK : DV_E_FORMATETC;
-    }
-    STDMETHODIMP GetCanonicalFormatEtc(FORMATETC*, FORMATETC*) override { return E_NOTIMPL; }
-    STDMETHODIMP SetData(FORMATETC*, STGMEDIUM*, BOOL) override { return E_NOTIMPL; }
-    STDMETHODIMP EnumFormatEtc(DWORD, IEnumFORMATETC**) override { return E_NOTIMPL; }
-    STDMETHODIMP DAdvise(FORMATETC*, DWORD, IAdviseSink*, DWORD*) override { return OLE_E_ADVISENOTSUPPORTED; }
-    STDMETHODIMP DUnadvise(DWORD) override { return OLE_E_ADVISENOTSUPPORTED; }
-    STDMETHODIMP EnumDAdvise(IEnumSTATDATA**) override { return OLE_E_ADVISENOTSUPPORTED; }
-
-private:
-    HGLOBAL memory_;
-};
-
 std::vector<HPROPSHEETPAGE>* g_pages = nullptr;
 BOOL CALLBACK AddPage(HPROPSHEETPAGE page, LPARAM) {
     g_pages->push_back(page);
@@ -254,8 +200,8 @@ HRESULT ShowDirectly(Host& host, const std::vector<std::string>& paths) {
     ferrow::ComPtr<IShellExtInit> init;
     HRESULT hr = host.CreateObject(CLSID_CCVSPropSheetExt, IID_IShellExtInit, init.PutVoid());
     if (FAILED(hr)) return hr;
-    DropData data(paths);
-    hr = init->Initialize(nullptr, &data, nullptr);
+    ferrow::ComPtr<IDataObject> data = ferrow::MakeHDropDataObject(paths);
+    hr = init->Initialize(nullptr, data.Get(), nullptr);
     if (hr != S_OK) {
         std::printf("the handler declines the selection (%s): no pages\n", HResultText(hr).c_str());
         return S_FALSE;
