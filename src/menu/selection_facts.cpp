@@ -28,7 +28,3 @@ menu::SelectionFacts GatherSelectionFacts(const std::string& firstPath, size_t c
     return f;
 }
 
-void ReplaceConsoleLink(IUnknown* site) {
-    // The console link arrives with the console subsystem; until then a site links nothing.
-    (void)site;
-}

@@ -8,6 +8,3 @@
 #include <string>
 
 menu::SelectionFacts GatherSelectionFacts(const std::string& firstPath, size_t count, bool inWorkingCopy);
-
-// Replaces the process's console link with one for the Explorer window of the site.
-void ReplaceConsoleLink(IUnknown* site);

@@ -35,7 +35,7 @@ BuiltMenu BuildMenu(IContextMenu* handler, UINT flags = 0);
 // Invokes an offset with the given mask and window.
 HRESULT Invoke(IContextMenu* handler, unsigned offset, DWORD mask = CMIC_MASK_FLAG_NO_UI, HWND hwnd = nullptr);
 
-// Watches, on its own thread, for a top-level window of this process with the given title, and runs the
+// Watches, on its own thread, for a top-level window of this process whose title holds the text, and runs the
 // action on it once (from the watcher thread). Stops waiting after the timeout or at destruction.
 class WindowDriver {
 public:

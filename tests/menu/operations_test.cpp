@@ -197,3 +197,115 @@ TEST(Remove, FailedDeletionRunsNothing) {
 }
 
 }  // namespace
+
+#include "console/band_host.h"
+#include "console/console_link.h"
+#include "server/guids.h"
+#include "server/com_object.h"
+#include "server/object_map.h"
+
+namespace {
+
+HRESULT CreateFromObjectMap(REFCLSID clsid, IUnknown** object) {
+    const ferrow::ObjectEntry* entry = ferrow::FindObjectEntry(clsid);
+    if (!entry || !entry->create) return REGDB_E_CLASSNOTREG;
+    return entry->create(nullptr, IID_IUnknown, reinterpret_cast<void**>(object));
+}
+
+// An Explorer-like window with its console bar open, in which handlers are sited.
+struct ConsoleWindow {
+    CBandHost host{CreateFromObjectMap, "menu console test"};
+    ConsoleWindow() {
+        ferrow::ComPtr<IUnknown> band;
+        EXPECT_EQ(S_OK, CreateFromObjectMap(CLSID_CConsoleBar, band.Put()));
+        EXPECT_EQ(S_OK, host.OpenBand(band.Get()));
+    }
+    ~ConsoleWindow() {
+        console::DropLink();
+        host.CloseBand();
+    }
+    void Site(IContextMenu* handler) {
+        ferrow::ComPtr<IObjectWithSite> site;
+        ASSERT_EQ(S_OK, handler->QueryInterface(IID_IObjectWithSite, site.PutVoid()));
+        EXPECT_EQ(S_OK, site->SetSite(host.Site()));
+    }
+    std::string Text() {
+        HWND edit = nullptr;
+        if (host.Band()) host.Band()->GetWindow(&edit);
+        return edit ? menu_test::WindowText(edit) : std::string("<no console>");
+    }
+};
+
+TEST(ConsoleLines, OutputThenErrorThenVerdict) {
+    OperationFixture f;
+    ConsoleWindow window;
+    auto handler = MakeHandler({f / "modified.c"});
+    window.Site(handler.Get());
+    const std::string echo = ">" + exec_test::StubPath() + " -q update -d -P  modified.c\r\n";
+
+    f.stub.Env().Set("CVSSTUB_STDOUT", "U modified.c\\nP other.c\\r\\n");
+    f.stub.Env().Set("CVSSTUB_STDERR", "cvs update: warning\\n");
+    EXPECT_EQ(S_OK, Invoke(handler.Get(), 0));
+    EXPECT_EQ(echo + "U modified.c\r\nP other.c\r\ncvs update: warning\r\nok\r\n", window.Text());
+
+    // Each operation starts from an empty console; a failure without UI gets no "failed" line.
+    f.stub.Env().Set("CVSSTUB_EXIT", "1");
+    f.stub.Env().Set("CVSSTUB_STDOUT", "");
+    EXPECT_EQ(E_FAIL, Invoke(handler.Get(), 0, CMIC_MASK_FLAG_NO_UI));
+    EXPECT_EQ(echo + "cvs update: warning\r\n", window.Text());
+
+    // With UI: the "failed" line, and the box.
+    {
+        menu_test::WindowDriver driver("CVS Error", [](HWND box) { ::PostMessageA(box, WM_COMMAND, IDOK, 0); });
+        EXPECT_EQ(E_FAIL, Invoke(handler.Get(), 0, 0, window.host.Frame()));
+        EXPECT_TRUE(driver.Found());
+    }
+    EXPECT_EQ(echo + "cvs update: warning\r\nfailed\r\n", window.Text());
+}
+
+}  // namespace
+
+namespace {
+
+// The page classes that this module serves, registered for this process so that the frame can create them
+// as it would from the registry.
+struct ServedPages {
+    std::vector<DWORD> cookies;
+    ServedPages() {
+        for (const CLSID* clsid : {&CLSID_COptionsPage, &CLSID_CToolsPage, &CLSID_CAboutPage}) {
+            if (!ferrow::FindObjectEntry(*clsid)) continue;
+            ferrow::ComPtr<IUnknown> factory;
+            if (FAILED(ferrow::Module().GetClassObject(*clsid, IID_IUnknown, factory.PutVoid()))) continue;
+            DWORD cookie = 0;
+            if (SUCCEEDED(::CoRegisterClassObject(*clsid, factory.Get(), CLSCTX_INPROC_SERVER, REGCLS_MULTIPLEUSE,
+                                                  &cookie)))
+                cookies.push_back(cookie);
+        }
+    }
+    ~ServedPages() {
+        for (DWORD cookie : cookies) ::CoRevokeClassObject(cookie);
+    }
+};
+
+TEST(OptionsItem, OpensTheSettingsFrameOverTheServedPages) {
+    ServedPages pages;
+    auto handler = MakeHandler({testing_support::Join(testing_support::SampleFixture("wc"), "unchanged.txt")});
+    std::string title;
+    HRESULT hr;
+    bool shown;
+    {
+        menu_test::WindowDriver driver("Ferrow", [&title](HWND frame) {
+            title = menu_test::WindowText(frame);
+            ::PostMessageA(frame, WM_COMMAND, IDCANCEL, 0);
+        }, pages.cookies.empty() ? 500 : 15000);
+        hr = Invoke(handler.Get(), 9, 0);
+        ::Sleep(pages.cookies.empty() ? 600 : 0);
+        shown = driver.Found();
+    }
+    EXPECT_EQ(S_OK, hr);
+    // Without any page of its own the module has nothing to show.
+    EXPECT_EQ(!pages.cookies.empty(), shown);
+    if (shown) EXPECT_NE(std::string::npos, title.find("Ferrow"));
+}
+
+}  // namespace

@@ -1,0 +1,26 @@
+// What the menu commands of the shell host share: a context-menu handler made as Explorer makes it (the
+// selection handed over as CF_HDROP), and a driver that operates the handler's dialogs for scripts.
+#pragma once
+
+#include "host.h"
+
+#include <shlobj.h>
+
+#include <string>
+#include <vector>
+
+namespace ferrowsh {
+namespace menu_host {
+
+// Resolves the paths, creates CCVSContextMenu and initialises it; prints the error and returns null on
+// failure. `initResult` receives Initialize's result (E_INVALIDARG: the shell would show no submenu).
+ferrow::ComPtr<IContextMenu> MakeHandler(Host& host, const Args& paths, HRESULT& initResult);
+
+// Offset of an item given by number (0-9) or by name ("update", "commit", ...); false when unknown.
+bool ParseItem(const std::string& text, unsigned& offset);
+
+// The English names of the offsets, as ParseItem accepts them.
+const char* ItemName(unsigned offset);
+
+}  // namespace menu_host
+}  // namespace ferrowsh
