@@ -12,7 +12,10 @@ namespace {
 
 class HDropDataObject final : public IDataObject {
 public:
-    HDropDataObject(std::vector<std::string> paths, bool wide) : paths_(std::move(paths)), wide_(wide) {}
+    HDropDataObject(std::vector<std::string> paths, bool wide) : paths_(std::move(paths)), wide_(wide) {
+        for (const std::string& p : paths_) widePaths_.push_back(AnsiToWide(p));
+    }
+    explicit HDropDataObject(std::vector<std::wstring> widePaths) : widePaths_(std::move(widePaths)), wide_(true) {}
 
     STDMETHODIMP QueryInterface(REFIID riid, void** ppv) override {
         if (!ppv) return E_POINTER;
@@ -33,12 +36,17 @@ public:
     STDMETHODIMP GetData(FORMATETC* format, STGMEDIUM* medium) override {
         if (!format || !medium) return E_INVALIDARG;
         if (format->cfFormat != CF_HDROP || !(format->tymed & TYMED_HGLOBAL)) return DV_E_FORMATETC;
+        try {
+            return Render(medium);
+        } catch (...) {
+            return E_OUTOFMEMORY;
+        }
+    }
+    HRESULT Render(STGMEDIUM* medium) {
         std::string narrow;
         std::wstring wide;
-        for (const std::string& p : paths_) {
-            narrow.append(p).push_back('\0');
-            wide.append(AnsiToWide(p)).push_back(L'\0');
-        }
+        for (const std::string& p : paths_) narrow.append(p).push_back('\0');
+        for (const std::wstring& p : widePaths_) wide.append(p).push_back(L'\0');
         narrow.push_back('\0');
         wide.push_back(L'\0');
         const size_t bytes = wide_ ? wide.size() * sizeof(wchar_t) : narrow.size();
@@ -71,6 +79,7 @@ public:
 private:
     LONG refs_ = 1;
     std::vector<std::string> paths_;
+    std::vector<std::wstring> widePaths_;
     bool wide_;
 };
 
@@ -78,6 +87,10 @@ private:
 
 ComPtr<IDataObject> MakeHDropDataObject(const std::vector<std::string>& paths, bool wide) {
     return ComPtr<IDataObject>::Attach(new (std::nothrow) HDropDataObject(paths, wide));
+}
+
+ComPtr<IDataObject> MakeHDropDataObject(const std::vector<std::wstring>& widePaths) {
+    return ComPtr<IDataObject>::Attach(new (std::nothrow) HDropDataObject(widePaths));
 }
 
 }  // namespace ferrow

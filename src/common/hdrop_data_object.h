@@ -13,5 +13,7 @@
 namespace ferrow {
 
 ComPtr<IDataObject> MakeHDropDataObject(const std::vector<std::string>& paths, bool wide = true);
+// Wide paths as they are, also names that the ANSI code page cannot hold.
+ComPtr<IDataObject> MakeHDropDataObject(const std::vector<std::wstring>& widePaths);
 
 }  // namespace ferrow

@@ -1,5 +1,6 @@
 #include "console/console_bar.h"
 
+#include "common/exception_guard.h"
 #include "common/module_instance.h"
 #include "common/text.h"
 #include "console/console_link.h"
@@ -35,36 +36,38 @@ void* CConsoleBar::QueryOtherInterface(REFIID riid) {
 }
 
 STDMETHODIMP CConsoleBar::SetSite(IUnknown* site) {
-    if (site != site_) {
-        if (site) site->AddRef();
-        if (site_) site_->Release();
-        site_ = site;
-    }
-    if (!site) {
-        // Unsited: the Explorer window no longer names this band.
-        RemoveProperty();
+    return ferrow::GuardedCall([&]() -> HRESULT {
+        if (site != site_) {
+            if (site) site->AddRef();
+            if (site_) site_->Release();
+            site_ = site;
+        }
+        if (!site) {
+            // Unsited: the Explorer window no longer names this band.
+            RemoveProperty();
+            return S_OK;
+        }
+
+        ferrow::ComPtr<IOleWindow> oleWindow;
+        if (FAILED(site->QueryInterface(IID_IOleWindow, oleWindow.PutVoid())) || !oleWindow) return E_NOINTERFACE;
+        HWND parent = nullptr;
+        if (FAILED(oleWindow->GetWindow(&parent)) || !parent) return E_FAIL;
+
+        DestroyEdit();  // a band sited again gets a fresh control, not a second one
+        RECT client = {};
+        ::GetClientRect(parent, &client);
+        HWND edit = ::CreateWindowExA(0, "EDIT", "", kEditStyle, client.left, client.top, client.right - client.left,
+                                      client.bottom - client.top, parent, nullptr, ferrow::ModuleInstance(), nullptr);
+        if (!edit) return E_FAIL;
+        edit_ = edit;
+        ::SendMessageA(edit_, WM_SETFONT, reinterpret_cast<WPARAM>(::GetStockObject(ANSI_FIXED_FONT)), TRUE);
+        ::SetWindowSubclass(edit_, EditProc, kSubclassId, reinterpret_cast<DWORD_PTR>(this));
+
+        // The site's window sits in a container of the Explorer window: its grandparent is the window whose
+        // handle the browser reports.
+        RegisterProperty(::GetParent(::GetParent(parent)));
         return S_OK;
-    }
-
-    ferrow::ComPtr<IOleWindow> oleWindow;
-    if (FAILED(site->QueryInterface(IID_IOleWindow, oleWindow.PutVoid())) || !oleWindow) return E_NOINTERFACE;
-    HWND parent = nullptr;
-    if (FAILED(oleWindow->GetWindow(&parent)) || !parent) return E_FAIL;
-
-    DestroyEdit();  // a band sited again gets a fresh control, not a second one
-    RECT client = {};
-    ::GetClientRect(parent, &client);
-    HWND edit = ::CreateWindowExA(0, "EDIT", "", kEditStyle, client.left, client.top, client.right - client.left,
-                                  client.bottom - client.top, parent, nullptr, ferrow::ModuleInstance(), nullptr);
-    if (!edit) return E_FAIL;
-    edit_ = edit;
-    ::SendMessageA(edit_, WM_SETFONT, reinterpret_cast<WPARAM>(::GetStockObject(ANSI_FIXED_FONT)), TRUE);
-    ::SetWindowSubclass(edit_, EditProc, kSubclassId, reinterpret_cast<DWORD_PTR>(this));
-
-    // The site's window sits in a container of the Explorer window: its grandparent is the window whose
-    // handle the browser reports.
-    RegisterProperty(::GetParent(::GetParent(parent)));
-    return S_OK;
+    });
 }
 
 STDMETHODIMP CConsoleBar::GetSite(REFIID riid, void** out) {
@@ -92,29 +95,33 @@ STDMETHODIMP CConsoleBar::ShowDW(BOOL show) {
 }
 
 STDMETHODIMP CConsoleBar::CloseDW(DWORD) {
-    ShowDW(FALSE);
-    RemoveProperty();
-    if (edit_ && ::IsWindow(edit_) && ::DestroyWindow(edit_)) edit_ = nullptr;
-    return S_OK;
+    return ferrow::GuardedCall([&]() -> HRESULT {
+        ShowDW(FALSE);
+        RemoveProperty();
+        if (edit_ && ::IsWindow(edit_) && ::DestroyWindow(edit_)) edit_ = nullptr;
+        return S_OK;
+    });
 }
 
 STDMETHODIMP CConsoleBar::GetBandInfo(DWORD bandId, DWORD viewMode, DESKBANDINFO* info) {
-    if (!info) return E_INVALIDARG;
-    bandId_ = bandId;
-    viewMode_ = viewMode;
-    if (info->dwMask & DBIM_MINSIZE) info->ptMinSize = {100, 50};
-    if (info->dwMask & DBIM_MAXSIZE) info->ptMaxSize = {-1, -1};
-    if (info->dwMask & DBIM_INTEGRAL) info->ptIntegral = {1, 1};
-    if (info->dwMask & DBIM_ACTUAL) info->ptActual = {0, 0};
-    if (info->dwMask & DBIM_TITLE) {
-        const std::wstring title = ferrow::AnsiToWide(ferrow::LoadResString(IDS_CONSOLE_TITLE));
-        const size_t capacity = sizeof info->wszTitle / sizeof info->wszTitle[0];
-        std::wcsncpy(info->wszTitle, title.c_str(), capacity - 1);
-        info->wszTitle[capacity - 1] = L'\0';
-    }
-    if (info->dwMask & DBIM_MODEFLAGS) info->dwModeFlags = DBIMF_VARIABLEHEIGHT;
-    info->dwMask &= ~static_cast<DWORD>(DBIM_BKCOLOR);  // the host's default background
-    return S_OK;
+    return ferrow::GuardedCall([&]() -> HRESULT {
+        if (!info) return E_INVALIDARG;
+        bandId_ = bandId;
+        viewMode_ = viewMode;
+        if (info->dwMask & DBIM_MINSIZE) info->ptMinSize = {100, 50};
+        if (info->dwMask & DBIM_MAXSIZE) info->ptMaxSize = {-1, -1};
+        if (info->dwMask & DBIM_INTEGRAL) info->ptIntegral = {1, 1};
+        if (info->dwMask & DBIM_ACTUAL) info->ptActual = {0, 0};
+        if (info->dwMask & DBIM_TITLE) {
+            const std::wstring title = ferrow::AnsiToWide(ferrow::LoadResString(IDS_CONSOLE_TITLE));
+            const size_t capacity = sizeof info->wszTitle / sizeof info->wszTitle[0];
+            std::wcsncpy(info->wszTitle, title.c_str(), capacity - 1);
+            info->wszTitle[capacity - 1] = L'\0';
+        }
+        if (info->dwMask & DBIM_MODEFLAGS) info->dwModeFlags = DBIMF_VARIABLEHEIGHT;
+        info->dwMask &= ~static_cast<DWORD>(DBIM_BKCOLOR);  // the host's default background
+        return S_OK;
+    });
 }
 
 STDMETHODIMP CConsoleBar::UIActivateIO(BOOL activate, MSG*) {

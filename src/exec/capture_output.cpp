@@ -50,8 +50,13 @@ CCaptureOutput::~CCaptureOutput() {
 void CCaptureOutput::OnOutput(const char* bytes, DWORD count) { AppendText(bytes, count); }
 
 void CCaptureOutput::AppendText(const char* bytes, DWORD count) {
-    std::lock_guard<std::mutex> guard(textLock_);
-    text_.append(bytes, count);
+    // Runs on the reader thread, where an exception would end the process: output that no longer fits
+    // in memory is dropped, and the pipe is still drained so that the command can finish.
+    try {
+        std::lock_guard<std::mutex> guard(textLock_);
+        text_.append(bytes, count);
+    } catch (...) {
+    }
 }
 
 std::string CCaptureOutput::GetText() {
@@ -101,6 +106,10 @@ void CCaptureOutput::ReadUntilEnd() {
             if (!::PeekNamedPipe(read_.Get(), nullptr, 0, nullptr, nullptr, nullptr)) return;
             continue;
         }
-        OnOutput(buffer, got);
+        try {
+            OnOutput(buffer, got);
+        } catch (...) {
+            // The reader thread never ends the process; what could not be kept is dropped.
+        }
     }
 }

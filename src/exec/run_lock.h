@@ -2,7 +2,8 @@
 // hold it from installation to removal and each run holds it while the command runs. So two Explorer
 // windows on different threads never hand their children each other's pipes, and a child never inherits
 // a pipe end that another thread is still setting up. The lock is recursive: a thread that holds it for
-// its captures runs its commands under it.
+// its captures runs its commands under it. A thread waiting for it still answers messages sent to its
+// windows, so a holder that writes to a console of the waiting thread's window does not stall.
 #pragma once
 
 namespace exec_lock {

@@ -1,11 +1,13 @@
 #include "menu/context_menu.h"
 
+#include "common/exception_guard.h"
 #include "common/module_instance.h"
 #include "common/text.h"
 #include "console/console_link.h"
 #include "console/console_output.h"
 #include "exec/command_line.h"
 #include "exec/progress_dialog.h"
+#include "exec/run_lock.h"
 #include "exec/tools.h"
 #include "menu/core/menu_rules.h"
 #include "menu/core/operation_rules.h"
@@ -57,12 +59,17 @@ STDMETHODIMP CCVSContextMenu::Initialize(PCIDLIST_ABSOLUTE, IDataObject* pdtobj,
         if (!drop) {
             hr = E_INVALIDARG;
         } else {
-            UINT count = ::DragQueryFileA(drop, 0xFFFFFFFF, nullptr, 0);
+            UINT count = ::DragQueryFileW(drop, 0xFFFFFFFF, nullptr, 0);
             selection_.clear();
             for (UINT i = 0; i < count; ++i) {
-                char path[MAX_PATH] = {};
-                if (::DragQueryFileA(drop, i, path, MAX_PATH) == 0) continue;
-                std::string item = ferrow::CopyPath(path);
+                // A path that does not fit, or has a character the ANSI code page lacks, would be cut or
+                // spelled as another item's name: a command must never act on that one instead.
+                const UINT length = ::DragQueryFileW(drop, i, nullptr, 0);
+                if (length == 0 || length >= MAX_PATH) continue;
+                wchar_t wide[MAX_PATH] = {};
+                if (::DragQueryFileW(drop, i, wide, MAX_PATH) == 0) continue;
+                std::string item;
+                if (!ferrow::WideToAnsiPath(wide, item)) continue;
                 if (!IsAdminDirectory(item)) selection_.push_back(item);
             }
             ::GlobalUnlock(medium.hGlobal);
@@ -70,14 +77,18 @@ STDMETHODIMP CCVSContextMenu::Initialize(PCIDLIST_ABSOLUTE, IDataObject* pdtobj,
         }
     } catch (const std::bad_alloc&) {
         hr = E_OUTOFMEMORY;
+    } catch (...) {
+        hr = E_UNEXPECTED;
     }
     ::ReleaseStgMedium(&medium);
     if (FAILED(hr)) return hr;
     if (selection_.empty()) return E_INVALIDARG;
 
-    const char* first = selection_.front().c_str();
-    inWorkingCopy_ = IsControlled(first) || ParentHasCVSDir(first);
-    return S_OK;
+    return ferrow::GuardedCall([this]() -> HRESULT {
+        const char* first = selection_.front().c_str();
+        inWorkingCopy_ = IsControlled(first) || ParentHasCVSDir(first);
+        return S_OK;
+    });
 }
 
 STDMETHODIMP CCVSContextMenu::QueryContextMenu(HMENU hmenu, UINT indexMenu, UINT idCmdFirst, UINT, UINT uFlags) {
@@ -109,6 +120,8 @@ STDMETHODIMP CCVSContextMenu::QueryContextMenu(HMENU hmenu, UINT indexMenu, UINT
         return MAKE_HRESULT(SEVERITY_SUCCESS, 0, menu::kCommandCount);
     } catch (const std::bad_alloc&) {
         return E_OUTOFMEMORY;
+    } catch (...) {
+        return E_UNEXPECTED;
     }
 }
 
@@ -127,6 +140,8 @@ STDMETHODIMP CCVSContextMenu::GetCommandString(UINT_PTR idCmd, UINT uType, UINT*
         }
     } catch (const std::bad_alloc&) {
         return E_OUTOFMEMORY;
+    } catch (...) {
+        return E_UNEXPECTED;
     }
     return S_OK;
 }
@@ -228,35 +243,43 @@ HRESULT CCVSContextMenu::CarryOut(unsigned offset) {
 }
 
 HRESULT CCVSContextMenu::RunCommand(unsigned offset, HWND hwnd, bool uiAllowed) {
-    if (console::HasLink()) {
-        console::ShowIfAuto();
-        console::Clear();
-    }
     std::string out;
     std::string err;
     HRESULT hr;
     {
-        CProgressDialog progress;
-        if (uiAllowed) progress.Start(hwnd);
-        hr = CarryOut(offset);
-        if (uiAllowed) progress.Stop();
-        out = menu::NormalizeLineEnds(progress.GetStdOutText());
-        err = menu::NormalizeLineEnds(progress.GetStdErrText());
-    }
-    if (console::HasLink()) {
-        console::Append(out);
-        console::Append(err);
+        // One operation at a time writes to the console, from its clearing to its last line: an operation
+        // of another Explorer window waits here, so neither clears nor splits the other's output.
+        exec_lock::Scoped operation;
+        if (console::HasLink()) {
+            console::ShowIfAuto();
+            console::Clear();
+        }
+        {
+            CProgressDialog progress;
+            if (uiAllowed) progress.Start(hwnd);
+            hr = CarryOut(offset);
+            if (uiAllowed) progress.Stop();
+            out = menu::NormalizeLineEnds(progress.GetStdOutText());
+            err = menu::NormalizeLineEnds(progress.GetStdErrText());
+        }
+        if (console::HasLink()) {
+            console::Append(out);
+            console::Append(err);
+            if (FAILED(hr)) {
+                if (uiAllowed) console::Append("failed\r\n");
+            } else {
+                console::Append("ok\r\n");
+            }
+        }
     }
     if (FAILED(hr)) {
         if (uiAllowed) {
-            if (console::HasLink()) console::Append("failed\r\n");
             const std::string fallback = ferrow::LoadResString(127);
             const std::string caption = ferrow::LoadResString(128);
             ::MessageBoxA(hwnd, menu::ChooseErrorText(err, out, fallback).c_str(), caption.c_str(), MB_ICONERROR);
         }
         return E_FAIL;
     }
-    if (console::HasLink()) console::Append("ok\r\n");
     if (uiAllowed) {
         ::PostMessageA(hwnd, WM_KEYDOWN, VK_F5, 0);
         ::PostMessageA(hwnd, WM_KEYUP, VK_F5, 0);
@@ -299,8 +322,8 @@ STDMETHODIMP CCVSContextMenu::GetPages(CAUUID* pPages) {
 
 STDMETHODIMP CCVSContextMenu::SetSite(IUnknown* pUnkSite) {
     // A null site changes nothing; any other replaces the process's console link with one for this window.
-    if (pUnkSite) console::ReplaceLink(pUnkSite);
-    return S_OK;
+    if (!pUnkSite) return S_OK;
+    return ferrow::GuardedCall([pUnkSite] { return console::ReplaceLink(pUnkSite); });
 }
 
 STDMETHODIMP CCVSContextMenu::GetSite(REFIID, void** ppvSite) {

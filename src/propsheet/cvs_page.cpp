@@ -2,6 +2,7 @@
 // log of the path chosen among them.
 #include "propsheet/prop_sheet_ext.h"
 
+#include "common/exception_guard.h"
 #include "model/admin_files.h"
 #include "propsheet/log_reader.h"
 #include "resources/resource.h"
@@ -48,28 +49,31 @@ void FillPage(HWND page, CCVSPropSheetExt* owner) {
 }  // namespace
 
 INT_PTR CALLBACK CvsPageProc(HWND page, UINT message, WPARAM wParam, LPARAM lParam) {
-    switch (message) {
-    case WM_INITDIALOG: {
-        const PROPSHEETPAGEA* sheetPage = reinterpret_cast<const PROPSHEETPAGEA*>(lParam);
-        CCVSPropSheetExt* owner = sheetPage ? reinterpret_cast<CCVSPropSheetExt*>(sheetPage->lParam) : nullptr;
-        ::SetWindowLongPtrA(page, DWLP_USER, reinterpret_cast<LONG_PTR>(owner));
-        if (owner) FillPage(page, owner);
-        return FALSE;  // the dialog manager keeps its default focus
-    }
-    case WM_COMMAND:
-        if (HIWORD(wParam) == CBN_SELCHANGE && LOWORD(wParam) == IDC_CVS_FILES && PageOwner(page)) {
-            ShowChosenLog(page);
+    // No exception leaves the window procedure: a page that cannot be filled stays as it is.
+    return ferrow::GuardedAnswer<INT_PTR>(FALSE, [&]() -> INT_PTR {
+        switch (message) {
+        case WM_INITDIALOG: {
+            const PROPSHEETPAGEA* sheetPage = reinterpret_cast<const PROPSHEETPAGEA*>(lParam);
+            CCVSPropSheetExt* owner = sheetPage ? reinterpret_cast<CCVSPropSheetExt*>(sheetPage->lParam) : nullptr;
+            ::SetWindowLongPtrA(page, DWLP_USER, reinterpret_cast<LONG_PTR>(owner));
+            if (owner) FillPage(page, owner);
+            return FALSE;  // the dialog manager keeps its default focus
         }
-        return FALSE;
-    case WM_NOTIFY: {
-        const NMHDR* header = reinterpret_cast<const NMHDR*>(lParam);
-        if (header && header->code == static_cast<UINT>(PSN_APPLY)) {
-            ::SetWindowLongPtrA(page, DWLP_MSGRESULT, PSNRET_NOERROR);
-            return TRUE;
+        case WM_COMMAND:
+            if (HIWORD(wParam) == CBN_SELCHANGE && LOWORD(wParam) == IDC_CVS_FILES && PageOwner(page)) {
+                ShowChosenLog(page);
+            }
+            return FALSE;
+        case WM_NOTIFY: {
+            const NMHDR* header = reinterpret_cast<const NMHDR*>(lParam);
+            if (header && header->code == static_cast<UINT>(PSN_APPLY)) {
+                ::SetWindowLongPtrA(page, DWLP_MSGRESULT, PSNRET_NOERROR);
+                return TRUE;
+            }
+            return FALSE;
         }
-        return FALSE;
-    }
-    default:
-        return FALSE;
-    }
+        default:
+            return FALSE;
+        }
+    });
 }

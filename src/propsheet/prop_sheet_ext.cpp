@@ -1,5 +1,6 @@
 #include "propsheet/prop_sheet_ext.h"
 
+#include "common/exception_guard.h"
 #include "common/handles.h"
 #include "common/module_instance.h"
 #include "common/text.h"
@@ -64,18 +65,23 @@ STDMETHODIMP CCVSPropSheetExt::Initialize(PCIDLIST_ABSOLUTE, IDataObject* pdtobj
         ::ReleaseStgMedium(&medium);
         return E_INVALIDARG;
     }
-    const UINT count = ::DragQueryFileA(drop, 0xFFFFFFFF, nullptr, 0);
-    std::vector<std::string> paths(count);
-    for (UINT i = 0; i < count; ++i) {
-        char name[MAX_PATH] = {};
-        // A name that does not fit is not fetched cut short: it stays empty.
-        const UINT length = ::DragQueryFileA(drop, i, nullptr, 0);
-        if (length == 0 || length >= MAX_PATH) continue;
-        if (::DragQueryFileA(drop, i, name, MAX_PATH)) paths[i] = name;
-    }
+    std::vector<std::string> paths;
+    const HRESULT hr = ferrow::GuardedCall([drop, &paths]() -> HRESULT {
+        const UINT count = ::DragQueryFileA(drop, 0xFFFFFFFF, nullptr, 0);
+        paths.resize(count);
+        for (UINT i = 0; i < count; ++i) {
+            char name[MAX_PATH] = {};
+            // A name that does not fit is not fetched cut short: it stays empty.
+            const UINT length = ::DragQueryFileA(drop, i, nullptr, 0);
+            if (length == 0 || length >= MAX_PATH) continue;
+            if (::DragQueryFileA(drop, i, name, MAX_PATH)) paths[i] = name;
+        }
+        return S_OK;
+    });
     ::GlobalUnlock(medium.hGlobal);
     ::ReleaseStgMedium(&medium);
-    return InitializeFromPaths(paths);
+    if (FAILED(hr)) return hr;
+    return ferrow::GuardedCall([this, &paths] { return InitializeFromPaths(paths); });
 }
 
 HRESULT CCVSPropSheetExt::InitializeFromPaths(const std::vector<std::string>& paths) {
@@ -116,18 +122,20 @@ HPROPSHEETPAGE CCVSPropSheetExt::CreatePage(UINT templateId, DLGPROC procedure, 
 }
 
 STDMETHODIMP CCVSPropSheetExt::AddPages(LPFNSVADDPROPSHEETPAGE pfnAddPage, LPARAM lParam) {
-    ::InitCommonControls();
-    if (!pfnAddPage || selection_.empty()) return S_OK;
+    return ferrow::GuardedCall([&]() -> HRESULT {
+        ::InitCommonControls();
+        if (!pfnAddPage || selection_.empty()) return S_OK;
 
-    if (HPROPSHEETPAGE cvs = CreatePage(IDD_CVS_PAGE, CvsPageProc, false)) {
-        if (!pfnAddPage(cvs, lParam)) ::DestroyPropertySheetPage(cvs);
-    }
-    if (selection_.size() == 1 && !::PathIsDirectoryA(selection_[0].c_str())) {
-        if (HPROPSHEETPAGE history = CreatePage(IDD_HISTORY_PAGE, HistoryPageProc, true)) {
-            if (!pfnAddPage(history, lParam)) ::DestroyPropertySheetPage(history);
+        if (HPROPSHEETPAGE cvs = CreatePage(IDD_CVS_PAGE, CvsPageProc, false)) {
+            if (!pfnAddPage(cvs, lParam)) ::DestroyPropertySheetPage(cvs);
         }
-    }
-    return S_OK;
+        if (selection_.size() == 1 && !::PathIsDirectoryA(selection_[0].c_str())) {
+            if (HPROPSHEETPAGE history = CreatePage(IDD_HISTORY_PAGE, HistoryPageProc, true)) {
+                if (!pfnAddPage(history, lParam)) ::DestroyPropertySheetPage(history);
+            }
+        }
+        return S_OK;
+    });
 }
 
 STDMETHODIMP CCVSPropSheetExt::ReplacePage(EXPPS, LPFNSVADDPROPSHEETPAGE, LPARAM) { return E_NOTIMPL; }

@@ -2,6 +2,7 @@
 // code has not landed is simply not listed (nothing half-built is registered). See HACKING.md.
 #include "server/object_map.h"
 
+#include "config/settings_pages.h"
 #include "console/console_bar.h"
 #include "console/console_link.h"
 #include "resources/resource.h"
@@ -27,6 +28,8 @@ const ObjectEntry kObjectMap[] = {
      L"ConsoleBar Class", &CreateInstance<CConsoleBar>, {&CATID_CommBand}, &console::ModuleEvent},
     {&CLSID_CCVSContextMenu, L"Ferrow.CVSContextMenu.1", L"Ferrow.CVSContextMenu", L"CCVSContextMenu Object", 0,
      L"Pembrake CVSContextMenu Class", &CreateInstance<CCVSContextMenu>, {}, nullptr},
+    {&CLSID_CAboutPage, L"Ferrow.AboutPage.1", L"Ferrow.AboutPage", L"CAboutPage Object", 0,
+     L"AboutPage Class", &CreateInstance<config::CAboutPage>, {}, nullptr},
     {&CLSID_CCVSIconOverlay, L"Ferrow.CVSIconOverlay.1", L"Ferrow.CVSIconOverlay", L"CCVSIconOverlay Object", 0,
      L"Pembrake CVSIconOverlay Class", &CreateInstance<CCVSIconOverlay>, {}, nullptr},
     {&CLSID_CCVSModifiedIconOverlay, L"Ferrow.CVSModifiedIconOverlay.1", L"Ferrow.CVSModifiedIconOverlay",
@@ -34,6 +37,10 @@ const ObjectEntry kObjectMap[] = {
      &CreateInstance<CCVSModifiedIconOverlay>, {}, nullptr},
     {&CLSID_CCVSPropSheetExt, L"Ferrow.CVSPropSheetExt.1", L"Ferrow.CVSPropSheetExt", L"CCVSPropSheetExt Object", 0,
      L"Pembrake CVSPropSheetExt Class", &CreateInstance<CCVSPropSheetExt>, {}, nullptr},
+    {&CLSID_COptionsPage, L"Ferrow.OptionsPage.1", L"Ferrow.OptionsPage", L"COptionsPage Object", 0,
+     L"OptionsPage Class", &CreateInstance<config::COptionsPage>, {}, nullptr},
+    {&CLSID_CToolsPage, L"Ferrow.ToolsPage.1", L"Ferrow.ToolsPage", L"CToolsPage Object", 0,
+     L"Pembrake ToolsPage Class", &CreateInstance<config::CToolsPage>, {}, nullptr},
     {nullptr, nullptr, nullptr, nullptr, 0, nullptr, nullptr, {}, nullptr}  // end marker
 };
 // clang-format on

@@ -1,5 +1,6 @@
 #include "views/icon_overlay.h"
 
+#include "common/exception_guard.h"
 #include "common/module_instance.h"
 #include "common/text.h"
 #include "model/admin_files.h"
@@ -12,14 +13,12 @@
 namespace ferrow {
 namespace {
 
-// The shell's wide path as the extension's narrow path (thread ANSI code page); empty when unusable.
+// The shell's wide path as the extension's narrow path (thread ANSI code page); empty when unusable: a
+// path the code page cannot spell, or too long for the extension, would name another item.
 std::string NarrowPath(LPCWSTR path) {
-    if (!path || !*path) return std::string();
-    try {
-        return CopyPath(WideToAnsi(path));
-    } catch (...) {
-        return std::string();
-    }
+    std::string narrow;
+    if (!WideToAnsiPath(path, narrow)) return std::string();
+    return narrow;
 }
 
 }  // namespace
@@ -41,12 +40,14 @@ HRESULT FillOverlayInfo(LPWSTR iconFile, int capacity, int* index, DWORD* flags,
 
 // Any failure to read the working copy makes the item a non-member: the shell only wants yes or no.
 HRESULT CCVSIconOverlay::IsMemberOf(LPCWSTR path, DWORD) {
-    const std::string narrow = ferrow::NarrowPath(path);
-    if (narrow.empty()) return S_FALSE;
-    // Cheapest first: a folder is rejected before its status would be computed.
-    if (!IsControlled(narrow.c_str())) return S_FALSE;
-    if (::PathIsDirectoryA(narrow.c_str())) return S_FALSE;
-    return IsModified(narrow.c_str()) ? S_OK : S_FALSE;
+    return ferrow::GuardedAnswer(S_FALSE, [path]() -> HRESULT {
+        const std::string narrow = ferrow::NarrowPath(path);
+        if (narrow.empty()) return S_FALSE;
+        // Cheapest first: a folder is rejected before its status would be computed.
+        if (!IsControlled(narrow.c_str())) return S_FALSE;
+        if (::PathIsDirectoryA(narrow.c_str())) return S_FALSE;
+        return IsModified(narrow.c_str()) ? S_OK : S_FALSE;
+    });
 }
 
 HRESULT CCVSIconOverlay::GetOverlayInfo(LPWSTR iconFile, int capacity, int* index, DWORD* flags) {
@@ -60,9 +61,11 @@ HRESULT CCVSIconOverlay::GetPriority(int* priority) {
 }
 
 HRESULT CCVSModifiedIconOverlay::IsMemberOf(LPCWSTR path, DWORD) {
-    const std::string narrow = ferrow::NarrowPath(path);
-    if (narrow.empty()) return S_FALSE;
-    return IsControlled(narrow.c_str()) ? S_OK : S_FALSE;
+    return ferrow::GuardedAnswer(S_FALSE, [path]() -> HRESULT {
+        const std::string narrow = ferrow::NarrowPath(path);
+        if (narrow.empty()) return S_FALSE;
+        return IsControlled(narrow.c_str()) ? S_OK : S_FALSE;
+    });
 }
 
 HRESULT CCVSModifiedIconOverlay::GetOverlayInfo(LPWSTR iconFile, int capacity, int* index, DWORD* flags) {

@@ -1,5 +1,6 @@
 #include "menu/menu_support.h"
 
+#include "common/hdrop_data_object.h"
 #include "menu/context_menu.h"
 
 #include <shlobj.h>
@@ -9,67 +10,6 @@
 namespace menu_test {
 
 namespace {
-
-class HDropDataObject final : public IDataObject {
-public:
-    explicit HDropDataObject(std::vector<std::string> paths) : paths_(std::move(paths)) {}
-
-    STDMETHODIMP QueryInterface(REFIID riid, void** ppv) override {
-        if (!ppv) return E_POINTER;
-        if (IsEqualIID(riid, IID_IUnknown) || IsEqualIID(riid, IID_IDataObject)) {
-            *ppv = static_cast<IDataObject*>(this);
-            AddRef();
-            return S_OK;
-        }
-        *ppv = nullptr;
-        return E_NOINTERFACE;
-    }
-    STDMETHODIMP_(ULONG) AddRef() override { return ++refs_; }
-    STDMETHODIMP_(ULONG) Release() override {
-        ULONG n = --refs_;
-        if (n == 0) delete this;
-        return n;
-    }
-
-    STDMETHODIMP GetData(FORMATETC* format, STGMEDIUM* medium) override {
-        if (!format || !medium) return E_INVALIDARG;
-        if (format->cfFormat != CF_HDROP || !(format->tymed & TYMED_HGLOBAL)) return DV_E_FORMATETC;
-        size_t chars = 1;
-        for (const std::string& p : paths_) chars += p.size() + 1;
-        HGLOBAL global = ::GlobalAlloc(GMEM_MOVEABLE | GMEM_ZEROINIT, sizeof(DROPFILES) + chars);
-        if (!global) return E_OUTOFMEMORY;
-        auto* drop = static_cast<DROPFILES*>(::GlobalLock(global));
-        drop->pFiles = sizeof(DROPFILES);
-        drop->fWide = FALSE;
-        char* out = reinterpret_cast<char*>(drop + 1);
-        for (const std::string& p : paths_) {
-            std::memcpy(out, p.c_str(), p.size() + 1);
-            out += p.size() + 1;
-        }
-        ::GlobalUnlock(global);
-        medium->tymed = TYMED_HGLOBAL;
-        medium->hGlobal = global;
-        medium->pUnkForRelease = nullptr;
-        return S_OK;
-    }
-    STDMETHODIMP GetDataHere(FORMATETC*, STGMEDIUM*) override { return E_NOTIMPL; }
-    STDMETHODIMP QueryGetData(FORMATETC* format) override {
-        return format && format->cfFormat == CF_HDROP ? S_OK : DV_E_FORMATETC;
-    }
-    STDMETHODIMP GetCanonicalFormatEtc(FORMATETC*, FORMATETC* out) override {
-        if (out) out->ptd = nullptr;
-        return E_NOTIMPL;
-    }
-    STDMETHODIMP SetData(FORMATETC*, STGMEDIUM*, BOOL) override { return E_NOTIMPL; }
-    STDMETHODIMP EnumFormatEtc(DWORD, IEnumFORMATETC**) override { return E_NOTIMPL; }
-    STDMETHODIMP DAdvise(FORMATETC*, DWORD, IAdviseSink*, DWORD*) override { return OLE_E_ADVISENOTSUPPORTED; }
-    STDMETHODIMP DUnadvise(DWORD) override { return OLE_E_ADVISENOTSUPPORTED; }
-    STDMETHODIMP EnumDAdvise(IEnumSTATDATA**) override { return OLE_E_ADVISENOTSUPPORTED; }
-
-private:
-    ULONG refs_ = 1;
-    std::vector<std::string> paths_;
-};
 
 struct Search {
     const std::string* title;
@@ -93,7 +33,7 @@ const char* const kNames[] = {"Update", "Commit", "Diff", "Add", "Remove",
 }  // namespace
 
 ferrow::ComPtr<IDataObject> MakeHDropDataObject(const std::vector<std::string>& paths) {
-    return ferrow::ComPtr<IDataObject>::Attach(new HDropDataObject(paths));
+    return ferrow::MakeHDropDataObject(paths);
 }
 
 ferrow::ComPtr<IContextMenu> MakeHandler(const std::vector<std::string>& paths, HRESULT* initResult) {

@@ -140,7 +140,9 @@ TEST(AdminFiles, EntriesLineEndsAndShapes) {
         WriteTextFile(dir / "CVS/Entries", c.entries);
         CCVSEntry entry;
         ASSERT_EQ(c.found, FindEntry((dir / c.name).c_str(), entry));
-        if (c.found) EXPECT_EQ(c.revision, entry.Revision);
+        if (c.found) {
+            EXPECT_EQ(c.revision, entry.Revision);
+        }
         EXPECT_EQ(c.found, IsControlled((dir / c.name).c_str()));
     }
 }

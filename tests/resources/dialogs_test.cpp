@@ -124,7 +124,7 @@ TEST(Dialogs, GermanMatchesEnglishExceptTexts) {
 
 // Styles the dialog code relies on: which combo boxes are editable or sorted, which controls start
 // hidden or disabled, which edits are read-only.
-TEST(Dialogs, ControlStylesTheCodeRelieson) {
+TEST(Dialogs, ControlStylesTheCodeReliesOn) {
     struct Case {
         UINT dialog;
         int id;

@@ -8,8 +8,12 @@
     X(unregister, RunUnregister, "", "calls DllUnregisterServer of the DLL")                          \
     X(status, RunStatus, "<paths...>", "what the working-copy model says of each path (English, German)") \
     X(overlays, RunOverlays, "<paths...>", "asks both overlay identifiers about each path")            \
+    X(columns, RunColumns, "<folder>", "the column definitions and every item's column values")      \
     X(menu, RunMenu, "[--shift] [--default-only] <paths...>", "prints the CVS submenu for the selection") \
     X(help, RunHelp, "[--unicode] <item>", "prints the status-bar help text of a menu item")           \
     X(invoke, RunInvoke, "[options] <item> <paths...>", "runs a menu item, prints the console text")   \
+    X(props, RunProps, "[--page <n>] [--tree] [--for <ms>] [--shot <file.bmp>] <paths...>",          \
+      "opens the Properties dialog of the items and prints what the chosen page shows")               \
     X(band, RunBand, "[--for <ms>] [texts...]", "sites the console bar in a window as Explorer does")  \
-    X(run, RunTemplate, "<template> <paths...>", "runs a template on a selection, prints the console")
+    X(run, RunTemplate, "<template> <paths...>", "runs a template on a selection, prints the console") \
+    X(options, RunOptions, "[--lang <id>] [--page <n>] [--for <ms>]", "opens the settings frame as Options... does")

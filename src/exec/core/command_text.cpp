@@ -11,7 +11,10 @@ size_t CharLength(const std::string& text, size_t pos, LeadByteTest isLead) {
     return 1;
 }
 
-constexpr char kSpecialCharacters[] = " &()[]{}^=;!'+,`~<>*?\"";
+// The characters that make an argument quoted. Beyond the interpreter's own list, a tab (the program's
+// runtime splits arguments at it) and "|" (an operator of the interpreter) are quoted too: unquoted,
+// either would cut a message or tag name in two, or start a second program.
+constexpr char kSpecialCharacters[] = " &()[]{}^=;!'+,`~<>*?\"\t|";
 
 }  // namespace
 
@@ -46,6 +49,7 @@ std::string QuoteArgument(const std::string& text, LeadByteTest isLead) {
     }
     if (!special) return text;
     std::string out = "\"";
+    size_t backslashes = 0;  // single-byte backslashes that end the text so far
     for (size_t pos = 0; pos < text.size();) {
         size_t n = CharLength(text, pos, isLead);
         if (n == 1 && text[pos] == '"') {
@@ -53,8 +57,12 @@ std::string QuoteArgument(const std::string& text, LeadByteTest isLead) {
         } else {
             out.append(text, pos, n);
         }
+        backslashes = (n == 1 && text[pos] == '\\') ? backslashes + 1 : 0;
         pos += n;
     }
+    // A program's runtime reads backslashes before a double quote as escapes: "C:\my dir\" would keep
+    // the closing quote as text and run on into the next argument. Doubled, they stay as they were.
+    out.append(backslashes, '\\');
     out += '"';
     return out;
 }

@@ -32,12 +32,20 @@ std::string BuildTagTemplate(bool moveFlag, bool checkFlag, bool branchFlag, con
 
 std::string ReplaceAll(std::string text, const std::string& variable, const std::string& value) {
     if (variable.empty()) return text;
+    size_t found = text.find(variable);
+    if (found == std::string::npos) return text;
+    // Built anew rather than replaced in place: captured output of megabytes with a line end every few
+    // bytes would otherwise move the rest of the text once per line.
+    std::string out;
+    out.reserve(text.size());
     size_t pos = 0;
-    while ((pos = text.find(variable, pos)) != std::string::npos) {
-        text.replace(pos, variable.size(), value);
-        pos += value.size();
-    }
-    return text;
+    do {
+        out.append(text, pos, found - pos);
+        out += value;
+        pos = found + variable.size();
+    } while ((found = text.find(variable, pos)) != std::string::npos);
+    out.append(text, pos, std::string::npos);
+    return out;
 }
 
 std::string NormalizeLineEnds(const std::string& text) {

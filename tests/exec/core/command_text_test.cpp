@@ -31,7 +31,14 @@ TEST(CommandText, QuoteArgumentTable) {
         {"f(1)", "\"f(1)\""},
         {"[a]{b}", "\"[a]{b}\""},
         {"a;b!c+d,e`f~g<h>i*j?", "\"a;b!c+d,e`f~g<h>i*j?\""},
-        {"tab\there", "tab\there"},
+        // Beyond the interpreter's list: a tab splits arguments, "|" starts a pipe.
+        {"tab\there", "\"tab\there\""},
+        {"a|calc", "\"a|calc\""},
+        // Backslashes before the closing quote are doubled so that the quote still closes the argument.
+        {"C:\\my dir\\", "\"C:\\my dir\\\\\""},
+        {"x=\\\\", "\"x=\\\\\\\\\""},
+        {"a b\\c", "\"a b\\c\""},
+        {"end\\", "end\\"},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.text);
@@ -45,6 +52,9 @@ TEST(CommandText, QuoteArgumentKeepsDoubleByteCharactersWhole) {
     EXPECT_EQ("\"\x81~\x83^\"", cmdline::QuoteArgument("\x81~\x83^", cmdline::NoLeadBytes));
     // A lead byte at the very end stands alone.
     EXPECT_EQ("\"a b\x81\"", cmdline::QuoteArgument("a b\x81", FakeLead));
+    // A trail byte equal to a backslash at the end is no backslash: nothing is doubled.
+    EXPECT_EQ("\"a b\x95\\\"", cmdline::QuoteArgument("a b\x95\\", FakeLead));
+    EXPECT_EQ("\"a b\x95\\\\\"", cmdline::QuoteArgument("a b\x95\\", cmdline::NoLeadBytes));
 }
 
 TEST(CommandText, ReplaceVariableTable) {

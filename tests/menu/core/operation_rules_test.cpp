@@ -96,6 +96,15 @@ TEST(NormalizeLineEnds, EveryLineEndsWithCrLf) {
     }
 }
 
+TEST(NormalizeLineEnds, MegabytesOfShortLinesInLinearTime) {
+    // Eight megabytes of one-byte lines: a replacement in place would move the rest of the text once per
+    // line (about 10^13 bytes) and never finish within the test's time.
+    const std::string lines(8u << 20, '\n');
+    const std::string normal = menu::NormalizeLineEnds(lines);
+    ASSERT_EQ(lines.size() * 2, normal.size());
+    EXPECT_EQ("\r\n\r\n", normal.substr(normal.size() - 4));
+}
+
 TEST(ChooseErrorText, ErrorThenOutputThenFallback) {
     const std::string fallback = "An error occured while executing the command.";
     EXPECT_EQ("err", menu::ChooseErrorText("err", "out", fallback));

@@ -1,0 +1,131 @@
+// The IPropertyPage machinery shared by the settings frame's pages (Options, Tools, About): page site,
+// objects, page information measured from the dialog template, a modeless child dialog while active,
+// the dirty flag, Apply, help and keyboard handling.
+//
+// A page is written as
+//   class COptionsPage : public ferrow::ComObject<COptionsPage, config::CPropertyPageImpl<COptionsPage>> {
+//   public:
+//       static constexpr config::PageStrings kPage = {IDD_OPTIONS, IDS_OPTIONS_TITLE, IDS_ABOUT_HELPFILE,
+//                                                     IDS_OPTIONS_DOCSTRING};
+//       BOOL OnInitDialog(HWND dialog);   // load the controls; TRUE for the default focus
+//       void OnApply(HWND dialog);        // write the settings (called only while the dialog exists)
+//   };
+#pragma once
+
+#include "common/handles.h"
+
+#include <windows.h>
+#include <ocidl.h>
+#include <olectl.h>
+
+#include <string>
+#include <vector>
+
+namespace config {
+
+// The resources of a page: its dialog template and string ids (0 = none, for the help file).
+struct PageStrings {
+    UINT dialogId;
+    UINT titleId;
+    UINT helpFileId;
+    UINT docStringId;
+};
+
+// The size of a dialog template in pixels, measured in the template's own font the way the dialog
+// manager converts dialog units. Fails when the template is missing or malformed.
+HRESULT GetDialogTemplateSize(HINSTANCE instance, UINT dialogId, SIZE& size) noexcept;
+
+// A string-table text as a task-memory wide string (null for id 0). E_OUTOFMEMORY when allocation fails.
+HRESULT LoadTaskMemString(UINT id, LPOLESTR* out) noexcept;
+
+// The help file path handed to the help system: the directory, "\" and the file name (the name alone
+// when the directory is null or empty), in the thread's ANSI code page.
+std::string MakeHelpPath(LPCOLESTR directory, const std::wstring& file);
+
+// The page's part of IPropertyPage that does not depend on the page class.
+class CPropertyPageState {
+public:
+    CPropertyPageState() = default;
+    CPropertyPageState(const CPropertyPageState&) = delete;
+    CPropertyPageState& operator=(const CPropertyPageState&) = delete;
+    ~CPropertyPageState();
+
+    HRESULT SetPageSite(IPropertyPageSite* site) noexcept;
+    HRESULT Activate(const PageStrings& page, DLGPROC proc, LPARAM param, HWND parent, LPCRECT rect) noexcept;
+    HRESULT Deactivate() noexcept;
+    HRESULT GetPageInfo(const PageStrings& page, PROPPAGEINFO* info) noexcept;
+    HRESULT SetObjects(ULONG count, IUnknown** objects) noexcept;
+    HRESULT Show(UINT command) noexcept;
+    HRESULT Move(LPCRECT rect) noexcept;
+    HRESULT Help(const PageStrings& page, LPCOLESTR directory) noexcept;
+    HRESULT TranslateAccelerator(MSG* message) noexcept;
+
+    HWND Window() const noexcept { return window_; }
+    bool Dirty() const noexcept { return dirty_; }
+    void SetDirty(bool dirty) noexcept { dirty_ = dirty; }
+    ULONG ObjectCount() const noexcept { return static_cast<ULONG>(objects_.size()); }
+    SIZE Size() const noexcept { return size_; }
+
+    // The page dialog's procedure, common part: records the window on WM_INITDIALOG and keeps
+    // WS_EX_CONTROLPARENT in the extended style. Returns true when it handled the message.
+    bool HandleCommonMessage(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam) noexcept;
+
+private:
+    void ReleaseObjects() noexcept;
+
+    ferrow::ComPtr<IPropertyPageSite> site_;
+    std::vector<IUnknown*> objects_;  // one reference each
+    SIZE size_ = {0, 0};
+    bool dirty_ = false;
+    HWND window_ = nullptr;
+};
+
+template <typename Derived>
+class CPropertyPageImpl : public IPropertyPage {
+public:
+    using ComInterface = IPropertyPage;
+
+    STDMETHODIMP SetPageSite(IPropertyPageSite* site) override { return state_.SetPageSite(site); }
+    STDMETHODIMP Activate(HWND parent, LPCRECT rect, BOOL) override {
+        return state_.Activate(Derived::kPage, &DialogProc, reinterpret_cast<LPARAM>(this), parent, rect);
+    }
+    STDMETHODIMP Deactivate() override { return state_.Deactivate(); }
+    STDMETHODIMP GetPageInfo(PROPPAGEINFO* info) override { return state_.GetPageInfo(Derived::kPage, info); }
+    STDMETHODIMP SetObjects(ULONG count, IUnknown** objects) override { return state_.SetObjects(count, objects); }
+    STDMETHODIMP Show(UINT command) override { return state_.Show(command); }
+    STDMETHODIMP Move(LPCRECT rect) override { return state_.Move(rect); }
+    STDMETHODIMP IsPageDirty() override { return state_.Dirty() ? S_OK : S_FALSE; }
+    STDMETHODIMP Apply() override {
+        // A page that was never shown has nothing to write: the stored settings stay as they are.
+        if (HWND dialog = state_.Window()) {
+            try {
+                static_cast<Derived*>(this)->OnApply(dialog);
+            } catch (...) {
+            }
+        }
+        state_.SetDirty(false);
+        return S_OK;
+    }
+    STDMETHODIMP Help(LPCOLESTR directory) override { return state_.Help(Derived::kPage, directory); }
+    STDMETHODIMP TranslateAccelerator(MSG* message) override { return state_.TranslateAccelerator(message); }
+
+    const CPropertyPageState& PageState() const noexcept { return state_; }
+
+private:
+    static INT_PTR CALLBACK DialogProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam) {
+        if (message == WM_INITDIALOG) ::SetWindowLongPtrW(dialog, DWLP_USER, lParam);
+        auto* self = reinterpret_cast<CPropertyPageImpl*>(::GetWindowLongPtrW(dialog, DWLP_USER));
+        if (!self) return FALSE;
+        if (self->state_.HandleCommonMessage(dialog, message, wParam, lParam)) return TRUE;
+        if (message != WM_INITDIALOG) return FALSE;
+        try {
+            return static_cast<Derived*>(self)->OnInitDialog(dialog);
+        } catch (...) {
+            return TRUE;
+        }
+    }
+
+    CPropertyPageState state_;
+};
+
+}  // namespace config
