@@ -83,7 +83,9 @@ TEST(Hygiene, ThousandsOfCallsLeaveHandlesAndMemoryAsTheyWere) {
         FileWatch watch;
         for (int i = 0; i < kRounds; ++i) {
             CallEverything(folder, file);
-            if (i % 500 == 0) EXPECT_EQ(0, watch.StillOpen()) << "a file stays open after the calls";
+            if (i % 500 == 0) {
+                EXPECT_EQ(0, watch.StillOpen()) << "a file stays open after the calls";
+            }
         }
         EXPECT_GT(watch.Opens(), kRounds * 5);
         EXPECT_EQ(0, watch.UnsharedOrWritingOpens());
