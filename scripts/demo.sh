@@ -31,6 +31,7 @@ if [ "${1:-}" != --on-display ]; then
 fi
 
 export FERROW_WINEPREFIX=$out/wineprefix
+export LC_ALL=C.UTF-8                # Wine's own texts in English whatever the caller's locale
 export XDG_DATA_HOME=$out/xdg-data   # Wine's Recycle Bin is $XDG_DATA_HOME/Trash
 mkdir -p "$XDG_DATA_HOME"
 shots=$out/screenshots
@@ -179,15 +180,20 @@ wait
 tr -d '\r' <"$log" | sed 's/^/    /'
 
 step "13. The Properties dialog of hello.c: the CVS page (its log) and the History page (a branch and tags)"
-say "Wine's shell opens it through the \"properties\" verb and hosts the registered pages after its own."
-wine_run build/win32/ferrowsh.exe props --page 1 --for 5000 "$W\\hello.c" >"$log" 2>&1 &
-shot properties-cvs-en "Properties for hello.c"
-wait
-tr -d '\r' <"$log" | sed 's/^/    /'
-wine_run build/win32/ferrowsh.exe props --page 2 --tree --for 5000 "$W\\hello.c" >"$log" 2>&1 &
-shot properties-history-en "Properties for hello.c"
-wait
-tr -d '\r' <"$log" | sed 's/^/    /'
+say "Wine's shell opens it through the \"properties\" verb and hosts the registered pages after its own." \
+    "The German pictures come from a session in a German locale (LC_ALL), where Wine's own texts are German too."
+for lang in en de; do
+  locale=$LC_ALL title="Properties for hello.c"
+  if [ $lang = de ]; then locale=de_DE.UTF-8 title="Eigenschaften"; fi
+  for page in 1 2; do
+    name=$([ $page = 1 ] && echo cvs || echo history)
+    env LC_ALL=$locale "$root/build/win32/wine-run.sh" build/win32/ferrowsh.exe props --page $page --tree --for 5000 \
+      "$W\\hello.c" >"$log" 2>&1 &
+    shot "properties-$name-$lang" "$title"
+    wait
+    if [ $lang = en ]; then tr -d '\r' <"$log" | sed 's/^/    /'; fi
+  done
+done
 
 step "14. Screenshots of the dialogs and the settings pages, in English and German"
 for lang in en de; do
