@@ -1,52 +1,219 @@
 #!/usr/bin/env bash
-# The demo: builds Ferrow.dll, registers it in a private Wine prefix, makes a sample CVS repository and
-# working copy with the real cvs client, and shows what the extension makes of every item, driven through
-# the shell host (ferrowsh.exe) the way Explorer drives the DLL.
-# Output: this terminal, and the folder demo-out/ (named at the end).
+# The demo: the whole extension at work on a real CVS repository under Wine, with nothing faked.
+# Ferrow.dll is registered with regsvr32 in a private Wine prefix; the shell host (ferrowsh.exe) drives it
+# through COM the way Explorer does; every CVS command runs in the real Windows cvs client through cmd.exe.
+# Prints each step's results, and writes screenshots of the dialogs and pages (English and German).
+# Output: this terminal, and the folder demo-out/ (named at the end). Leaves nothing running.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 root=$PWD
 out=$root/demo-out
 
 step() { printf '\n\033[1m== %s\033[0m\n' "$*"; }
+say() { printf '%s\n' "$@" | fold -s -w 110; }
 
-step "Installing what is missing and building (first run: a few minutes)"
-bash scripts/setup.sh
-[ -f build/win32/build.ninja ] ||
-  cmake -S . -B build/win32 -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo \
-        -DCMAKE_TOOLCHAIN_FILE="$root/cmake/mingw-i686.cmake" >/dev/null
-cmake --build build/win32 -j "$(nproc)" --target Ferrow ferrowsh >/dev/null
+if [ "${1:-}" != --on-display ]; then
+  step "Installing what is missing and building (the first run takes several minutes)"
+  bash scripts/setup.sh
+  [ -f build/win32/build.ninja ] ||
+    cmake -S . -B build/win32 -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo \
+          -DCMAKE_TOOLCHAIN_FILE="$root/cmake/mingw-i686.cmake" >/dev/null
+  cmake --build build/win32 -j "$(nproc)" --target Ferrow ferrowsh >/dev/null
+  say "Building the Windows cvs client from Debian's source package (cached after the first run)..."
+  bash scripts/build-cvs-exe.sh
+  if [ -d "$out/wineprefix" ]; then
+    WINEPREFIX=$out/wineprefix wineserver -k 2>/dev/null || true
+  fi
+  rm -rf "$out"
+  mkdir -p "$out"
+  # Everything else runs on a virtual display of its own.
+  exec xvfb-run -a -s "-screen 0 1024x768x24" bash "$0" --on-display
+fi
 
-rm -rf "$out"
-mkdir -p "$out"
 export FERROW_WINEPREFIX=$out/wineprefix
-wine_run() { build/win32/wine-run.sh "$@"; }
-host() { wine_run build/win32/ferrowsh.exe "$@"; }
+export LC_ALL=C.UTF-8                # Wine's own texts in English whatever the caller's locale
+export XDG_DATA_HOME=$out/xdg-data   # Wine's Recycle Bin is $XDG_DATA_HOME/Trash
+mkdir -p "$XDG_DATA_HOME"
+shots=$out/screenshots
+mkdir -p "$shots"
+drive_c=$FERROW_WINEPREFIX/drive_c
+trap 'WINEPREFIX=$FERROW_WINEPREFIX wineserver -k 2>/dev/null || true' EXIT
 
-step "A private Wine prefix ($FERROW_WINEPREFIX) with Ferrow.dll registered"
+wine_run() { "$root/build/win32/wine-run.sh" "$@"; }
+# The shell host through COM (the registration made by regsvr32); output without CRs, indented.
+host() { wine_run build/win32/ferrowsh.exe "$@" 2>&1 | tr -d '\r' | sed 's/^/    /' || true; }
+# The real client in a folder of the prefix's drive C:, as a person at a command prompt would run it.
+cvs_at() { local dir=$1; shift; (cd "$drive_c/$dir" && wine_run cvs "$@" 2>&1 | tr -d '\r' | sed 's/^/    /'); }
+# Waits for a top-level window whose title starts with the text and writes it as $shots/<name>.png.
+# The window is read by its own id: a whole-screen capture shows dialogs owned by another window as black.
+shot() {
+  local name=$1 title=$2 id=""
+  for _ in $(seq 60); do
+    id=$(xwininfo -root -tree 2>/dev/null | grep -F "\"$title" | head -n 1 | awk '{print $1}' || true)
+    if [ -n "$id" ] && xwininfo -id "$id" 2>/dev/null | grep -q IsViewable; then break; fi
+    id=""
+    sleep 0.25
+  done
+  if [ -z "$id" ]; then echo "    (no window \"$title\" appeared for $name)"; return 0; fi
+  sleep 1  # painted
+  xwd -id "$id" -silent | convert xwd:- "$shots/$name.png" && echo "    screenshot: $shots/$name.png"
+}
+
+step "1. A private Wine prefix with Ferrow.dll registered by regsvr32"
 wine_run cmd /c exit >/dev/null 2>&1 || true
-host register
+dll_win=$(wine_run winepath -w "$root/build/win32/Ferrow.dll" 2>/dev/null | tr -d '\r')
+wine_run regsvr32 /s "$dll_win" >/dev/null 2>&1
+say "regsvr32 called DllRegisterServer of $dll_win. Explorer finds the extension through these keys:"
+wine_run reg query 'HKCR\*\shellex\ContextMenuHandlers' /s 2>/dev/null | tr -d '\r' | grep -v '^$' | sed 's/^/    /'
+wine_run reg query 'HKLM\Software\Microsoft\Windows\CurrentVersion\Explorer\ShellIconOverlayIdentifiers' /s \
+  2>/dev/null | tr -d '\r' | grep -v '^$' | sed 's/^/    /'
 
-step "A sample repository and working copy, made by the real cvs client"
-bash scripts/make-sample-wc.sh "$out/sample" >/dev/null
-wc=$out/sample/wc
-cat <<TEXT
-Working copy $wc:
-  unchanged.txt  checked out, not touched          modified.c   changed after checkout
-  added.txt      "cvs add" (not committed)         removed.txt  deleted and "cvs remove"d
-  sticky.txt     updated to tag v1_0 (sticky)      image.bin    binary (-kb)
-  unlisted.txt   never added                       sub/         a sub-folder with nested.txt
-TEXT
-items=(. CVS unchanged.txt modified.c added.txt removed.txt sticky.txt image.bin unlisted.txt sub sub/nested.txt)
-paths=()
-for i in "${items[@]}"; do paths+=("$wc/$i"); done
+step "2. A repository and a working copy, made by the Windows cvs client"
+say "The repository is C:\\demo\\repo; the working copy C:\\demo\\wc\\proj; a colleague works in C:\\demo\\colleague\\proj." \
+    "hello.c gets a history: revision 1.2 tagged REL_1, a branch BR_1 with 1.2.2.1, and 1.3 on the trunk."
+mkdir -p "$drive_c/demo/import/doc" "$drive_c/demo/wc" "$drive_c/demo/colleague"
+printf 'int main(void) { return 0; }\r\n' >"$drive_c/demo/import/hello.c"
+printf 'The demo project.\r\nRead me first.\r\n' >"$drive_c/demo/import/README.txt"
+printf 'Old notes, soon removed.\r\n' >"$drive_c/demo/import/notes.txt"
+printf 'How to use it.\r\n' >"$drive_c/demo/import/doc/guide.txt"
+R=:local:C:/demo/repo
+cvs_at demo -d $R init
+cvs_at demo/import -Q -d $R import -m "first import" proj pembrake start
+cvs_at demo/wc -Q -d $R checkout proj
+cvs_at demo/colleague -Q -d $R checkout proj
+wc=demo/wc/proj
+sleep 1  # edits below must fall into a later second than the checkout
+printf '\x89PNG\r\n\x1a\nbinary' >"$drive_c/$wc/logo.png"
+cvs_at $wc -Q add -kb logo.png
+printf 'int main(void) { return 1; }\r\n' >"$drive_c/$wc/hello.c"
+cvs_at $wc -Q commit -m "Return 1 from main" hello.c logo.png
+cvs_at $wc -Q tag REL_1 hello.c
+cvs_at $wc -Q tag -b BR_1 hello.c
+cvs_at $wc -Q update -r BR_1 hello.c
+sleep 1
+printf 'int main(void) { return 2; } /* branch */\r\n' >"$drive_c/$wc/hello.c"
+cvs_at $wc -Q commit -m "A fix on the branch" hello.c
+cvs_at $wc -Q update -A hello.c
+sleep 1
+printf 'int main(void) { return 3; }\r\n' >"$drive_c/$wc/hello.c"
+cvs_at $wc -Q commit -m "Return 3 from main" hello.c
+W='C:\demo\wc\proj'
+sleep 1
+printf 'Not under version control.\r\n' >"$drive_c/$wc/scratch.txt"
+printf 'The demo project.\r\nRead me first.\r\nA local change.\r\n' >"$drive_c/$wc/README.txt"
 
-step "What the working-copy model says of each item (status in English / German)"
-host status "${paths[@]}"
+views() {  # [--full] item names of the working copy: their overlays and column values
+  local full=0 paths=()
+  if [ "$1" = --full ]; then full=1; shift; fi
+  for i in "$@"; do paths+=("$W\\$i"); done
+  say "Overlays (the mark Explorer draws over each icon):"
+  if [ $full = 1 ]; then host overlays "${paths[@]}"; else host overlays "${paths[@]}" | grep -v ' {'; fi
+  say "Columns of the details view:"
+  if [ $full = 1 ]; then host columns "$W"; return; fi
+  for i in "$@"; do
+    local folder=$W base=$i
+    if [[ $i == *\\* ]]; then folder="$W\\${i%\\*}"; base=${i##*\\}; fi
+    host columns "$folder" | grep -F "    $base:" || true
+  done
+}
 
-step "Icon overlays: what each overlay identifier answers, and the mark Explorer draws"
-host overlays "${paths[@]}"
+step "3. What Explorer shows of the working copy"
+say "README.txt has a local change, scratch.txt was never added, hello.c is at 1.3, logo.png is binary."
+views --full . hello.c README.txt notes.txt logo.png scratch.txt doc doc\\guide.txt CVS
+say "The CVS context menu of README.txt (changed), scratch.txt (not listed), and the folder:"
+host menu "$W\\README.txt"
+host menu "$W\\scratch.txt"
+host menu "$W"
+
+invoke() {  # explanation, then ferrowsh invoke arguments: runs a menu item and prints the console bar
+  local what=$1; shift
+  step "$what"
+  host invoke --close-error 1500 "$@"
+}
+
+printf 'How to use it.\r\nAnd how not to.\r\n' >"$drive_c/demo/colleague/proj/doc/guide.txt"
+cvs_at demo/colleague/proj -Q commit -m "More guidance" doc/guide.txt
+invoke "4. Update: a colleague committed a change to doc\\guide.txt; Update brings it in" \
+  update "$W\\doc\\guide.txt" "$W\\hello.c"
+views doc\\guide.txt
+
+invoke "5. Commit README.txt with a log message (typed into the Commit dialog by the host)" \
+  commit --message "Explain the demo" "$W\\README.txt"
+views README.txt
+
+invoke "6. Add scratch.txt (scheduled for addition: both marks, status Added)" add "$W\\scratch.txt"
+views scratch.txt
+invoke "   ... and commit it" commit --message "Add the scratch file" "$W\\scratch.txt"
+
+invoke "7. Remove notes.txt: the file goes to the Recycle Bin, then cvs remove" remove "$W\\notes.txt"
+say "In the Recycle Bin ($XDG_DATA_HOME/Trash/files):"
+ls "$XDG_DATA_HOME/Trash/files" | sed 's/^/    /'
+views notes.txt
+invoke "   ... and commit the removal" commit --message "Notes are obsolete" "$W\\notes.txt"
+
+invoke "8. Tag the whole folder REL_2 (Tag dialog filled by the host)" tag --tag REL_2 "$W"
+
+invoke "9. Custom command: update hello.c to REL_1, which makes the tag sticky" \
+  custom --command '$(CVS) -q update -r REL_1 $(Names)' "$W\\hello.c"
+views hello.c
+say "The menu of hello.c now offers \"Reset sticky tag\":"
+host menu "$W\\hello.c"
+
+invoke "10. Reset sticky tag of hello.c" reset "$W\\hello.c"
+views hello.c
+
+printf 'int main(void) { return 42; }\r\n' >"$drive_c/$wc/hello.c"
+invoke "11. Undo a local change of hello.c (cvs update -C keeps a backup copy)" undo "$W\\hello.c"
+views hello.c
+
+step "12. A failing command: tag with \"Check that working files are unmodified\" on a changed file"
+say "The client refuses; the console shows its output and \"failed\", and the message box \"CVS Error\" shows its" \
+    "error text. Screenshots of the box and of the window with the console bar:"
+printf 'The demo project.\r\nChanged again.\r\n' >"$drive_c/$wc/README.txt"
+log=$out/.invoke.log
+wine_run build/win32/ferrowsh.exe invoke --close-error 3000 --hold 4000 --tag REL_3 --check tag "$W\\README.txt" \
+  >"$log" 2>&1 &
+shot error-box-en "CVS Error"
+sleep 3  # the box is gone; the window stays a while with its console bar
+shot console-bar-en "Ferrow - invoke"
+wait
+tr -d '\r' <"$log" | sed 's/^/    /'
+
+step "13. The Properties dialog of hello.c: the CVS page (its log) and the History page (a branch and tags)"
+say "Wine's shell opens it through the \"properties\" verb and hosts the registered pages after its own." \
+    "The German pictures come from a session in a German locale (LC_ALL), where Wine's own texts are German too."
+for lang in en de; do
+  locale=$LC_ALL title="Properties for hello.c"
+  if [ $lang = de ]; then locale=de_DE.UTF-8 title="Eigenschaften"; fi
+  for page in 1 2; do
+    name=$([ $page = 1 ] && echo cvs || echo history)
+    env LC_ALL=$locale "$root/build/win32/wine-run.sh" build/win32/ferrowsh.exe props --page $page --tree --for 5000 \
+      "$W\\hello.c" >"$log" 2>&1 &
+    shot "properties-$name-$lang" "$title"
+    wait
+    if [ $lang = en ]; then tr -d '\r' <"$log" | sed 's/^/    /'; fi
+  done
+done
+
+step "14. Screenshots of the dialogs and the settings pages, in English and German"
+for lang in en de; do
+  for item in commit tag custom; do
+    title=$(case $item in commit) echo "CVS Commit" ;; tag) echo "CVS Tag" ;; custom) echo "CVS " ;; esac)
+    wine_run build/win32/ferrowsh.exe invoke --lang $lang --pause 3000 --cancel $item "$W\\README.txt" \
+      >/dev/null 2>&1 &
+    shot "$item-dialog-$lang" "$title"
+    wait
+  done
+  language=$([ $lang = en ] && echo 1033 || echo 1031)
+  for page in 0 1 2; do
+    name=$(echo options tools about | cut -d' ' -f$((page + 1)))
+    wine_run build/win32/ferrowsh.exe options --lang $language --page $page --for 2500 >/dev/null 2>&1 &
+    shot "settings-$name-$lang" "Properties for Ferrow"
+    wait
+  done
+done
 
 step "Done"
-echo "Everything the demo made is in $out (the Wine prefix, the repository and the working copy)."
-wine_run wineserver -k >/dev/null 2>&1 || true
+rm -f "$log"
+say "Screenshots: $shots" "Everything else the demo made (the Wine prefix with the repository and the working copies" \
+    "under drive_c/demo, the Recycle Bin) is in $out."

@@ -7,7 +7,7 @@ packages=(
   cmake ninja-build g++ googletest libgtest-dev
   g++-mingw-w64-i686-posix g++-mingw-w64-x86-64-posix mingw-w64-tools binutils-mingw-w64-i686
   wine wine32:i386 wine64 libwine-dev
-  xvfb xauth x11-apps imagemagick
+  xvfb xauth x11-apps x11-utils imagemagick  # x11-utils: xwininfo, which the demo finds windows with
   cvs clang libclang-rt-14-dev python3
   dpkg-dev make patch  # scripts/build-cvs-exe.sh: the Windows cvs client from Debian's source package
 )

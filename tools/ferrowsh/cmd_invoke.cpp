@@ -6,7 +6,9 @@
 //   --cancel           cancel the dialog instead
 //   --pause <ms>       wait this long with the dialog shown before filling it (for screenshots)
 // Other options: --no-ui (CMIC_MASK_FLAG_NO_UI: no progress window, no error box; use it in scripts),
-// --lang de|en (resource language of the thread).
+// --lang de|en (resource language of the thread), --close-error <ms> (with user interface: leave the
+// error message box up this long, print its caption and text, then press its OK button), --hold <ms> (keep
+// the window with the console bar open this long after the operation, for screenshots).
 #include "host.h"
 #include "menu_host.h"
 
@@ -28,6 +30,9 @@ struct DialogAnswers {
     std::string messageText, tagText, commandText;
     bool move = false, check = false, branch = false;
     DWORD pauseMs = 0;
+    bool closeError = false;
+    DWORD holdMs = 0;
+    DWORD errorHoldMs = 0;
 };
 
 struct FindDialog {
@@ -50,15 +55,42 @@ void Tick(HWND dialog, int id, bool on) {
     ::SendDlgItemMessageA(dialog, id, BM_SETCHECK, on ? BST_CHECKED : BST_UNCHECKED, 0);
 }
 
-// Waits for the dialog of the invoking thread, fills it and presses OK (or Cancel).
-void DriveDialog(DWORD thread, const DialogAnswers& answers, const volatile bool& done) {
+// The first visible dialog-class window of the thread, waiting for it until `done`; null when none came.
+HWND WaitForDialog(DWORD thread, const volatile bool& done) {
     FindDialog find;
     while (!done && !find.found) {
         ::Sleep(50);
         ::EnumThreadWindows(thread, FindDialogOfThread, reinterpret_cast<LPARAM>(&find));
     }
-    if (!find.found) return;
-    HWND dialog = find.found;
+    return find.found;
+}
+
+std::string TextOf(HWND window) {
+    char text[4096] = {};
+    ::GetWindowTextA(window, text, sizeof text);
+    return text;
+}
+
+// Waits for the error message box of the thread, leaves it up, records caption and message, presses OK.
+void CloseErrorBox(DWORD thread, DWORD holdMs, const volatile bool& done, std::string& seen) {
+    HWND box = WaitForDialog(thread, done);
+    if (!box) return;
+    ::Sleep(holdMs);
+    std::string message;
+    for (HWND child = ::GetWindow(box, GW_CHILD); child; child = ::GetWindow(child, GW_HWNDNEXT)) {
+        char cls[16] = {};
+        ::GetClassNameA(child, cls, sizeof cls);
+        const std::string text = TextOf(child);
+        if (::lstrcmpiA(cls, "Static") == 0 && text.size() > message.size()) message = text;
+    }
+    seen = "message box \"" + TextOf(box) + "\": " + message;
+    ::PostMessageA(box, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED), reinterpret_cast<LPARAM>(::GetDlgItem(box, IDOK)));
+}
+
+// Waits for the dialog of the invoking thread, fills it and presses OK (or Cancel); returns it (or null).
+HWND DriveDialog(DWORD thread, const DialogAnswers& answers, const volatile bool& done) {
+    HWND dialog = WaitForDialog(thread, done);
+    if (!dialog) return nullptr;
     ::Sleep(answers.pauseMs);
     if (!answers.cancel) {
         if (answers.message) SetText(dialog, menu::kCommitMessageEdit, answers.messageText);
@@ -73,6 +105,7 @@ void DriveDialog(DWORD thread, const DialogAnswers& answers, const volatile bool
     const int button = answers.cancel ? IDCANCEL : IDOK;
     ::PostMessageA(dialog, WM_COMMAND, MAKEWPARAM(button, BN_CLICKED),
                    reinterpret_cast<LPARAM>(::GetDlgItem(dialog, button)));
+    return dialog;
 }
 
 }  // namespace
@@ -95,6 +128,11 @@ int RunInvoke(Host& host, const Args& args) {
             answers.commandText = args[++i];
         } else if (a == "--pause" && hasValue) {
             answers.pauseMs = static_cast<DWORD>(std::strtoul(args[++i].c_str(), nullptr, 10));
+        } else if (a == "--close-error" && hasValue) {
+            answers.closeError = true;
+            answers.errorHoldMs = static_cast<DWORD>(std::strtoul(args[++i].c_str(), nullptr, 10));
+        } else if (a == "--hold" && hasValue) {
+            answers.holdMs = static_cast<DWORD>(std::strtoul(args[++i].c_str(), nullptr, 10));
         } else if (a == "--move") {
             answers.move = true;
         } else if (a == "--check") {
@@ -143,9 +181,16 @@ int RunInvoke(Host& host, const Args& args) {
 
     volatile bool done = false;
     std::thread driver;
-    if (answers.drive) {
+    std::string errorBox;
+    if (answers.drive || answers.closeError) {
         const DWORD thread = ::GetCurrentThreadId();
-        driver = std::thread([thread, &answers, &done] { DriveDialog(thread, answers, done); });
+        driver = std::thread([thread, &answers, &done, &errorBox] {
+            if (answers.drive) {
+                HWND dialog = DriveDialog(thread, answers, done);
+                while (dialog && !done && ::IsWindow(dialog)) ::Sleep(20);  // the box comes after it
+            }
+            if (answers.closeError) CloseErrorBox(thread, answers.errorHoldMs, done, errorBox);
+        });
     }
     CMINVOKECOMMANDINFO info = {};
     info.cbSize = sizeof info;
@@ -156,6 +201,10 @@ int RunInvoke(Host& host, const Args& args) {
     const HRESULT hr = handler->InvokeCommand(&info);
     done = true;
     if (driver.joinable()) driver.join();
+    for (const DWORD start = ::GetTickCount(); ::GetTickCount() - start < answers.holdMs;) {
+        CBandHost::PumpMessages();
+        ::Sleep(20);
+    }
 
     HWND edit = nullptr;
     if (window.Band()) window.Band()->GetWindow(&edit);
@@ -169,6 +218,7 @@ int RunInvoke(Host& host, const Args& args) {
     DWORD wrote = 0;
     ::WriteFile(::GetStdHandle(STD_OUTPUT_HANDLE), shown.data(), static_cast<DWORD>(shown.size()), &wrote, nullptr);
 
+    if (!errorBox.empty()) std::printf("%s\n", errorBox.c_str());
     const char* name = hr == S_OK ? "S_OK" : hr == E_ABORT ? "E_ABORT" : hr == E_FAIL ? "E_FAIL"
                      : hr == E_INVALIDARG ? "E_INVALIDARG" : nullptr;
     std::printf("%s: %s\n", menu_host::ItemName(offset), name ? name : HResultText(hr).c_str());

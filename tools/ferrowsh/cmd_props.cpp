@@ -44,10 +44,13 @@ std::string ControlText(HWND page, int id) {
     return text;
 }
 
+// A property sheet of this process: visible and holding the sheet's tab control. Not by its title, which
+// is in the user's language ("Properties for ..." in English, "Eigenschaften ..." in German).
 BOOL CALLBACK FindSheet(HWND window, LPARAM param) {
-    char title[256] = {};
-    ::GetWindowTextA(window, title, sizeof title);
-    if (!::IsWindowVisible(window) || std::string(title).rfind("Properties", 0) != 0) return TRUE;
+    DWORD process = 0;
+    ::GetWindowThreadProcessId(window, &process);
+    if (process != ::GetCurrentProcessId() || !::IsWindowVisible(window)) return TRUE;
+    if (!::FindWindowExA(window, nullptr, "SysTabControl32", nullptr)) return TRUE;
     *reinterpret_cast<HWND*>(param) = window;
     return FALSE;
 }
