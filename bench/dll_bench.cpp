@@ -12,6 +12,7 @@
 #include "bench/bench_common.h"
 #include "common/handles.h"
 #include "common/hdrop_data_object.h"
+#include "common/import_hook.h"
 #include "common/text.h"
 #include "model/core/entry.h"
 #include "model/core/line_splitter.h"
@@ -55,35 +56,12 @@ BOOL WINAPI CountingReadFile(HANDLE h, LPVOID buffer, DWORD size, LPDWORD read, 
 
 // Points the module's imports of the named kernel32 functions at the counting versions.
 void HookImports(HMODULE module) {
-    auto* base = reinterpret_cast<BYTE*>(module);
-    auto* dos = reinterpret_cast<IMAGE_DOS_HEADER*>(base);
-    auto* nt = reinterpret_cast<IMAGE_NT_HEADERS*>(base + dos->e_lfanew);
-    const IMAGE_DATA_DIRECTORY& dir = nt->OptionalHeader.DataDirectory[IMAGE_DIRECTORY_ENTRY_IMPORT];
-    for (auto* desc = reinterpret_cast<IMAGE_IMPORT_DESCRIPTOR*>(base + dir.VirtualAddress); desc->Name; ++desc) {
-        if (lstrcmpiA(reinterpret_cast<char*>(base + desc->Name), "kernel32.dll") != 0) continue;
-        auto* names = reinterpret_cast<IMAGE_THUNK_DATA*>(base + desc->OriginalFirstThunk);
-        auto* slots = reinterpret_cast<IMAGE_THUNK_DATA*>(base + desc->FirstThunk);
-        for (; names->u1.AddressOfData; ++names, ++slots) {
-            if (IMAGE_SNAP_BY_ORDINAL(names->u1.Ordinal)) continue;
-            const char* name = reinterpret_cast<IMAGE_IMPORT_BY_NAME*>(base + names->u1.AddressOfData)->Name;
-            void* replacement = nullptr;
-            if (!lstrcmpA(name, "CreateFileA")) {
-                g_createFileA = reinterpret_cast<CreateFileAFn>(slots->u1.Function);
-                replacement = reinterpret_cast<void*>(&CountingCreateFileA);
-            } else if (!lstrcmpA(name, "CreateFileW")) {
-                g_createFileW = reinterpret_cast<CreateFileWFn>(slots->u1.Function);
-                replacement = reinterpret_cast<void*>(&CountingCreateFileW);
-            } else if (!lstrcmpA(name, "ReadFile")) {
-                g_readFile = reinterpret_cast<ReadFileFn>(slots->u1.Function);
-                replacement = reinterpret_cast<void*>(&CountingReadFile);
-            }
-            if (!replacement) continue;
-            DWORD old = 0;
-            ::VirtualProtect(&slots->u1.Function, sizeof slots->u1.Function, PAGE_READWRITE, &old);
-            slots->u1.Function = reinterpret_cast<ULONG_PTR>(replacement);
-            ::VirtualProtect(&slots->u1.Function, sizeof slots->u1.Function, old, &old);
-        }
-    }
+    g_createFileA = reinterpret_cast<CreateFileAFn>(
+        ferrow::ReplaceImport(module, "kernel32.dll", "CreateFileA", reinterpret_cast<void*>(&CountingCreateFileA)));
+    g_createFileW = reinterpret_cast<CreateFileWFn>(
+        ferrow::ReplaceImport(module, "kernel32.dll", "CreateFileW", reinterpret_cast<void*>(&CountingCreateFileW)));
+    g_readFile = reinterpret_cast<ReadFileFn>(
+        ferrow::ReplaceImport(module, "kernel32.dll", "ReadFile", reinterpret_cast<void*>(&CountingReadFile)));
 }
 
 void WriteFileBytes(const std::string& path, const std::string& bytes) {

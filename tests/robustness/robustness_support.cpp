@@ -1,5 +1,6 @@
 #include "robustness/robustness_support.h"
 
+#include "common/import_hook.h"
 #include "common/text.h"
 #include "views/core/column_rules.h"
 
@@ -66,35 +67,12 @@ BOOL WINAPI WatchedCloseHandle(HANDLE h) {
 
 // Points the module's kernel32 imports of CreateFileA/W and CloseHandle at the watching versions.
 void HookImports(HMODULE module) {
-    auto* base = reinterpret_cast<BYTE*>(module);
-    auto* dos = reinterpret_cast<IMAGE_DOS_HEADER*>(base);
-    auto* nt = reinterpret_cast<IMAGE_NT_HEADERS*>(base + dos->e_lfanew);
-    const IMAGE_DATA_DIRECTORY& dir = nt->OptionalHeader.DataDirectory[IMAGE_DIRECTORY_ENTRY_IMPORT];
-    for (auto* desc = reinterpret_cast<IMAGE_IMPORT_DESCRIPTOR*>(base + dir.VirtualAddress); desc->Name; ++desc) {
-        if (lstrcmpiA(reinterpret_cast<char*>(base + desc->Name), "kernel32.dll") != 0) continue;
-        auto* names = reinterpret_cast<IMAGE_THUNK_DATA*>(base + desc->OriginalFirstThunk);
-        auto* slots = reinterpret_cast<IMAGE_THUNK_DATA*>(base + desc->FirstThunk);
-        for (; names->u1.AddressOfData; ++names, ++slots) {
-            if (IMAGE_SNAP_BY_ORDINAL(names->u1.Ordinal)) continue;
-            const char* name = reinterpret_cast<IMAGE_IMPORT_BY_NAME*>(base + names->u1.AddressOfData)->Name;
-            void* replacement = nullptr;
-            if (!lstrcmpA(name, "CreateFileA")) {
-                g_createFileA = reinterpret_cast<CreateFileAFn>(slots->u1.Function);
-                replacement = reinterpret_cast<void*>(&WatchedCreateFileA);
-            } else if (!lstrcmpA(name, "CreateFileW")) {
-                g_createFileW = reinterpret_cast<CreateFileWFn>(slots->u1.Function);
-                replacement = reinterpret_cast<void*>(&WatchedCreateFileW);
-            } else if (!lstrcmpA(name, "CloseHandle")) {
-                g_closeHandle = reinterpret_cast<CloseHandleFn>(slots->u1.Function);
-                replacement = reinterpret_cast<void*>(&WatchedCloseHandle);
-            }
-            if (!replacement) continue;
-            DWORD old = 0;
-            ::VirtualProtect(&slots->u1.Function, sizeof(slots->u1.Function), PAGE_READWRITE, &old);
-            slots->u1.Function = reinterpret_cast<ULONG_PTR>(replacement);
-            ::VirtualProtect(&slots->u1.Function, sizeof(slots->u1.Function), old, &old);
-        }
-    }
+    g_createFileA = reinterpret_cast<CreateFileAFn>(
+        ferrow::ReplaceImport(module, "kernel32.dll", "CreateFileA", reinterpret_cast<void*>(&WatchedCreateFileA)));
+    g_createFileW = reinterpret_cast<CreateFileWFn>(
+        ferrow::ReplaceImport(module, "kernel32.dll", "CreateFileW", reinterpret_cast<void*>(&WatchedCreateFileW)));
+    g_closeHandle = reinterpret_cast<CloseHandleFn>(
+        ferrow::ReplaceImport(module, "kernel32.dll", "CloseHandle", reinterpret_cast<void*>(&WatchedCloseHandle)));
 }
 
 std::wstring FolderOf(const std::wstring& path) {
