@@ -3,10 +3,13 @@
 // cannot grow fails in a crowded Explorer. Each call must return an answer, never throw.
 // This program's operator new is replaced (below) by one that fails on request, on the calling thread only.
 #include "common/hdrop_data_object.h"
+#include "common/module_instance.h"
 #include "common/text.h"
 #include "console/console_bar.h"
+#include "exec/exec_support.h"
 #include "menu/context_menu.h"
 #include "propsheet/prop_sheet_ext.h"
+#include "resources/resource.h"
 #include "server/guids.h"
 #include "support/fixtures.h"
 #include "views/column_provider.h"
@@ -14,7 +17,6 @@
 
 #include <gtest/gtest.h>
 
-#include <cstdlib>
 #include <functional>
 #include <new>
 #include <string>
@@ -26,12 +28,13 @@ thread_local bool t_failed = false;  // an allocation failed on request
 
 }  // namespace
 
+// The process heap rather than malloc, so that the compiler sees no mismatched pair.
 void* operator new(std::size_t size) {
     if (t_failAfter >= 0 && t_failAfter-- == 0) {
         t_failed = true;
         throw std::bad_alloc();
     }
-    if (void* p = std::malloc(size ? size : 1)) return p;
+    if (void* p = ::HeapAlloc(::GetProcessHeap(), 0, size ? size : 1)) return p;
     throw std::bad_alloc();
 }
 void* operator new[](std::size_t size) { return ::operator new(size); }
@@ -43,12 +46,14 @@ void* operator new(std::size_t size, const std::nothrow_t&) noexcept {
     }
 }
 void* operator new[](std::size_t size, const std::nothrow_t& tag) noexcept { return ::operator new(size, tag); }
-void operator delete(void* p) noexcept { std::free(p); }
-void operator delete[](void* p) noexcept { std::free(p); }
-void operator delete(void* p, std::size_t) noexcept { std::free(p); }
-void operator delete[](void* p, std::size_t) noexcept { std::free(p); }
-void operator delete(void* p, const std::nothrow_t&) noexcept { std::free(p); }
-void operator delete[](void* p, const std::nothrow_t&) noexcept { std::free(p); }
+void operator delete(void* p) noexcept {
+    if (p) ::HeapFree(::GetProcessHeap(), 0, p);
+}
+void operator delete[](void* p) noexcept { ::operator delete(p); }
+void operator delete(void* p, std::size_t) noexcept { ::operator delete(p); }
+void operator delete[](void* p, std::size_t) noexcept { ::operator delete(p); }
+void operator delete(void* p, const std::nothrow_t&) noexcept { ::operator delete(p); }
+void operator delete[](void* p, const std::nothrow_t&) noexcept { ::operator delete(p); }
 
 namespace {
 
@@ -192,6 +197,44 @@ TEST_F(AllocationFailure, PropertySheetAndConsoleBar) {
                                   return band->GetBandInfo(0, 0, &info);
                               },
                               {S_OK, E_OUTOFMEMORY});
+}
+
+TEST_F(AllocationFailure, PageWindowProcedures) {
+    // The pages' procedures fill them on WM_INITDIALOG (administrative files, the log): each dialog is
+    // created again with every allocation failing in turn. Without a command interpreter the log fails
+    // at once, so no command runs.
+    exec_test::EnvironmentGuard env;
+    env.Set("COMSPEC", nullptr);
+    ferrow::ComPtr<IShellExtInit> init;
+    ASSERT_EQ(S_OK, ferrow::CreateInstance<CCVSPropSheetExt>(nullptr, IID_IShellExtInit, init.PutVoid()));
+    ferrow::ComPtr<IDataObject> data = ferrow::MakeHDropDataObject({dir_ / "a.c"});
+    ASSERT_EQ(S_OK, init->Initialize(nullptr, data.Get(), nullptr));
+    PROPSHEETPAGEA page = {};
+    page.dwSize = sizeof page;
+    page.lParam = reinterpret_cast<LPARAM>(static_cast<CCVSPropSheetExt*>(init.Get()));
+    const struct {
+        UINT templateId;
+        DLGPROC procedure;
+    } pages[] = {{IDD_CVS_PAGE, CvsPageProc}, {IDD_HISTORY_PAGE, HistoryPageProc}};
+    ::InitCommonControls();
+    // The pages are child dialogs: a hidden window stands in for the property sheet.
+    HWND sheet = ::CreateWindowExA(0, "STATIC", "sheet", WS_OVERLAPPED, 0, 0, 600, 500, nullptr, nullptr,
+                                   nullptr, nullptr);
+    ASSERT_TRUE(sheet);
+    for (const auto& p : pages) {
+        EXPECT_GT(WithEachAllocationFailing("page procedure",
+                                            [&] {
+                                                HWND dialog = ::CreateDialogParamA(
+                                                    ferrow::ModuleInstance(), MAKEINTRESOURCEA(p.templateId),
+                                                    sheet, p.procedure, reinterpret_cast<LPARAM>(&page));
+                                                if (!dialog) return E_FAIL;
+                                                ::DestroyWindow(dialog);
+                                                return S_OK;
+                                            },
+                                            {S_OK}),
+                  0);
+    }
+    ::DestroyWindow(sheet);
 }
 
 }  // namespace

@@ -84,7 +84,7 @@ bool RunThreads(int count, DWORD timeoutMs, void (*body)(int index, void* contex
 // Waits for a thread while keeping this thread's windows answering (sent messages included).
 bool WaitPumping(HANDLE handle, DWORD timeoutMs);
 
-// The process's handles and committed private memory.
+// The process's open handles, and the bytes in use in its heaps.
 DWORD HandleCount();
 size_t PrivateBytes();
 
