@@ -14,4 +14,4 @@ cmake --build build/win32 --target Ferrow dll_bench >/dev/null
 bash scripts/make-bench-data.sh build/bench-data
 build/bench-native/core_bench build/bench-data
 build/win32/wine-run.sh build/win32/dll_bench.exe build/win32/Ferrow.dll
-build/win32/wine-run.sh wineserver -k >/dev/null 2>&1 || true
+WINEPREFIX=${FERROW_WINEPREFIX:-$PWD/build/win32/wineprefix} wineserver -k >/dev/null 2>&1 || true  # a Linux program, not for wine
