@@ -4,6 +4,7 @@
 #pragma once
 
 #include "common/handles.h"
+#include "support/window_driver.h"
 
 #include <windows.h>
 #include <shlobj.h>
@@ -14,6 +15,9 @@
 #include <vector>
 
 namespace e2e {
+
+using testing_support::WindowDriver;
+using testing_support::WindowText;
 
 // An object of one of the DLL's classes, made through the DLL's own DllGetClassObject (the DLL is loaded
 // once and stays loaded).
@@ -69,26 +73,7 @@ private:
     int copies_ = 0;
 };
 
-// Watches, on its own thread, for a visible top-level window of this process whose title holds the text,
-// and runs the action on it once. Stops at the timeout or at destruction.
-class WindowDriver {
-public:
-    WindowDriver(std::string title, std::function<void(HWND)> action, DWORD timeoutMs = 20000);
-    ~WindowDriver();
-    WindowDriver(const WindowDriver&) = delete;
-    WindowDriver& operator=(const WindowDriver&) = delete;
-    bool Found() const { return found_; }
 
-private:
-    std::string title_;
-    std::function<void(HWND)> action_;
-    DWORD timeoutMs_;
-    volatile bool stop_ = false;
-    volatile bool found_ = false;
-    std::thread thread_;
-};
-
-std::string WindowText(HWND hwnd);
 std::string ItemText(HWND dialog, int id);
 void SetItemText(HWND dialog, int id, const std::string& text);
 void Check(HWND dialog, int id, bool on);

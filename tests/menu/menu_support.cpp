@@ -11,22 +11,6 @@ namespace menu_test {
 
 namespace {
 
-struct Search {
-    const std::string* title;
-    DWORD pid;
-    HWND found;
-};
-
-BOOL CALLBACK FindByTitle(HWND hwnd, LPARAM lp) {
-    auto* s = reinterpret_cast<Search*>(lp);
-    DWORD owner = 0;
-    ::GetWindowThreadProcessId(hwnd, &owner);
-    if (owner != s->pid || !::IsWindowVisible(hwnd)) return TRUE;
-    if (WindowText(hwnd).find(*s->title) == std::string::npos) return TRUE;
-    s->found = hwnd;
-    return FALSE;
-}
-
 const char* const kNames[] = {"Update", "Commit", "Diff", "Add", "Remove",
                               "Custom", "Undo",   "Tag",  "Reset", "Options"};
 
@@ -94,36 +78,6 @@ HRESULT Invoke(IContextMenu* handler, unsigned offset, DWORD mask, HWND hwnd) {
     info.lpVerb = MAKEINTRESOURCEA(offset);
     info.nShow = SW_SHOWNORMAL;
     return handler->InvokeCommand(&info);
-}
-
-WindowDriver::WindowDriver(std::string title, std::function<void(HWND)> action, DWORD timeoutMs)
-    : title_(std::move(title)), action_(std::move(action)), timeoutMs_(timeoutMs) {
-    thread_ = std::thread([this] {
-        const DWORD start = ::GetTickCount();
-        const DWORD pid = ::GetCurrentProcessId();
-        while (!stop_ && ::GetTickCount() - start < timeoutMs_) {
-            Search search{&title_, pid, nullptr};
-            ::EnumWindows(FindByTitle, reinterpret_cast<LPARAM>(&search));
-            if (search.found) {
-                ::Sleep(100);  // let the dialog finish its initialisation
-                found_ = true;
-                action_(search.found);
-                return;
-            }
-            ::Sleep(30);
-        }
-    });
-}
-
-WindowDriver::~WindowDriver() {
-    stop_ = true;
-    if (thread_.joinable()) thread_.join();
-}
-
-std::string WindowText(HWND hwnd) {
-    char text[1024] = {};
-    ::GetWindowTextA(hwnd, text, sizeof text);
-    return text;
 }
 
 void SetControlText(HWND dialog, int id, const std::string& text) {

@@ -4,6 +4,7 @@
 #pragma once
 
 #include "common/handles.h"
+#include "support/window_driver.h"
 
 #include <windows.h>
 #include <shlobj.h>
@@ -14,6 +15,9 @@
 #include <vector>
 
 namespace menu_test {
+
+using testing_support::WindowDriver;
+using testing_support::WindowText;
 
 // An IDataObject offering only CF_HDROP (ANSI DROPFILES) for the given paths.
 ferrow::ComPtr<IDataObject> MakeHDropDataObject(const std::vector<std::string>& paths);
@@ -35,27 +39,7 @@ BuiltMenu BuildMenu(IContextMenu* handler, UINT flags = 0);
 // Invokes an offset with the given mask and window.
 HRESULT Invoke(IContextMenu* handler, unsigned offset, DWORD mask = CMIC_MASK_FLAG_NO_UI, HWND hwnd = nullptr);
 
-// Watches, on its own thread, for a top-level window of this process whose title holds the text, and runs the
-// action on it once (from the watcher thread). Stops waiting after the timeout or at destruction.
-class WindowDriver {
-public:
-    WindowDriver(std::string title, std::function<void(HWND)> action, DWORD timeoutMs = 15000);
-    ~WindowDriver();
-    WindowDriver(const WindowDriver&) = delete;
-    WindowDriver& operator=(const WindowDriver&) = delete;
-    bool Found() const { return found_; }
-
-private:
-    std::string title_;
-    std::function<void(HWND)> action_;
-    DWORD timeoutMs_;
-    volatile bool stop_ = false;
-    volatile bool found_ = false;
-    std::thread thread_;
-};
-
 // Window helpers for the driver actions.
-std::string WindowText(HWND hwnd);
 void SetControlText(HWND dialog, int id, const std::string& text);
 void Click(HWND dialog, int id);  // a posted BN_CLICKED, processed by the dialog's thread
 // Selects an entry of a drop-down list and tells the dialog, as a user's choice would.
