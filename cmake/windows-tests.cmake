@@ -1,6 +1,5 @@
 # One Windows test program per subsystem folder under tests/ (tests/<name>/*.cpp -> <name>_tests.exe),
 # each linked with the DLL's internals, its resources and the shared helpers of tests/support.
-# Discovery runs at ctest time (PRE_TEST), after scripts/test.sh has created the Wine prefix.
 file(GLOB FERROW_SUPPORT_SOURCES CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/tests/support/*.cpp)
 add_library(ferrow_test_support STATIC ${FERROW_SUPPORT_SOURCES})
 target_include_directories(ferrow_test_support PUBLIC ${CMAKE_SOURCE_DIR}/tests)
@@ -14,6 +13,17 @@ add_dependencies(ferrow_test_support Ferrow)
 # Wine's Recycle Bin is $XDG_DATA_HOME/Trash: tests that delete to it use a folder of the build.
 set(FERROW_TEST_XDG_DATA ${CMAKE_BINARY_DIR}/test-xdg-data)
 file(MAKE_DIRECTORY ${FERROW_TEST_XDG_DATA})
+
+# One wine server for the whole ctest run (each Windows test would otherwise start and end its own, about three
+# seconds a test): every test that runs under Wine requires this fixture.
+add_test(NAME WineServerStart COMMAND ${CMAKE_BINARY_DIR}/wine-run.sh --server-start)
+set_tests_properties(WineServerStart PROPERTIES FIXTURES_SETUP wine_server TIMEOUT 300)
+add_test(NAME WineServerStop COMMAND ${CMAKE_BINARY_DIR}/wine-run.sh --server-stop)
+set_tests_properties(WineServerStop PROPERTIES FIXTURES_CLEANUP wine_server)
+
+# Each Windows test program is one ctest test; FERROW_TEST_EACH_CASE makes every case its own test instead
+# (one Wine process per case: slower, but `ctest -R Suite.Case` then works).
+option(FERROW_TEST_EACH_CASE "One ctest test per test case instead of per Windows test program" OFF)
 
 file(GLOB FERROW_TEST_DIRS LIST_DIRECTORIES true CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/tests/*)
 foreach(dir IN LISTS FERROW_TEST_DIRS)
@@ -30,14 +40,23 @@ foreach(dir IN LISTS FERROW_TEST_DIRS)
   if(name STREQUAL "e2e")
     # One process for the whole program: the repository its tests copy is made once, by the real client.
     add_test(NAME EndToEnd COMMAND ${CMAKE_CROSSCOMPILING_EMULATOR} $<TARGET_FILE:e2e_tests>)
-    set_tests_properties(EndToEnd PROPERTIES FIXTURES_REQUIRED cvs_client TIMEOUT 300
+    set_tests_properties(EndToEnd PROPERTIES FIXTURES_REQUIRED "cvs_client;wine_server" TIMEOUT 300
                          ENVIRONMENT "WINEDEBUG=-all;XDG_DATA_HOME=${FERROW_TEST_XDG_DATA}")
     continue()
   endif()
-  # One variable only: discovery splits a list at its semicolons, so a second one would be lost (wine-run.sh
-  # quietens Wine by itself).
-  gtest_discover_tests(${name}_tests DISCOVERY_MODE PRE_TEST DISCOVERY_TIMEOUT 120
-                       PROPERTIES ENVIRONMENT "XDG_DATA_HOME=${FERROW_TEST_XDG_DATA}" TIMEOUT 300)
+  if(FERROW_TEST_EACH_CASE)
+    # One variable only: discovery splits a list at its semicolons, so a second one would be lost (wine-run.sh
+    # quietens Wine by itself).
+    gtest_discover_tests(${name}_tests DISCOVERY_MODE PRE_TEST DISCOVERY_TIMEOUT 120
+                         PROPERTIES ENVIRONMENT "XDG_DATA_HOME=${FERROW_TEST_XDG_DATA}" TIMEOUT 300
+                         FIXTURES_REQUIRED wine_server)
+    continue()
+  endif()
+  # One process runs all tests of the program (a Wine process costs about a second to start even with the
+  # server kept alive); on failure ctest prints the program's output, whose [  FAILED  ] lines name the cases.
+  add_test(NAME ${name}_tests COMMAND ${CMAKE_CROSSCOMPILING_EMULATOR} $<TARGET_FILE:${name}_tests>)
+  set_tests_properties(${name}_tests PROPERTIES FIXTURES_REQUIRED wine_server TIMEOUT 900
+                       ENVIRONMENT "XDG_DATA_HOME=${FERROW_TEST_XDG_DATA}")
 endforeach()
 
 # Working copies made by the real (Linux) cvs client, for the Windows tests to copy and inspect.
@@ -53,7 +72,8 @@ if(TARGET model_tests)
   add_test(NAME ModelUnderDaylightSavingZone
            COMMAND ${CMAKE_CROSSCOMPILING_EMULATOR} $<TARGET_FILE:model_tests> --gtest_filter=*Daylight*:*TimeText*)
   set_tests_properties(ModelUnderDaylightSavingZone PROPERTIES
-                       ENVIRONMENT "FERROW_TZ=Europe/Berlin;FERROW_EXPECT_DST=1" TIMEOUT 120)
+                       ENVIRONMENT "FERROW_TZ=Europe/Berlin;FERROW_EXPECT_DST=1" TIMEOUT 120
+                       FIXTURES_REQUIRED wine_server)
 endif()
 
 # The Windows cvs client of the end-to-end tests and the demo: built (or found in its cache) by a fixture,
@@ -62,4 +82,12 @@ add_test(NAME CvsClientBuild COMMAND bash ${CMAKE_SOURCE_DIR}/scripts/build-cvs-
 set_tests_properties(CvsClientBuild PROPERTIES FIXTURES_SETUP cvs_client TIMEOUT 900)
 add_test(NAME CvsClientSmoke
          COMMAND bash ${CMAKE_SOURCE_DIR}/tests/e2e/cvs_client_smoke.sh ${CMAKE_BINARY_DIR}/wine-run.sh ${FERROW_WINEPREFIX})
-set_tests_properties(CvsClientSmoke PROPERTIES FIXTURES_REQUIRED cvs_client TIMEOUT 300)
+set_tests_properties(CvsClientSmoke PROPERTIES FIXTURES_REQUIRED "cvs_client;wine_server" TIMEOUT 300)
+
+# 64-bit builds: this DLL and the i686 build's side by side in this build's 64-bit prefix.
+set(FERROW_PEER_BUILD "" CACHE PATH "The i686 build whose DLL and shell host the side-by-side test registers")
+if(CMAKE_SIZEOF_VOID_P EQUAL 8 AND FERROW_PEER_BUILD)
+  add_test(NAME SideBySide
+           COMMAND bash ${CMAKE_SOURCE_DIR}/tests/server/side_by_side.sh ${CMAKE_BINARY_DIR} ${FERROW_PEER_BUILD})
+  set_tests_properties(SideBySide PROPERTIES FIXTURES_REQUIRED wine_server TIMEOUT 300)
+endif()
