@@ -46,7 +46,13 @@ LONG WriteData(HKEY key, const std::wstring& name, const RegistryData& data) {
 }
 
 LONG Register(HKEY parent, const std::vector<RegistryNode>& nodes);
-LONG Unregister(HKEY parent, const std::vector<RegistryNode>& nodes);
+
+struct UnregisterContext {
+    HKEY root;
+    KeepKeyFn keep;  // may be null
+};
+LONG Unregister(HKEY parent, const std::wstring& path, const std::vector<RegistryNode>& nodes,
+                const UnregisterContext& context);
 
 LONG RegisterNode(HKEY parent, const RegistryNode& node) {
     if (node.isValue) return WriteData(parent, node.name, node.data);
@@ -66,18 +72,23 @@ LONG RegisterNode(HKEY parent, const RegistryNode& node) {
     return Register(key.Get(), node.children);
 }
 
-LONG UnregisterNode(HKEY parent, const RegistryNode& node) {
+LONG UnregisterNode(HKEY parent, const std::wstring& parentPath, const RegistryNode& node,
+                    const UnregisterContext& context) {
     if (node.isValue) {
         LONG error = ::RegDeleteValueW(parent, node.name.empty() ? nullptr : node.name.c_str());
         return IsGone(error) ? ERROR_SUCCESS : error;
     }
     if (node.flag == RegistryFlag::Delete) return ERROR_SUCCESS;
-    if (node.flag != RegistryFlag::NoRemove) return DeleteKeyTree(parent, node.name);
+    const std::wstring path = parentPath.empty() ? node.name : parentPath + L"\\" + node.name;
+    if (node.flag != RegistryFlag::NoRemove) {
+        if (context.keep && context.keep(context.root, path)) return ERROR_SUCCESS;
+        return DeleteKeyTree(parent, node.name);
+    }
     UniqueKey key;
     LONG error = ::RegOpenKeyExW(parent, node.name.c_str(), 0, KEY_READ | KEY_WRITE, key.Put());
     if (IsGone(error)) return ERROR_SUCCESS;
     if (error != ERROR_SUCCESS) return error;
-    return Unregister(key.Get(), node.children);
+    return Unregister(key.Get(), path, node.children, context);
 }
 
 LONG Register(HKEY parent, const std::vector<RegistryNode>& nodes) {
@@ -88,9 +99,10 @@ LONG Register(HKEY parent, const std::vector<RegistryNode>& nodes) {
     return ERROR_SUCCESS;
 }
 
-LONG Unregister(HKEY parent, const std::vector<RegistryNode>& nodes) {
+LONG Unregister(HKEY parent, const std::wstring& path, const std::vector<RegistryNode>& nodes,
+                const UnregisterContext& context) {
     for (const RegistryNode& node : nodes) {
-        LONG error = UnregisterNode(parent, node);
+        LONG error = UnregisterNode(parent, path, node, context);
         if (error != ERROR_SUCCESS) return error;
     }
     return ERROR_SUCCESS;
@@ -98,22 +110,27 @@ LONG Unregister(HKEY parent, const std::vector<RegistryNode>& nodes) {
 
 }  // namespace
 
-HRESULT ApplyRegistryScript(const RegistryScript& script, bool registering) noexcept {
-    for (const RegistryRootBlock& block : script.roots) {
-        const HKEY root = RootKey(block.root);
-        LONG error = registering ? Register(root, block.children) : Unregister(root, block.children);
-        if (error != ERROR_SUCCESS) return HRESULT_FROM_WIN32(error);
+HRESULT ApplyRegistryScript(const RegistryScript& script, bool registering, KeepKeyFn keep) noexcept {
+    try {  // the paths of the keys visited are built as it goes
+        for (const RegistryRootBlock& block : script.roots) {
+            const HKEY root = RootKey(block.root);
+            LONG error = registering ? Register(root, block.children)
+                                     : Unregister(root, std::wstring(), block.children, UnregisterContext{root, keep});
+            if (error != ERROR_SUCCESS) return HRESULT_FROM_WIN32(error);
+        }
+        return S_OK;
+    } catch (...) {
+        return E_OUTOFMEMORY;
     }
-    return S_OK;
 }
 
-HRESULT RunRegistryScript(const std::wstring& text, const RegistryReplacements& replacements,
-                          bool registering) noexcept {
+HRESULT RunRegistryScript(const std::wstring& text, const RegistryReplacements& replacements, bool registering,
+                          KeepKeyFn keep) noexcept {
     try {
         RegistryScript script;
         std::wstring error;
         if (!ParseRegistryScript(text, replacements, script, error)) return E_INVALIDARG;
-        return ApplyRegistryScript(script, registering);
+        return ApplyRegistryScript(script, registering, keep);
     } catch (...) {
         return E_OUTOFMEMORY;
     }

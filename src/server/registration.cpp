@@ -5,6 +5,7 @@
 #include "resources/resource.h"
 #include "server/com_object.h"
 #include "server/guids.h"
+#include "server/object_map.h"
 #include "server/registrar.h"
 
 #include <comcat.h>
@@ -132,11 +133,67 @@ HRESULT CommonReplacements(RegistryReplacements& replacements) {
     return Module().AddCommonRGSReplacements(replacements);
 }
 
+// On 64-bit Windows the 64-bit and the 32-bit DLL are registered side by side, one in each registry view.
+// The views split HKCR\CLSID, HKCR\Interface and HKLM\Software, but share the rest of HKCR that the
+// scripts write (file-type handler keys, the column handler, ProgIDs, AppIDs, the type library's key): the
+// view of the other bitness, when this system has one (REGSAM flag for reaching it).
+bool OtherView(REGSAM& view) {
+#ifdef _WIN64
+    view = KEY_WOW64_32KEY;
+    return true;
+#else
+    view = KEY_WOW64_64KEY;
+    BOOL wow64 = FALSE;
+    return ::IsWow64Process(::GetCurrentProcess(), &wow64) && wow64;
+#endif
+}
+
+bool ClassRegisteredIn(REGSAM view, const std::wstring& clsid) {
+    UniqueKey key;
+    const std::wstring path = L"CLSID\\" + clsid;
+    return ::RegOpenKeyExW(HKEY_CLASSES_ROOT, path.c_str(), 0, KEY_READ | view, key.Put()) == ERROR_SUCCESS;
+}
+
+std::wstring DefaultText(const std::wstring& path) {
+    wchar_t text[64] = {};
+    DWORD size = sizeof text - sizeof(wchar_t);
+    if (::RegGetValueW(HKEY_CLASSES_ROOT, path.c_str(), nullptr, RRF_RT_REG_SZ, nullptr, text, &size) != ERROR_SUCCESS)
+        return {};
+    return text;
+}
+
+bool IsClassOfTheModule(const std::wstring& text) {
+    CLSID clsid;
+    return text.size() == 38 && text[0] == L'{' && SUCCEEDED(::CLSIDFromString(text.c_str(), &clsid)) &&
+           FindObjectEntry(clsid) != nullptr;
+}
+
+// Unregistration keeps a shared key while the other view's registration still uses it: while the class the
+// key names is registered there (the class is the key's default value for handler keys, its CLSID subkey
+// for ProgIDs, its name for the column handler); a key that names no class (the AppIDs) while any class of
+// the module is. Without another view nothing is kept.
+bool UsedByOtherView(HKEY root, const std::wstring& path) {
+    REGSAM view = 0;
+    if (root != HKEY_CLASSES_ROOT || !OtherView(view)) return false;
+    if (::CompareStringOrdinal(path.c_str(), 6, L"CLSID\\", 6, TRUE) == CSTR_EQUAL ||
+        ::CompareStringOrdinal(path.c_str(), 10, L"Interface\\", 10, TRUE) == CSTR_EQUAL)
+        return false;
+    std::wstring named = DefaultText(path);
+    if (!IsClassOfTheModule(named)) named = DefaultText(path + L"\\CLSID");
+    if (!IsClassOfTheModule(named)) named = path.substr(path.find_last_of(L'\\') + 1);
+    if (IsClassOfTheModule(named)) return ClassRegisteredIn(view, named);
+    const ObjectEntry* entries = ObjectMapBegin();
+    for (size_t i = 0; i < ObjectMapSize(); ++i) {
+        if (ClassRegisteredIn(view, GuidString(*entries[i].clsid))) return true;
+    }
+    return false;
+}
+
 HRESULT RunModuleScript(const RegistryReplacements& replacements, bool registering) {
     std::wstring script;
     HRESULT hr = LoadRegistryScriptResource(IDR_FERROW, script);
     if (FAILED(hr)) return hr;
-    return RunRegistryScript(script, replacements, registering);
+    return RunRegistryScript(script, replacements, registering, &UsedByOtherView);
 }
 
 HRESULT RunClassScript(const ObjectEntry& entry, RegistryReplacements replacements, bool registering) {
@@ -149,7 +206,7 @@ HRESULT RunClassScript(const ObjectEntry& entry, RegistryReplacements replacemen
     replacements.Add(L"CLSID", GuidString(*entry.clsid));
     replacements.Add(L"PROGID", entry.progId);
     replacements.Add(L"VIPROGID", entry.versionIndependentProgId);
-    return RunRegistryScript(kClassScript, replacements, registering);
+    return RunRegistryScript(kClassScript, replacements, registering, &UsedByOtherView);
 }
 
 size_t CategoryCount(const ObjectEntry& entry) {
@@ -197,9 +254,11 @@ HRESULT UpdateTypeLibrary(bool registering) {
     TLIBATTR* attributes = nullptr;
     hr = library->GetLibAttr(&attributes);
     if (FAILED(hr)) return hr;
-    // Already unregistered is what was asked for (systems differ in how they report it, so look first).
-    wchar_t version[32] = {};
-    ::wsprintfW(version, L"\\%x.%x", attributes->wMajorVerNum, attributes->wMinorVerNum);
+    // Already unregistered is what was asked for (systems differ in how they report it, so look first). The
+    // key is shared by both registry views: only this bitness's entry counts (the other DLL's stays).
+    wchar_t version[64] = {};
+    ::wsprintfW(version, L"\\%x.%x\\%lx\\%ls", attributes->wMajorVerNum, attributes->wMinorVerNum,
+                static_cast<unsigned long>(attributes->lcid), attributes->syskind == SYS_WIN64 ? L"win64" : L"win32");
     const std::wstring path = L"TypeLib\\" + GuidString(attributes->guid) + version;
     UniqueKey key;
     if (::RegOpenKeyExW(HKEY_CLASSES_ROOT, path.c_str(), 0, KEY_READ, key.Put()) != ERROR_SUCCESS) {

@@ -1,0 +1,114 @@
+// handlers: follows every registration point of the extension as the shell of this process's bitness does
+// (its registry view): the handler keys of files and folders, the column handler, the overlay identifiers,
+// the approved list and the ProgIDs each lead to a CLSID, whose object must be created with the interface
+// the shell asks for. One line per point, "ok" or "missing"; exits kExitFailed when any point is missing.
+#include "host.h"
+
+#include "common/handles.h"
+#include "server/guids.h"
+#include "server/interface_ids.h"
+#include "server/object_map.h"
+
+#include <shlobj.h>
+
+#include <cstdio>
+#include <string>
+
+namespace ferrowsh {
+namespace {
+
+// The default value (or the named one) of a key; empty when absent.
+std::wstring ReadText(HKEY root, const std::wstring& key, const wchar_t* value = nullptr) {
+    wchar_t text[260] = {};
+    DWORD size = sizeof text - sizeof(wchar_t);
+    if (::RegGetValueW(root, key.c_str(), value, RRF_RT_REG_SZ, nullptr, text, &size) != ERROR_SUCCESS) return {};
+    return text;
+}
+
+std::wstring GuidTextW(REFGUID guid) {
+    wchar_t text[64] = {};
+    ::StringFromGUID2(guid, text, 64);
+    return text;
+}
+
+struct Point {
+    HKEY root;
+    std::wstring key;
+    const wchar_t* value;  // null: the default value names the class; else a value that must exist
+    CLSID expected;
+    const IID* iid;
+};
+
+}  // namespace
+
+int RunHandlers(Host& host, const Args& args) {
+    if (!args.empty() || host.Direct()) {
+        PrintError("handlers takes no arguments and works through the registry only");
+        return kExitUsage;
+    }
+    const std::wstring shellEx[] = {L"*\\shellex\\", L"Directory\\ShellEx\\"};
+    const std::wstring explorer = L"Software\\Microsoft\\Windows\\CurrentVersion\\";
+    std::vector<Point> points;
+    for (const std::wstring& type : shellEx) {
+        points.push_back({HKEY_CLASSES_ROOT, type + L"ContextMenuHandlers\\Ferrow", nullptr, CLSID_CCVSContextMenu,
+                          &IID_IContextMenu});
+        points.push_back({HKEY_CLASSES_ROOT, type + L"PropertySheetHandlers\\Ferrow", nullptr, CLSID_CCVSPropSheetExt,
+                          &IID_IShellPropSheetExt});
+    }
+    points.push_back({HKEY_CLASSES_ROOT, L"Folder\\Shellex\\ColumnHandlers\\" + GuidTextW(CLSID_CCVSColumnProvider),
+                      L"", CLSID_CCVSColumnProvider, &__uuidof(IColumnProvider)});
+    const std::wstring overlays = explorer + L"Explorer\\ShellIconOverlayIdentifiers\\";
+    points.push_back({HKEY_LOCAL_MACHINE, overlays + L"CVSModified", nullptr, CLSID_CCVSModifiedIconOverlay,
+                      &__uuidof(IShellIconOverlayIdentifier)});
+    points.push_back({HKEY_LOCAL_MACHINE, overlays + L"CVSControlled", nullptr, CLSID_CCVSIconOverlay,
+                      &__uuidof(IShellIconOverlayIdentifier)});
+    const std::wstring approved = explorer + L"Shell Extensions\\Approved";
+    const std::wstring menuText = GuidTextW(CLSID_CCVSContextMenu), sheetText = GuidTextW(CLSID_CCVSPropSheetExt);
+    points.push_back({HKEY_LOCAL_MACHINE, approved, menuText.c_str(), CLSID_CCVSContextMenu, &IID_IContextMenu});
+    points.push_back({HKEY_LOCAL_MACHINE, approved, sheetText.c_str(), CLSID_CCVSPropSheetExt, &IID_IShellPropSheetExt});
+
+    int missing = 0;
+    auto report = [&missing](const std::wstring& point, const std::string& problem) {
+        if (!problem.empty()) ++missing;
+        std::printf("%s %ls%s%s\n", problem.empty() ? "ok" : "missing", point.c_str(), problem.empty() ? "" : ": ",
+                    problem.c_str());
+    };
+    for (const Point& point : points) {
+        const std::wstring name = (point.root == HKEY_LOCAL_MACHINE ? L"HKLM\\" : L"HKCR\\") + point.key +
+                                  (point.value && *point.value ? std::wstring(L" ") + point.value : L"");
+        CLSID clsid = point.expected;
+        const std::wstring text = ReadText(point.root, point.key, point.value && *point.value ? point.value : nullptr);
+        if (point.value && !*point.value) {
+            ferrow::UniqueKey key;  // the key's name is the CLSID
+            if (::RegOpenKeyExW(point.root, point.key.c_str(), 0, KEY_READ, key.Put()) != ERROR_SUCCESS) {
+                report(name, "no key");
+                continue;
+            }
+        } else if (text.empty()) {
+            report(name, "no value");
+            continue;
+        } else if (!point.value && (FAILED(::CLSIDFromString(text.c_str(), &clsid)) || clsid != point.expected)) {
+            report(name, "names another class");
+            continue;
+        }
+        ferrow::ComPtr<IUnknown> object;
+        const HRESULT hr = ::CoCreateInstance(clsid, nullptr, CLSCTX_INPROC_SERVER, *point.iid, object.PutVoid());
+        report(name, FAILED(hr) ? "cannot create its class (" + HResultText(hr) + ")" : std::string());
+    }
+    const ferrow::ObjectEntry* entries = ferrow::ObjectMapBegin();
+    for (size_t i = 0; i < ferrow::ObjectMapSize(); ++i) {
+        for (const wchar_t* progId : {entries[i].progId, entries[i].versionIndependentProgId}) {
+            CLSID clsid = {};
+            ferrow::ComPtr<IUnknown> object;
+            HRESULT hr = ::CLSIDFromProgID(progId, &clsid);
+            if (SUCCEEDED(hr) && clsid != *entries[i].clsid) hr = REGDB_E_CLASSNOTREG;
+            if (SUCCEEDED(hr)) hr = ::CoCreateInstance(clsid, nullptr, CLSCTX_INPROC_SERVER, IID_IUnknown, object.PutVoid());
+            report(std::wstring(L"HKCR\\") + progId, FAILED(hr) ? "does not lead to its class (" + HResultText(hr) + ")" : "");
+        }
+    }
+    // Which DLL this view's classes load, so a reader sees the two views apart.
+    std::printf("served by %ls\n", ReadText(HKEY_CLASSES_ROOT, L"CLSID\\" + menuText + L"\\InprocServer32").c_str());
+    return missing == 0 ? kExitOk : kExitFailed;
+}
+
+}  // namespace ferrowsh
