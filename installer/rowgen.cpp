@@ -2,7 +2,10 @@
 // and object map that DllRegisterServer carries out, so that an installed and a self-registered DLL leave
 // the same keys. Runs under Wine in the build; links the module's code and resources.
 //
-//   rowgen.exe <out.wxi> <module reference> <folder reference> <win32|win64>
+//   rowgen.exe <out.wxi> <module reference> <folder reference> <win32|win64> [--second]
+//
+// --second: the rows of the package's second DLL. Both DLLs register the one type library, whose key both
+// registry views share; registering keeps the "HELPDIR" the first DLL wrote, so the second writes none.
 //
 // The references are the installer's formatted texts for the DLL's full path ("[#File]") and its folder
 // ("[Folder]"); they go into the rows unescaped, every other text is escaped. Output: one <Include> of
@@ -158,7 +161,7 @@ bool AddScriptText(RowWriter& writer, const std::wstring& text, const ferrow::Re
 }
 
 bool AddTypeLibraryRows(RowWriter& writer, const std::wstring& module, const std::wstring& folder,
-                        const std::wstring& platform) {
+                        const std::wstring& platform, bool second) {
     wchar_t self[MAX_PATH] = {};
     ::GetModuleFileNameW(nullptr, self, MAX_PATH);
     ITypeLib* library = nullptr;
@@ -180,7 +183,7 @@ bool AddTypeLibraryRows(RowWriter& writer, const std::wstring& module, const std
     ::wsprintfW(lcid, L"\\%lx\\", static_cast<unsigned long>(attributes->lcid));
     writer.Add(Row{L"HKCR", key + lcid + platform, L"", L"string", module, true});
     writer.Add(Row{L"HKCR", key + L"\\FLAGS", L"", L"string", std::to_wstring(attributes->wLibFlags)});
-    writer.Add(Row{L"HKCR", key + L"\\HELPDIR", L"", L"string", folder, true});
+    if (!second) writer.Add(Row{L"HKCR", key + L"\\HELPDIR", L"", L"string", folder, true});
     library->ReleaseTLibAttr(attributes);
     library->Release();
     return true;
@@ -212,8 +215,9 @@ bool WriteInclude(const wchar_t* path, const std::vector<Row>& rows) {
 }
 
 int Run(int argc, wchar_t** argv) {
-    if (argc != 5) {
-        std::fwprintf(stderr, L"usage: rowgen <out.wxi> <module reference> <folder reference> <win32|win64>\n");
+    const bool second = argc == 6 && std::wstring(argv[5]) == L"--second";
+    if (argc != 5 && !second) {
+        std::fwprintf(stderr, L"usage: rowgen <out.wxi> <module reference> <folder reference> <win32|win64> [--second]\n");
         return 2;
     }
     const std::wstring module = argv[2], folder = argv[3], platform = argv[4];
@@ -240,7 +244,7 @@ int Run(int argc, wchar_t** argv) {
                            L"*", L"string", L""});
         }
     }
-    if (!AddTypeLibraryRows(writer, module, folder, platform)) {
+    if (!AddTypeLibraryRows(writer, module, folder, platform, second)) {
         std::fwprintf(stderr, L"rowgen: no type library\n");
         return 1;
     }

@@ -1,6 +1,8 @@
 #!/usr/bin/env python3
 """Prints a Wine prefix's registry (system.reg as HKLM, user.reg as HKCU) as sorted lines, one per key and
-one per value, without the times Wine stores: two snapshots compare with diff or comm.
+one per value, without the times Wine stores: two snapshots compare with diff or comm. Key names are
+written in lower case (the registry ignores their case; which spelling survives depends on which writer
+created a key first).
   registry_lines.py <prefix> [--ferrow]
 --ferrow keeps only the lines that name Ferrow, its maker or one of its identifiers (src/server/guids.h)."""
 import os
@@ -31,7 +33,7 @@ for root, name in (("HKLM", "system.reg"), ("HKCU", "user.reg")):
         for raw in f:
             line = raw.rstrip("\n")
             if line.startswith("["):
-                key = root + "\\" + line[1:line.rindex("]")].replace("\\\\", "\\")
+                key = (root + "\\" + line[1:line.rindex("]")].replace("\\\\", "\\")).lower()
                 lines.append(key)
             elif key and line and not line.startswith("#") and not line.startswith(";"):
                 lines.append(key + " :: " + line)
