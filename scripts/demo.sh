@@ -1,8 +1,8 @@
 #!/usr/bin/env bash
 # The demo: the whole extension at work on a real CVS repository under Wine, with nothing faked.
 # Ferrow is installed from its Windows Installer package in a private Wine prefix; the shell host
-# (ferrowsh.exe) drives it
-# through COM the way Explorer does; every CVS command runs in the real Windows cvs client through cmd.exe.
+# (ferrowsh.exe) drives it through COM the way Explorer does; every CVS command runs in the real Windows
+# cvs client through cmd.exe.
 # Prints each step's results, and writes screenshots of the dialogs and pages (English and German).
 # Output: this terminal, and the folder demo-out/ (named at the end). Leaves nothing running.
 set -euo pipefail
