@@ -23,7 +23,10 @@ else
   arch=x86
 fi
 cp "$here/ferrow.wxs" "$stage/"
+# The product code: a name-based GUID of the platform and the version, the same at every build.
+product=$(python3 -c 'import sys, uuid; print(str(uuid.uuid5(uuid.NAMESPACE_URL, sys.argv[1])).upper())' \
+          "urn:pembrake:ferrow:$platform:$version")
 cd "$stage"
-wixl -a "$arch" -D Platform="$platform" -D Version="$version" \
+wixl -a "$arch" -D Platform="$platform" -D Version="$version" -D ProductCode="$product" \
   -D Dll64=x64/Ferrow.dll -D Dll32=x86/Ferrow.dll -D Chm=Ferrow.chm -D Rows64=rows64.wxi -D Rows32=rows32.wxi \
   -o "$out" ferrow.wxs

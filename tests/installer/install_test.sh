@@ -78,6 +78,11 @@ run msiexec /i "Z:$msi" /qn || fail "second msiexec /i exited $?"
 settle
 lines --ferrow | grep -Eiv "$bookkeeping" > "$work/reinstalled.txt"
 diff "$work/installed.txt" "$work/reinstalled.txt" || fail "installing again changed the registry"
+# A package rebuilt at the same version is the same product: it must not install a second copy.
+rebuilt=$work/rebuilt-x64.msi
+bash "$root/installer/make-msi.sh" x64 "$version" "$rebuilt" "$build/package" "$build32/package"
+run msiexec /i "Z:$rebuilt" /qn || echo "(msiexec /i of the rebuilt package exited $?)"
+settle
 products=$(lines | grep -ic 'Uninstall\\{[^\\]*} :: "DisplayName"="Ferrow (64-bit)"' || true)
 [ "$products" = 1 ] || fail "$products installed products after installing again"
 
