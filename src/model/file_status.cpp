@@ -25,10 +25,17 @@ bool LastWriteSeconds(const char* path, int64_t& seconds) {
     return QueryAttributes(path, data) && LastWriteSeconds(data, seconds);
 }
 
+// The time text by the configured rule. The two rules differ only for an instant in daylight saving time,
+// so only then is the setting consulted (under Wine that check of the registry costs more than the rest).
+std::string TimeTextOfSeconds(int64_t seconds) {
+    const int64_t cvs = ApplyDaylightRule(seconds);
+    return FormatTimestamp(cvs != seconds && settings::UseCVSNTTimestamps() ? seconds : cvs);
+}
+
 std::string TimeText(const WIN32_FILE_ATTRIBUTE_DATA* data) {
     int64_t seconds = 0;
     if (!data || !LastWriteSeconds(*data, seconds)) return std::string();
-    return FormatTimestamp(settings::UseCVSNTTimestamps() ? seconds : ApplyDaylightRule(seconds));
+    return TimeTextOfSeconds(seconds);
 }
 
 bool ToSystemTime(int64_t unixSeconds, SYSTEMTIME& st) {
@@ -71,7 +78,9 @@ std::string GetFileTimeTextCVS(const char* path) {
 }
 
 std::string GetFileTimeText(const char* path) {
-    return settings::UseCVSNTTimestamps() ? GetFileTimeTextCVSNT(path) : GetFileTimeTextCVS(path);
+    int64_t seconds = 0;
+    if (!LastWriteSeconds(path, seconds)) return std::string();
+    return TimeTextOfSeconds(seconds);
 }
 
 StatusId GetStatus(const char* path, const CCVSEntry& entry) {
