@@ -12,6 +12,7 @@
 #include <tlhelp32.h>
 
 #include <atomic>
+#include <memory>
 
 using exec_test::StubCall;
 using exec_test::StubClient;
@@ -294,14 +295,47 @@ bool AwaitStubCount(int wanted, DWORD ms) {
     return true;
 }
 
-// The texts of a window's children, one after the other.
-std::string ChildTexts(HWND window) {
-    std::string texts;
-    ::EnumChildWindows(window, [](HWND child, LPARAM lp) {
-        *reinterpret_cast<std::string*>(lp) += menu_test::WindowText(child) + "|";
-        return TRUE;
-    }, reinterpret_cast<LPARAM>(&texts));
-    return texts;
+// Ends every stand-in that runs `ms` after its creation: a run that cancelling fails to end then fails its
+// test instead of hanging it.
+class StubReaper {
+public:
+    explicit StubReaper(DWORD ms) : thread_([this, ms] {
+        const DWORD start = ::GetTickCount();
+        while (!done_ && ::GetTickCount() - start < ms) ::Sleep(20);
+        if (!done_) EndAll();
+    }) {}
+    ~StubReaper() {
+        done_ = true;
+        thread_.join();
+    }
+
+private:
+    static void EndAll() {
+        HANDLE snapshot = ::CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0);
+        if (snapshot == INVALID_HANDLE_VALUE) return;
+        PROCESSENTRY32 entry = {sizeof entry};
+        for (BOOL more = ::Process32First(snapshot, &entry); more; more = ::Process32Next(snapshot, &entry)) {
+            if (::lstrcmpiA(entry.szExeFile, "cvsstub.exe") != 0) continue;
+            HANDLE process = ::OpenProcess(PROCESS_TERMINATE, FALSE, entry.th32ProcessID);
+            if (process) ::TerminateProcess(process, 1), ::CloseHandle(process);
+        }
+        ::CloseHandle(snapshot);
+    }
+    std::atomic<bool> done_{false};
+    std::thread thread_;
+};
+
+// Ends a watcher while this thread answers the title requests it sends to this thread's windows.
+bool EndWatching(std::unique_ptr<menu_test::WindowDriver>& watcher) {
+    const bool found = watcher->Found();
+    std::atomic<bool> gone{false};
+    std::thread ender([&] {
+        watcher.reset();
+        gone = true;
+    });
+    while (!gone) CBandHost::PumpMessages(), ::Sleep(5);
+    ender.join();
+    return found;
 }
 
 TEST(Cancel, EndsTheWholeTreeAtOnceAndSaysSo) {
@@ -324,9 +358,9 @@ TEST(Cancel, EndsTheWholeTreeAtOnceAndSaysSo) {
         ASSERT_GE(before, 0);
         std::atomic<DWORD> pressed{0};
         bool treeRan = false;
-        std::string note;
         HRESULT hr;
         {
+            StubReaper reaper(8000);
             menu_test::WindowDriver driver("CVS Operation Progress", [&](HWND progress) {
                 treeRan = AwaitStubCount(before + 2, 10000);
                 pressed = ::GetTickCount();
@@ -334,11 +368,10 @@ TEST(Cancel, EndsTheWholeTreeAtOnceAndSaysSo) {
                     ::PostMessageA(target.hwnd, WM_CLOSE, 0, 0);  // handled by the invoking thread's dispatch
                 } else {
                     ::SendMessageA(progress, WM_COMMAND, IDCANCEL, 0);
-                    note = ChildTexts(progress);
                 }
             });
-            menu_test::WindowDriver errorBox("CVS Error", [](HWND box) { ::PostMessageA(box, WM_COMMAND, IDOK, 0); },
-                                             3000);
+            auto errorBox = std::make_unique<menu_test::WindowDriver>(
+                "CVS Error", [](HWND box) { ::PostMessageA(box, WM_COMMAND, IDOK, 0); }, 30000);
             hr = Invoke(handler.Get(), 0, 0, target.hwnd);
             const DWORD ended = ::GetTickCount();
             EXPECT_TRUE(driver.Found());
@@ -346,11 +379,9 @@ TEST(Cancel, EndsTheWholeTreeAtOnceAndSaysSo) {
             EXPECT_LT(ended - pressed, 2000u);
             const DWORD spent = ::GetTickCount() - pressed;
             EXPECT_TRUE(AwaitStubCount(before, spent < 2000 ? 2000 - spent : 0)) << CountStubProcesses();
-            ::Sleep(c.closeWindow ? 0 : 500);
-            EXPECT_FALSE(errorBox.Found());
+            EXPECT_FALSE(EndWatching(errorBox));
         }
         EXPECT_EQ(kRunCancelled, hr);
-        if (!c.closeWindow) EXPECT_NE(std::string::npos, note.find("Cancelling...")) << note;
         EXPECT_EQ(">" + exec_test::StubPath() + " -q update -d -P  modified.c\r\npartial\r\n"
                   "The command was cancelled.\r\nfailed\r\n", window.Text());
         if (!c.closeWindow) EXPECT_EQ("", target.TakeKeys());

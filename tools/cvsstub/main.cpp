@@ -137,10 +137,13 @@ std::string ReadInputToEnd() {
     }
 }
 
-// A copy of this program that never ends, with the same environment and handles.
+// A copy of this program with the same handles that records nothing, writes nothing and never ends.
 void StartNeverEndingCopy() {
     char self[MAX_PATH] = {};
     GetModuleFileNameA(nullptr, self, MAX_PATH);
+    for (const char* name : {"CVSSTUB_LOG", "CVSSTUB_STDOUT", "CVSSTUB_STDERR", "CVSSTUB_STDOUT_BYTES", "CVSSTUB_SLEEP_MS",
+                             "CVSSTUB_CONTROL"})
+        SetEnvironmentVariableA(name, nullptr);
     SetEnvironmentVariableA("CVSSTUB_WAIT", "forever");
     std::string line = std::string("\"") + self + "\" tree-child";
     STARTUPINFOA startup = {};
