@@ -6,6 +6,7 @@
 #include "console/console_link.h"
 #include "console/console_output.h"
 #include "exec/command_line.h"
+#include "exec/process_runner.h"
 #include "exec/progress_dialog.h"
 #include "exec/run_lock.h"
 #include "exec/tools.h"
@@ -14,6 +15,7 @@
 #include "menu/operation_dialogs.h"
 #include "menu/selection_facts.h"
 #include "model/admin_files.h"
+#include "resources/resource.h"
 #include "server/object_map.h"
 
 #include <shellapi.h>
@@ -29,6 +31,18 @@ bool IsAdminDirectory(const std::string& path) {
     if (!::PathIsDirectoryA(path.c_str())) return false;
     return ::lstrcmpiA(::PathFindFileNameA(path.c_str()), "CVS") == 0;
 }
+
+// An operation of this thread is under way: it dispatches messages while it waits, so the window can
+// ask for another one meanwhile.
+thread_local bool t_operationRunning = false;
+
+class OperationRunning {
+public:
+    OperationRunning() { t_operationRunning = true; }
+    ~OperationRunning() { t_operationRunning = false; }
+    OperationRunning(const OperationRunning&) = delete;
+    OperationRunning& operator=(const OperationRunning&) = delete;
+};
 
 HBITMAP LoadMenuBitmap(unsigned id) {
     return static_cast<HBITMAP>(::LoadImageA(ferrow::ModuleInstance(), MAKEINTRESOURCEA(id), IMAGE_BITMAP, 0, 0,
@@ -155,6 +169,12 @@ STDMETHODIMP CCVSContextMenu::InvokeCommand(CMINVOKECOMMANDINFO* pici) {
     if (selection_.empty()) return E_INVALIDARG;
     const bool uiAllowed = (pici->fMask & CMIC_MASK_FLAG_NO_UI) == 0;
     try {
+        if (t_operationRunning) {
+            // Asked from a message this thread's running operation dispatched: nothing runs, the console
+            // says why.
+            console::Append(ferrow::LoadResString(IDS_RUN_BUSY) + "\r\n");
+            return HRESULT_FROM_WIN32(ERROR_BUSY);
+        }
         return InvokeOffset(offset, pici->hwnd, uiAllowed);
     } catch (const std::bad_alloc&) {
         return E_OUTOFMEMORY;
@@ -243,6 +263,7 @@ HRESULT CCVSContextMenu::CarryOut(unsigned offset) {
 }
 
 HRESULT CCVSContextMenu::RunCommand(unsigned offset, HWND hwnd, bool uiAllowed) {
+    OperationRunning running;
     std::string out;
     std::string err;
     HRESULT hr;
@@ -256,6 +277,7 @@ HRESULT CCVSContextMenu::RunCommand(unsigned offset, HWND hwnd, bool uiAllowed) 
         }
         {
             CProgressDialog progress;
+            progress.SetCommandEcho([](const std::string& line) { console::Append(">" + line + "\r\n"); });
             if (uiAllowed) progress.Start(hwnd);
             hr = CarryOut(offset);
             if (uiAllowed) progress.Stop();
@@ -265,13 +287,18 @@ HRESULT CCVSContextMenu::RunCommand(unsigned offset, HWND hwnd, bool uiAllowed) 
         if (console::HasLink()) {
             console::Append(out);
             console::Append(err);
-            if (FAILED(hr)) {
+            if (hr == kRunCancelled) {
+                console::Append(ferrow::LoadResString(IDS_RUN_CANCELLED) + "\r\n");
+                console::Append("failed\r\n");
+            } else if (FAILED(hr)) {
                 if (uiAllowed) console::Append("failed\r\n");
             } else {
                 console::Append("ok\r\n");
             }
         }
     }
+    // The user ended it: nothing to report in a box, nothing changed to refresh.
+    if (hr == kRunCancelled) return hr;
     if (FAILED(hr)) {
         if (uiAllowed) {
             const std::string fallback = ferrow::LoadResString(127);

@@ -156,7 +156,7 @@ public:
     explicit StubClient(const TempFolder& scratch) : log_(scratch / "stub.log") {
         env_.Set("CVSSTUB_LOG", log_);
         for (const char* name : {"CVSSTUB_STDOUT", "CVSSTUB_STDERR", "CVSSTUB_STDOUT_BYTES", "CVSSTUB_EXIT",
-                                 "CVSSTUB_SLEEP_MS", "CVSSTUB_CONTROL"})
+                                 "CVSSTUB_SLEEP_MS", "CVSSTUB_WAIT", "CVSSTUB_CONTROL"})
             env_.Set(name, nullptr);
         testing_support::SetRawValue("Software\\Pembrake\\Ferrow\\Tools", "Cvs", REG_SZ, StubPath().c_str(),
                                      static_cast<DWORD>(StubPath().size() + 1));

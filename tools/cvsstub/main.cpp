@@ -11,6 +11,10 @@
 //                     written to standard output after CVSSTUB_STDOUT, in one write.
 //   CVSSTUB_EXIT      exit code (decimal, default 0).
 //   CVSSTUB_SLEEP_MS  milliseconds to wait before answering.
+//   CVSSTUB_WAIT      "stdin": first reads standard input to its end, then writes "stdin: end\n" to standard
+//                     output when it ended, or "stdin: error <code>\n" when reading failed, before the rest;
+//                     "forever": never ends after answering; "tree": the same, after starting a copy of
+//                     itself that never ends either (a process tree, as a client starting ssh makes).
 //   CVSSTUB_CONTROL   a file of NAME=VALUE lines that sets any of the above (without the CVSSTUB_ prefix,
 //                     e.g. "EXIT=1"); environment variables win.
 #include <windows.h>
@@ -119,6 +123,38 @@ void AppendRecord(const std::string& args) {
     }
 }
 
+// Reads standard input until it ends; what happened, as one line.
+std::string ReadInputToEnd() {
+    char buffer[256];
+    DWORD got = 0;
+    for (;;) {
+        if (!ReadFile(GetStdHandle(STD_INPUT_HANDLE), buffer, sizeof buffer, &got, nullptr)) {
+            const DWORD error = GetLastError();
+            if (error == ERROR_BROKEN_PIPE) return "stdin: end\n";
+            return "stdin: error " + std::to_string(error) + "\n";
+        }
+        if (got == 0) return "stdin: end\n";
+    }
+}
+
+// A copy of this program with the same handles that records nothing, writes nothing and never ends.
+void StartNeverEndingCopy() {
+    char self[MAX_PATH] = {};
+    GetModuleFileNameA(nullptr, self, MAX_PATH);
+    for (const char* name : {"CVSSTUB_LOG", "CVSSTUB_STDOUT", "CVSSTUB_STDERR", "CVSSTUB_STDOUT_BYTES", "CVSSTUB_SLEEP_MS",
+                             "CVSSTUB_CONTROL"})
+        SetEnvironmentVariableA(name, nullptr);
+    SetEnvironmentVariableA("CVSSTUB_WAIT", "forever");
+    std::string line = std::string("\"") + self + "\" tree-child";
+    STARTUPINFOA startup = {};
+    startup.cb = sizeof startup;
+    PROCESS_INFORMATION info = {};
+    if (CreateProcessA(self, &line[0], nullptr, nullptr, TRUE, 0, nullptr, nullptr, &startup, &info)) {
+        CloseHandle(info.hThread);
+        CloseHandle(info.hProcess);
+    }
+}
+
 }  // namespace
 
 int main() {
@@ -129,12 +165,16 @@ int main() {
     int sleepMs = std::atoi(Setting("SLEEP_MS").c_str());
     if (sleepMs > 0) Sleep(static_cast<DWORD>(sleepMs));
 
-    std::string out = Unescape(Setting("STDOUT"), args);
+    const std::string wait = Setting("WAIT");
+    std::string out = wait == "stdin" ? ReadInputToEnd() : std::string();
+    out += Unescape(Setting("STDOUT"), args);
     int bytes = std::atoi(Setting("STDOUT_BYTES").c_str());
     static const char kPattern[] = "0123456789abcdefghijklmnopqrstuvwxyz\n";
     for (int i = 0; i < bytes; ++i) out += kPattern[i % (sizeof kPattern - 1)];
     WriteAll(GetStdHandle(STD_OUTPUT_HANDLE), out);
     WriteAll(GetStdHandle(STD_ERROR_HANDLE), Unescape(Setting("STDERR"), args));
 
+    if (wait == "tree") StartNeverEndingCopy();
+    if (wait == "tree" || wait == "forever") Sleep(INFINITE);
     return std::atoi(Setting("EXIT").c_str());
 }

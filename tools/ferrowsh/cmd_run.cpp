@@ -46,6 +46,7 @@ int RunTemplate(Host& host, const Args& args) {
     std::string out, err;
     {
         CProgressDialog progress;
+        progress.SetCommandEcho([](const std::string& line) { console::Append(">" + line + "\r\n"); });
         hr = ExecuteTemplate(args[0], selection);
         out = progress.GetStdOutText();
         err = progress.GetStdErrText();
