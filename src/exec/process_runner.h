@@ -10,8 +10,9 @@
 // as it is.
 HRESULT LastErrorResult();
 
-// Puts the configured client in place of "$(CVS)", expands %NAME% references, echoes ">" and the command
-// to the console, and runs "%COMSPEC% /S /C <command>" in `directory` under the wait cursor.
+// Puts the configured client, its %NAME% references expanded, in place of "$(CVS)" (nothing else in the
+// line is expanded), echoes ">" and the command to the console, and runs "%COMSPEC% /S /C <command>" in
+// `directory` under the wait cursor.
 // S_OK for exit code 0; E_FAIL for any other exit code or a missing COMSPEC (after the echo);
 // the failure code of the last error when the interpreter cannot be started.
 HRESULT RunInDirectory(const std::string& directory, const std::string& command);
