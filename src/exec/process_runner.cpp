@@ -111,8 +111,11 @@ HRESULT ExpandEnvironment(std::string& text) {
 }
 
 HRESULT RunInDirectory(const std::string& directory, const std::string& command) {
-    std::string line = ReplaceVariable(command, kCvsVariable, settings::GetCvsCommand());
-    ExpandEnvironment(line);  // on failure the command runs unexpanded
+    // Only the client setting is expanded: the rest of the line holds names, messages and tag names, which
+    // reach the client as they are (quoted so that the interpreter expands nothing either).
+    std::string client = settings::GetCvsCommand();
+    ExpandEnvironment(client);  // on failure the setting is used unexpanded
+    const std::string line = ReplaceVariable(command, kCvsVariable, client);
 
     if (CRunFrame* frame = CurrentRunFrame()) frame->OnCommandLine(line);
 

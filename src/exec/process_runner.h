@@ -48,8 +48,8 @@ private:
     CRunFrame* outer_;
 };
 
-// Puts the configured client in place of "$(CVS)", expands %NAME% references, tells the frame the command
-// line, and runs "%COMSPEC% /S /C <command>" in `directory` under the wait cursor.
+// Puts the configured client, its %NAME% references expanded, in place of "$(CVS)" (nothing else in the
+// line is expanded), tells the frame the command line, and runs "%COMSPEC% /S /C <command>" in `directory` under the wait cursor.
 // S_OK for exit code 0; E_FAIL for any other exit code or a missing COMSPEC (after the frame was told);
 // the failure code of the last error when the interpreter cannot be started; kRunCancelled.
 HRESULT RunInDirectory(const std::string& directory, const std::string& command);

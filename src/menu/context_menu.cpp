@@ -49,6 +49,38 @@ HBITMAP LoadMenuBitmap(unsigned id) {
                                              LR_LOADMAP3DCOLORS));
 }
 
+// The commit message in a temporary file, for the client's -F option; removed when the object ends (after
+// the run). Path() is empty when the file could not be written.
+class MessageFile {
+public:
+    explicit MessageFile(const std::string& message) {
+        char folder[MAX_PATH] = {};
+        const DWORD length = ::GetTempPathA(MAX_PATH, folder);
+        char name[MAX_PATH] = {};
+        if (length == 0 || length >= MAX_PATH || !::GetTempFileNameA(folder, "fcm", 0, name)) return;
+        path_ = name;  // the file exists from here on
+        ferrow::UniqueFile file(::CreateFileA(name, GENERIC_WRITE, 0, nullptr, TRUNCATE_EXISTING, FILE_ATTRIBUTE_NORMAL,
+                                              nullptr));
+        DWORD wrote = 0;
+        const DWORD size = static_cast<DWORD>(message.size());
+        if (file && (size == 0 || (::WriteFile(file.Get(), message.data(), size, &wrote, nullptr) && wrote == size)))
+            return;
+        file.Reset();
+        ::DeleteFileA(path_.c_str());
+        path_.clear();
+    }
+    ~MessageFile() {
+        if (!path_.empty()) ::DeleteFileA(path_.c_str());
+    }
+    MessageFile(const MessageFile&) = delete;
+    MessageFile& operator=(const MessageFile&) = delete;
+
+    const std::string& Path() const { return path_; }
+
+private:
+    std::string path_;
+};
+
 }  // namespace
 
 CCVSContextMenu::CCVSContextMenu() {
@@ -235,8 +267,14 @@ HRESULT CCVSContextMenu::CarryOut(unsigned offset) {
     case menu::kCmdUndo:
     case menu::kCmdResetTag:
         return ExecuteTemplate(menu::FixedTemplate(offset), selection_);
-    case menu::kCmdCommit:
-        return ExecuteTemplate(menu::BuildCommitTemplate(QuoteArgument(commitMessage_)), selection_);
+    case menu::kCmdCommit: {
+        // Through a file the message reaches the client byte for byte (double quotes and percent signs
+        // included); on the command line, quoted, only when no file can be written.
+        MessageFile file(commitMessage_);
+        if (file.Path().empty())
+            return ExecuteTemplate(menu::BuildCommitTemplate(QuoteArgument(commitMessage_)), selection_);
+        return ExecuteTemplate(menu::BuildCommitFileTemplate(QuoteArgument(file.Path())), selection_);
+    }
     case menu::kCmdRemove: {
         // The local copies go to the Recycle Bin first, without questions; cvs then schedules the removal.
         std::string from;
@@ -252,8 +290,12 @@ HRESULT CCVSContextMenu::CarryOut(unsigned offset) {
         if (::SHFileOperationA(&op) != 0 || op.fAnyOperationsAborted) return E_FAIL;
         return ExecuteTemplate(menu::FixedTemplate(offset), selection_);
     }
-    case menu::kCmdCustom:
-        return ExecuteTemplate(customCommand_, selection_);
+    case menu::kCmdCustom: {
+        // The user's own line: its %NAME% references are meant, the names put in for "$(Names)" are not.
+        std::string command = customCommand_;
+        ExpandEnvironment(command);  // on failure the line runs unexpanded
+        return ExecuteTemplate(command, selection_);
+    }
     case menu::kCmdTag:
         return ExecuteTemplate(menu::BuildTagTemplate(moveFlag_, checkFlag_, branchFlag_, QuoteArgument(tagName_)),
                                selection_);

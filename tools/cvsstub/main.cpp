@@ -5,6 +5,9 @@
 // Controlled by environment variables (read at start):
 //   CVSSTUB_LOG       file to which one record is appended per call:
 //                       <working folder> TAB <arguments as passed, after the program name> CR LF
+//   CVSSTUB_ARGV      file to which one line per call is appended: each argument as the program's runtime
+//                     split it, in brackets ("[-q][commit]"), except that the argument after "-F" (the file
+//                     a client reads its log message from) is given as that file's text in angle brackets.
 //   CVSSTUB_STDOUT    text written to standard output; CVSSTUB_STDERR the same for standard error.
 //                     Escapes: \n (LF), \r (CR), \t (tab), \\ (backslash); {args} stands for the arguments.
 //   CVSSTUB_STDOUT_BYTES  a count: that many bytes of the repeating pattern "0123456789abcdef...z\n"
@@ -142,7 +145,7 @@ void StartNeverEndingCopy() {
     char self[MAX_PATH] = {};
     GetModuleFileNameA(nullptr, self, MAX_PATH);
     for (const char* name : {"CVSSTUB_LOG", "CVSSTUB_STDOUT", "CVSSTUB_STDERR", "CVSSTUB_STDOUT_BYTES", "CVSSTUB_SLEEP_MS",
-                             "CVSSTUB_CONTROL"})
+                             "CVSSTUB_CONTROL", "CVSSTUB_ARGV"})
         SetEnvironmentVariableA(name, nullptr);
     SetEnvironmentVariableA("CVSSTUB_WAIT", "forever");
     std::string line = std::string("\"") + self + "\" tree-child";
@@ -155,12 +158,39 @@ void StartNeverEndingCopy() {
     }
 }
 
+// The arguments as this program's runtime split them, for CVSSTUB_ARGV (see the top).
+void AppendSplitArguments(int argc, char** argv) {
+    const std::string log = Setting("ARGV");
+    if (log.empty()) return;
+    std::string record;
+    for (int i = 1; i < argc; ++i) {
+        if (std::string(argv[i - 1]) != "-F") {
+            record += "[" + std::string(argv[i]) + "]";
+            continue;
+        }
+        record += "<";
+        HANDLE file = CreateFileA(argv[i], GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
+        char buffer[4096];
+        DWORD got = 0;
+        while (file != INVALID_HANDLE_VALUE && ReadFile(file, buffer, sizeof buffer, &got, nullptr) && got > 0)
+            record.append(buffer, got);
+        if (file != INVALID_HANDLE_VALUE) CloseHandle(file);
+        record += ">";
+    }
+    HANDLE file = CreateFileA(log.c_str(), FILE_APPEND_DATA, FILE_SHARE_READ, nullptr, OPEN_ALWAYS,
+                              FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (file == INVALID_HANDLE_VALUE) return;
+    WriteAll(file, record + "\r\n");
+    CloseHandle(file);
+}
+
 }  // namespace
 
-int main() {
+int main(int argc, char** argv) {
     LoadControlFile();
     const std::string args = Arguments();
     AppendRecord(args);
+    AppendSplitArguments(argc, argv);
 
     int sleepMs = std::atoi(Setting("SLEEP_MS").c_str());
     if (sleepMs > 0) Sleep(static_cast<DWORD>(sleepMs));
