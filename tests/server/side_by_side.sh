@@ -31,13 +31,22 @@ gone() {  # 64|32 step: no point of the view leads to a class of the module any 
     echo "FAIL after $2: the $1-bit view still serves the module:"; echo "$out"; failures=$((failures + 1))
   fi
 }
-nothing_shared_left() {  # step
-  local key
-  for key in 'HKCR\*\shellex\ContextMenuHandlers\Ferrow' 'HKCR\*\shellex\PropertySheetHandlers\Ferrow' \
-             'HKCR\Directory\ShellEx\ContextMenuHandlers\Ferrow' 'HKCR\Directory\ShellEx\PropertySheetHandlers\Ferrow' \
-             'HKCR\Ferrow.CVSContextMenu.1' 'HKCR\Ferrow.CVSContextMenu' 'HKCR\AppID\Ferrow.DLL'; do
-    if run reg query "$key" >/dev/null; then echo "FAIL after $1: $key is left"; failures=$((failures + 1)); fi
+# After both DLLs are unregistered nothing of the module is left in either view: no key or value names it, its
+# DLLs or one of its identifiers (a leftover shared key would make the other bitness's Explorer load a class
+# that is gone). HKLM\Software in the 64-bit view holds both views (the 32-bit one under Wow6432Node); HKCR adds
+# the user's classes.
+ids=$(grep -ohE '"[0-9A-Fa-f]{8}(-[0-9A-Fa-f]{4}){3}-[0-9A-Fa-f]{12}"' "$(dirname "$0")/../../src/server/guids.h" | tr -d '"')
+nothing_left() {  # step
+  local dump left key
+  dump=$(mktemp -d)
+  for key in 'HKLM\Software' 'HKCR'; do
+    "$b64/wine-run.sh" reg export "$key" "$(run winepath -w "$dump")\\${key%%\\*}.reg" /reg:64 /y >/dev/null 2>&1 ||
+      { echo "FAIL after $1: reg export $key"; failures=$((failures + 1)); }
   done
+  left=$(cat "$dump"/*.reg | iconv -f UTF-16LE -t UTF-8 | tr -d '\r' | grep -i -e 'ferrow' -e CVSControlled -e CVSModified \
+         $(printf -- '-e %s ' $ids))
+  rm -rf "$dump"
+  if [ -n "$left" ]; then echo "FAIL after $1: left in the registry:"; echo "$left"; failures=$((failures + 1)); fi
 }
 
 regsvr 64 /u; regsvr 32 /u  # a clean start whatever an earlier run left
@@ -48,7 +57,7 @@ complete 64 "registering 64, 32, 32"; complete 32 "registering 64, 32, 32"
 regsvr 32 /u
 complete 64 "unregistering 32"; gone 32 "unregistering 32"
 regsvr 64 /u
-gone 64 "unregistering both"; nothing_shared_left "unregistering 32 then 64"
+gone 64 "unregistering both"; nothing_left "unregistering 32 then 64"
 
 # The other order.
 regsvr 32; regsvr 64; regsvr 64
@@ -56,7 +65,7 @@ complete 64 "registering 32, 64, 64"; complete 32 "registering 32, 64, 64"
 regsvr 64 /u
 complete 32 "unregistering 64"; gone 64 "unregistering 64"
 regsvr 32 /u
-gone 32 "unregistering both"; nothing_shared_left "unregistering 64 then 32"
+gone 32 "unregistering both"; nothing_left "unregistering 64 then 32"
 
 [ "$failures" = 0 ] && echo "side by side: every check holds"
 exit $((failures > 0))
