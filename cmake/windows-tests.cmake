@@ -84,10 +84,11 @@ add_test(NAME CvsClientSmoke
          COMMAND bash ${CMAKE_SOURCE_DIR}/tests/e2e/cvs_client_smoke.sh ${CMAKE_BINARY_DIR}/wine-run.sh ${FERROW_WINEPREFIX})
 set_tests_properties(CvsClientSmoke PROPERTIES FIXTURES_REQUIRED "cvs_client;wine_server" TIMEOUT 300)
 
-# 64-bit builds: this DLL and the i686 build's side by side in this build's 64-bit prefix.
-set(FERROW_PEER_BUILD "" CACHE PATH "The i686 build whose DLL and shell host the side-by-side test registers")
-if(CMAKE_SIZEOF_VOID_P EQUAL 8 AND FERROW_PEER_BUILD)
+# 64-bit builds: this DLL and the i686 build's (the one the x64 package also carries) side by side in this
+# build's 64-bit prefix.
+if(CMAKE_SIZEOF_VOID_P EQUAL 8)
+  set(FERROW_WIN32_BUILD_DIR ${CMAKE_SOURCE_DIR}/build/win32 CACHE PATH "The 32-bit build whose DLL the x64 package carries")
   add_test(NAME SideBySide
-           COMMAND bash ${CMAKE_SOURCE_DIR}/tests/server/side_by_side.sh ${CMAKE_BINARY_DIR} ${FERROW_PEER_BUILD})
+           COMMAND bash ${CMAKE_SOURCE_DIR}/tests/server/side_by_side.sh ${CMAKE_BINARY_DIR} ${FERROW_WIN32_BUILD_DIR})
   set_tests_properties(SideBySide PROPERTIES FIXTURES_REQUIRED wine_server TIMEOUT 300)
 endif()

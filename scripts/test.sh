@@ -20,8 +20,9 @@ configure build/native
 configure build/fuzz -DCMAKE_C_COMPILER=clang -DCMAKE_CXX_COMPILER=clang++ -DFERROW_FUZZ=ON
 configure build/win32 -DCMAKE_TOOLCHAIN_FILE="$root/cmake/mingw-i686.cmake"
 configure build/win64 -DCMAKE_TOOLCHAIN_FILE="$root/cmake/mingw-x86_64.cmake"
-# Older trees configured the 64-bit build without tests; the side-by-side tests use the 32-bit build's DLL.
-cmake build/win64 -DBUILD_TESTING=ON -DFERROW_PEER_BUILD="$root/build/win32" >/dev/null
+# Older trees configured the 64-bit build without tests; the side-by-side and installer tests use the 32-bit
+# build's DLL too.
+cmake build/win64 -DBUILD_TESTING=ON -DFERROW_WIN32_BUILD_DIR="$root/build/win32" >/dev/null
 
 cmake --build build/native -j "$jobs"
 cmake --build build/fuzz -j "$jobs"
