@@ -63,3 +63,9 @@ set_tests_properties(CvsClientBuild PROPERTIES FIXTURES_SETUP cvs_client TIMEOUT
 add_test(NAME CvsClientSmoke
          COMMAND bash ${CMAKE_SOURCE_DIR}/tests/e2e/cvs_client_smoke.sh ${CMAKE_BINARY_DIR}/wine-run.sh ${FERROW_WINEPREFIX})
 set_tests_properties(CvsClientSmoke PROPERTIES FIXTURES_REQUIRED cvs_client TIMEOUT 300)
+
+# The shell host in a prefix made at once before it, by a session without a display.
+add_test(NAME FreshPrefixInvoke
+         COMMAND bash ${CMAKE_SOURCE_DIR}/tests/e2e/fresh_prefix_invoke.sh ${CMAKE_BINARY_DIR}/wine-run.sh
+                 ${CMAKE_BINARY_DIR} ${CMAKE_BINARY_DIR}/fixtures/sample/wc)
+set_tests_properties(FreshPrefixInvoke PROPERTIES TIMEOUT 300)
