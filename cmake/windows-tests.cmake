@@ -84,6 +84,12 @@ add_test(NAME CvsClientSmoke
          COMMAND bash ${CMAKE_SOURCE_DIR}/tests/e2e/cvs_client_smoke.sh ${CMAKE_BINARY_DIR}/wine-run.sh ${FERROW_WINEPREFIX})
 set_tests_properties(CvsClientSmoke PROPERTIES FIXTURES_REQUIRED "cvs_client;wine_server" TIMEOUT 300)
 
+# The shell host in a prefix made at once before it, by a session without a display.
+add_test(NAME FreshPrefixInvoke
+         COMMAND bash ${CMAKE_SOURCE_DIR}/tests/e2e/fresh_prefix_invoke.sh ${CMAKE_BINARY_DIR}/wine-run.sh
+                 ${CMAKE_BINARY_DIR} ${CMAKE_BINARY_DIR}/fixtures/sample/wc)
+set_tests_properties(FreshPrefixInvoke PROPERTIES TIMEOUT 300)
+
 # 64-bit builds: this DLL and the i686 build's (the one the x64 package also carries) side by side in this
 # build's 64-bit prefix.
 if(CMAKE_SIZEOF_VOID_P EQUAL 8)

@@ -6,8 +6,8 @@
 //   CVSSTUB_LOG       file to which one record is appended per call:
 //                       <working folder> TAB <arguments as passed, after the program name> CR LF
 //   CVSSTUB_ARGV      file to which one line per call is appended: each argument as the program's runtime
-//                     split it, in brackets ("[-q][commit]"), except that the argument after "-F" (the file
-//                     a client reads its log message from) is given as that file's text in angle brackets.
+//                     split it, in brackets ("[-q][commit]"), except that "-F <file>" (the file a client
+//                     reads its log message from) is given as that file's text in angle brackets.
 //   CVSSTUB_STDOUT    text written to standard output; CVSSTUB_STDERR the same for standard error.
 //                     Escapes: \n (LF), \r (CR), \t (tab), \\ (backslash); {args} stands for the arguments.
 //   CVSSTUB_STDOUT_BYTES  a count: that many bytes of the repeating pattern "0123456789abcdef...z\n"
@@ -164,10 +164,11 @@ void AppendSplitArguments(int argc, char** argv) {
     if (log.empty()) return;
     std::string record;
     for (int i = 1; i < argc; ++i) {
-        if (std::string(argv[i - 1]) != "-F") {
+        if (std::string(argv[i]) != "-F" || i + 1 == argc) {
             record += "[" + std::string(argv[i]) + "]";
             continue;
         }
+        ++i;  // "-F <file>" is recorded as "<the file's text>"
         record += "<";
         HANDLE file = CreateFileA(argv[i], GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
         char buffer[4096];

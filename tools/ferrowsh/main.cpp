@@ -5,7 +5,9 @@
 #include <ole2.h>
 
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
+#include <string>
 
 namespace ferrowsh {
 
@@ -45,6 +47,46 @@ public:
 private:
     HRESULT hr_;
 };
+
+// Whether a window can be made on this process's desktop. Under Wine a desktop is made by the first program
+// of a session that needs one, with that program's display: a session begun without a display (a script
+// that registered the DLL, say) keeps a desktop on which no window can be made until its server ends.
+bool DesktopMakesWindows() {
+    HWND probe = ::CreateWindowExA(0, "STATIC", "", WS_POPUP, 0, 0, 1, 1, nullptr, nullptr, nullptr, nullptr);
+    if (!probe) return false;
+    ::DestroyWindow(probe);
+    return true;
+}
+
+// Runs this command line again on a desktop of its own, which gets the display of this environment, with
+// the same standard handles; its exit code, or -1 when it cannot be started. The copy does not try again.
+int RunOnOwnDesktop() {
+    constexpr char kMarker[] = "FERROWSH_OWN_DESKTOP";
+    if (std::getenv(kMarker)) return -1;
+    // A name of its own: a desktop made earlier in a session without a display is as unusable.
+    std::string desktopName = "ferrowsh-" + std::to_string(::GetCurrentProcessId());
+    HDESK desktop = ::CreateDesktopA(desktopName.c_str(), nullptr, nullptr, 0, GENERIC_ALL, nullptr);
+    if (!desktop) return -1;
+    ::SetEnvironmentVariableA(kMarker, "1");
+    STARTUPINFOA startup = {};
+    startup.cb = sizeof startup;
+    startup.lpDesktop = &desktopName[0];
+    startup.dwFlags = STARTF_USESTDHANDLES;
+    startup.hStdInput = ::GetStdHandle(STD_INPUT_HANDLE);
+    startup.hStdOutput = ::GetStdHandle(STD_OUTPUT_HANDLE);
+    startup.hStdError = ::GetStdHandle(STD_ERROR_HANDLE);
+    std::string line = ::GetCommandLineA();
+    PROCESS_INFORMATION info = {};
+    DWORD code = static_cast<DWORD>(-1);
+    if (::CreateProcessA(nullptr, &line[0], nullptr, nullptr, TRUE, 0, nullptr, nullptr, &startup, &info)) {
+        ::CloseHandle(info.hThread);
+        ::WaitForSingleObject(info.hProcess, INFINITE);
+        ::GetExitCodeProcess(info.hProcess, &code);
+        ::CloseHandle(info.hProcess);
+    }
+    ::CloseDesktop(desktop);
+    return static_cast<int>(code);
+}
 
 }  // namespace
 
@@ -87,6 +129,10 @@ int Main(int argc, char** argv) {
 }  // namespace ferrowsh
 
 int main(int argc, char** argv) {
+    if (!ferrowsh::DesktopMakesWindows()) {
+        const int code = ferrowsh::RunOnOwnDesktop();
+        if (code != -1) return code;
+    }
     const int code = ferrowsh::Main(argc, argv);
     std::fflush(stdout);
     return code;
