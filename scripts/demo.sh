@@ -1,8 +1,8 @@
 #!/usr/bin/env bash
 # The demo: the whole extension at work on a real CVS repository under Wine, with nothing faked.
-# Ferrow is installed from its Windows Installer package in a private Wine prefix; the shell host
-# (ferrowsh.exe) drives it through COM the way Explorer does; every CVS command runs in the real Windows
-# cvs client through cmd.exe.
+# Ferrow is installed from its x64 Windows Installer package (both DLLs) in a private 64-bit Wine prefix; the
+# shell host (ferrowsh.exe, 64-bit like Explorer, and 32-bit like a 32-bit program's file dialog) drives it
+# through COM the way Explorer does; every CVS command runs in the real Windows cvs client through cmd.exe.
 # Prints each step's results, and writes screenshots of the dialogs and pages (English and German).
 # Output: this terminal, and the folder demo-out/ (named at the end). Leaves nothing running.
 set -euo pipefail
@@ -19,10 +19,13 @@ if [ "${1:-}" != --on-display ]; then
   [ -f build/win32/build.ninja ] ||
     cmake -S . -B build/win32 -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo \
           -DCMAKE_TOOLCHAIN_FILE="$root/cmake/mingw-i686.cmake" >/dev/null
+  [ -f build/win64/build.ninja ] ||
+    cmake -S . -B build/win64 -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo \
+          -DCMAKE_TOOLCHAIN_FILE="$root/cmake/mingw-x86_64.cmake" >/dev/null
   cmake --build build/win32 -j "$(nproc)" --target Ferrow ferrowsh >/dev/null
-  say "Building the installer packages..."
-  cmake --build build/win32 -j "$(nproc)" --target msi >/dev/null
-  if [ -f build/win64/build.ninja ]; then cmake --build build/win64 -j "$(nproc)" --target msi >/dev/null; fi
+  cmake --build build/win64 -j "$(nproc)" --target Ferrow ferrowsh >/dev/null
+  say "Building the installer package (x64: the 64-bit and the 32-bit DLL)..."
+  cmake --build build/win64 -j "$(nproc)" --target msi >/dev/null
   say "Building the Windows cvs client from Debian's source package (cached after the first run)..."
   bash scripts/build-cvs-exe.sh
   if [ -d "$out/wineprefix" ]; then
@@ -43,9 +46,13 @@ mkdir -p "$shots"
 drive_c=$FERROW_WINEPREFIX/drive_c
 trap 'WINEPREFIX=$FERROW_WINEPREFIX wineserver -k 2>/dev/null || true' EXIT
 
-wine_run() { "$root/build/win32/wine-run.sh" "$@"; }
-# The shell host through COM (the registration made by regsvr32); output without CRs, indented.
-host() { wine_run build/win32/ferrowsh.exe "$@" 2>&1 | tr -d '\r' | sed 's/^/    /' || true; }
+# A 64-bit prefix: 64-bit programs and, through WoW64, 32-bit ones (the cvs client, the 32-bit shell host).
+wine_run() { "$root/build/win64/wine-run.sh" "$@"; }
+sh64=build/win64/ferrowsh.exe sh32=build/win32/ferrowsh.exe
+# The shell host through COM (the registration the package wrote); output without CRs, indented. host32 is
+# the 32-bit one, which reaches the 32-bit DLL through the 32-bit registry view.
+host() { wine_run $sh64 "$@" 2>&1 | tr -d '\r' | sed 's/^/    /' || true; }
+host32() { wine_run $sh32 "$@" 2>&1 | tr -d '\r' | sed 's/^/    /' || true; }
 # The real client in a folder of the prefix's drive C:, as a person at a command prompt would run it.
 cvs_at() { local dir=$1; shift; (cd "$drive_c/$dir" && wine_run cvs "$@" 2>&1 | tr -d '\r' | sed 's/^/    /'); }
 # Waits for a top-level window whose title starts with the text and writes it as $shots/<name>.png.
@@ -63,15 +70,11 @@ shot() {
   xwd -id "$id" -silent | convert xwd:- "$shots/$name.png" && echo "    screenshot: $shots/$name.png"
 }
 
-step "1. A private Wine prefix with Ferrow installed from its package"
+step "1. A private 64-bit Wine prefix with Ferrow installed from its package"
 wine_run cmd /c exit >/dev/null 2>&1 || true
 version=$(sed -n 's/^project(Ferrow VERSION \([0-9.]*\).*/\1/p' CMakeLists.txt)
-# The package that fits the prefix: the x64 one (both DLLs) in a 64-bit prefix, the x86 one otherwise.
-if grep -q '#arch=win64' "$FERROW_WINEPREFIX/system.reg" && [ -f "build/win64/Ferrow-$version-x64.msi" ]; then
-  msi=build/win64/Ferrow-$version-x64.msi
-else
-  msi=build/win32/Ferrow-$version-x86.msi
-fi
+# The package for 64-bit Windows: both DLLs, each registered in the registry view of its bitness.
+msi=build/win64/Ferrow-$version-x64.msi
 wine_run msiexec /i "Z:$root/$msi" /qn >/dev/null 2>&1
 say "msiexec /i $(basename "$msi") /qn installed (the package writes the registry entries; nothing registers itself):"
 find "$drive_c"/Program\ Files*/Ferrow -type f | sed "s|^$drive_c/|    C:/|"
@@ -79,6 +82,8 @@ say "Explorer finds the extension through these keys:"
 wine_run reg query 'HKCR\*\shellex\ContextMenuHandlers' /s 2>/dev/null | tr -d '\r' | grep -v '^$' | sed 's/^/    /'
 wine_run reg query 'HKLM\Software\Microsoft\Windows\CurrentVersion\Explorer\ShellIconOverlayIdentifiers' /s \
   2>/dev/null | tr -d '\r' | grep -v '^$' | sed 's/^/    /'
+say "Each registry view has its own class keys, so each host loads the DLL of its bitness:"
+for h in host host32; do $h handlers | grep '^    served by'; done
 
 step "2. A repository and a working copy, made by the Windows cvs client"
 say "The repository is C:\\demo\\repo; the working copy C:\\demo\\wc\\proj; a colleague works in C:\\demo\\colleague\\proj." \
@@ -136,7 +141,7 @@ say "A picture of the folder as Explorer's details view shows it (Wine's Explore
     "with the module's marks laid over them by the image list's overlay images, column headers in English and German:"
 for language in 1033 1031; do
   lang=$([ $language = 1033 ] && echo en || echo de)
-  wine_run build/win32/ferrowsh.exe folderview --lang $language --for 4000 "$W" >"$out/.folderview.log" 2>&1 &
+  wine_run $sh64 folderview --lang $language --for 4000 "$W" >"$out/.folderview.log" 2>&1 &
   shot "folder-view-$lang" "Ferrow folder view"
   wait
   if [ $lang = en ]; then tr -d '\r' <"$out/.folderview.log" | grep -v 'folder view open' | sed 's/^/    /'; fi
@@ -147,11 +152,18 @@ host menu "$W\\README.txt"
 host menu "$W\\scratch.txt"
 host menu "$W"
 
-invoke() {  # explanation, then ferrowsh invoke arguments: runs a menu item and prints the console bar
+invoke() {  # [--32] explanation, then ferrowsh invoke arguments: runs a menu item and prints the console bar
+  local h=host
+  if [ "$1" = --32 ]; then h=host32; shift; fi
   local what=$1; shift
   step "$what"
-  host invoke --close-error 1500 "$@"
+  $h invoke --close-error 1500 "$@"
 }
+
+step "3b. The same working copy through the 32-bit shell host (a 32-bit program's file dialog, the 32-bit DLL)"
+say "Overlays of README.txt (changed) and scratch.txt (not listed), the menu of README.txt:"
+host32 overlays "$W\\README.txt" "$W\\scratch.txt" | grep -v ' {'
+host32 menu "$W\\README.txt"
 
 printf 'How to use it.\r\nAnd how not to.\r\n' >"$drive_c/demo/colleague/proj/doc/guide.txt"
 cvs_at demo/colleague/proj -Q commit -m "More guidance" doc/guide.txt
@@ -163,7 +175,7 @@ invoke "5. Commit README.txt with a log message (typed into the Commit dialog by
   commit --message "Explain the demo" "$W\\README.txt"
 views README.txt
 
-invoke "6. Add scratch.txt (scheduled for addition: both marks, status Added)" add "$W\\scratch.txt"
+invoke --32 "6. Add scratch.txt through the 32-bit shell host (scheduled for addition: both marks, status Added)" add "$W\\scratch.txt"
 views scratch.txt
 invoke "   ... and commit it" commit --message "Add the scratch file" "$W\\scratch.txt"
 
@@ -193,7 +205,7 @@ say "The client refuses; the console shows its output and \"failed\", and the me
     "error text. Screenshots of the box and of the window with the console bar:"
 printf 'The demo project.\r\nChanged again.\r\n' >"$drive_c/$wc/README.txt"
 log=$out/.invoke.log
-wine_run build/win32/ferrowsh.exe invoke --close-error 3000 --hold 4000 --tag REL_3 --check tag "$W\\README.txt" \
+wine_run $sh64 invoke --close-error 3000 --hold 4000 --tag REL_3 --check tag "$W\\README.txt" \
   >"$log" 2>&1 &
 shot error-box-en "CVS Error"
 sleep 3  # the box is gone; the window stays a while with its console bar
@@ -209,7 +221,7 @@ for lang in en de; do
   if [ $lang = de ]; then locale=de_DE.UTF-8 title="Eigenschaften"; fi
   for page in 1 2; do
     name=$([ $page = 1 ] && echo cvs || echo history)
-    env LC_ALL=$locale "$root/build/win32/wine-run.sh" build/win32/ferrowsh.exe props --page $page --tree --for 5000 \
+    env LC_ALL=$locale "$root/build/win64/wine-run.sh" $sh64 props --page $page --tree --for 5000 \
       "$W\\hello.c" >"$log" 2>&1 &
     shot "properties-$name-$lang" "$title"
     wait
@@ -221,7 +233,7 @@ step "14. Screenshots of the dialogs and the settings pages, in English and Germ
 for lang in en de; do
   for item in commit tag custom; do
     title=$(case $item in commit) echo "CVS Commit" ;; tag) echo "CVS Tag" ;; custom) echo "CVS " ;; esac)
-    wine_run build/win32/ferrowsh.exe invoke --lang $lang --pause 3000 --cancel $item "$W\\README.txt" \
+    wine_run $sh64 invoke --lang $lang --pause 3000 --cancel $item "$W\\README.txt" \
       >/dev/null 2>&1 &
     shot "$item-dialog-$lang" "$title"
     wait
@@ -229,7 +241,7 @@ for lang in en de; do
   language=$([ $lang = en ] && echo 1033 || echo 1031)
   for page in 0 1 2; do
     name=$(echo options tools about | cut -d' ' -f$((page + 1)))
-    wine_run build/win32/ferrowsh.exe options --lang $language --page $page --for 2500 >/dev/null 2>&1 &
+    wine_run $sh64 options --lang $language --page $page --for 2500 >/dev/null 2>&1 &
     shot "settings-$name-$lang" "Properties for Ferrow"
     wait
   done
