@@ -14,6 +14,7 @@
 #include "menu/operation_dialogs.h"
 #include "menu/selection_facts.h"
 #include "model/admin_files.h"
+#include "resources/resource.h"
 #include "server/object_map.h"
 
 #include <shellapi.h>
@@ -274,8 +275,8 @@ HRESULT CCVSContextMenu::RunCommand(unsigned offset, HWND hwnd, bool uiAllowed) 
     }
     if (FAILED(hr)) {
         if (uiAllowed) {
-            const std::string fallback = ferrow::LoadResString(127);
-            const std::string caption = ferrow::LoadResString(128);
+            const std::string fallback = ferrow::LoadResString(IDS_ERROR_TEXT);
+            const std::string caption = ferrow::LoadResString(IDS_ERROR_CAPTION);
             ::MessageBoxA(hwnd, menu::ChooseErrorText(err, out, fallback).c_str(), caption.c_str(), MB_ICONERROR);
         }
         return E_FAIL;
@@ -301,7 +302,7 @@ HRESULT CCVSContextMenu::ShowOptions(HWND hwnd) {
     for (ULONG i = 0; i < pages.cElems; ++i) {
         if (ferrow::FindObjectEntry(pages.pElems[i])) served.push_back(pages.pElems[i]);
     }
-    const std::wstring caption = ferrow::AnsiToWide(ferrow::LoadResString(100));
+    const std::wstring caption = ferrow::AnsiToWide(ferrow::LoadResString(IDS_PROJNAME));
     IUnknown* objects[] = {self.Get()};
     ::OleCreatePropertyFrame(hwnd, 0, 0, caption.c_str(), 1, objects, static_cast<ULONG>(served.size()),
                              served.empty() ? nullptr : served.data(), 0, 0, nullptr);
@@ -310,13 +311,11 @@ HRESULT CCVSContextMenu::ShowOptions(HWND hwnd) {
 
 STDMETHODIMP CCVSContextMenu::GetPages(CAUUID* pPages) {
     if (!pPages) return E_POINTER;
+    static const CLSID* const kPages[] = {&CLSID_COptionsPage, &CLSID_CToolsPage, &CLSID_CAboutPage};
     pPages->cElems = 0;
-    pPages->pElems = static_cast<GUID*>(::CoTaskMemAlloc(3 * sizeof(GUID)));
+    pPages->pElems = static_cast<GUID*>(::CoTaskMemAlloc(sizeof(kPages) / sizeof(kPages[0]) * sizeof(GUID)));
     if (!pPages->pElems) return E_OUTOFMEMORY;
-    pPages->pElems[0] = CLSID_COptionsPage;
-    pPages->pElems[1] = CLSID_CToolsPage;
-    pPages->pElems[2] = CLSID_CAboutPage;
-    pPages->cElems = 3;
+    for (const CLSID* page : kPages) pPages->pElems[pPages->cElems++] = *page;
     return S_OK;
 }
 

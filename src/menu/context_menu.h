@@ -5,6 +5,7 @@
 #pragma once
 
 #include "common/handles.h"
+#include "menu/core/menu_rules.h"
 #include "server/com_object.h"
 #include "server/guids.h"
 
@@ -54,6 +55,6 @@ private:
     bool checkFlag_ = false;
     bool moveFlag_ = false;
     // One image per command offset, and one for the submenu.
-    ferrow::UniqueGdiObject bitmaps_[10];
+    ferrow::UniqueGdiObject bitmaps_[menu::kCommandCount];
     ferrow::UniqueGdiObject submenuBitmap_;
 };

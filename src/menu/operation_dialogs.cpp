@@ -42,34 +42,34 @@ bool ReadEntryTexts(size_t itemCount, const std::string& path, std::string& revi
 }  // namespace
 
 CCommitDlg::CCommitDlg()
-    : CModalDialog(kCommitDialogId),
+    : CModalDialog(IDD_COMMIT),
       recentMessages(HKEY_CURRENT_USER, settings::kMRUKey, settings::kMRULogMessage, settings::kMRUCapacity) {}
 
 BOOL CCommitDlg::OnInitDialog() {
-    SetItemText(kCommitMessageEdit, message);
+    SetItemText(IDC_COMMIT_MESSAGE, message);
     if (ReadEntryTexts(itemCount, path, revisionText, tagText)) {
-        SetItemText(kTagEdit, tagText);
-        SetItemText(kRevisionEdit, revisionText);
-        ::EnableWindow(Item(kCompareButton), TRUE);
+        SetItemText(IDC_TAG, tagText);
+        SetItemText(IDC_REVISION, revisionText);
+        ::EnableWindow(Item(IDC_COMMIT_COMPARE), TRUE);
     }
-    if (recentMessages.Load()) FillList(Item(kCommitPreviousList), recentMessages);
+    if (recentMessages.Load()) FillList(Item(IDC_COMMIT_PREVIOUS), recentMessages);
     CenterOverOwner();
     return TRUE;
 }
 
 bool CCommitDlg::OnCommand(WORD id, WORD code) {
-    if (id == kCommitPreviousList && code == CBN_SELCHANGE) {
+    if (id == IDC_COMMIT_PREVIOUS && code == CBN_SELCHANGE) {
         std::string text;
-        if (SelectedText(Item(kCommitPreviousList), text)) SetItemText(kCommitMessageEdit, text);
+        if (SelectedText(Item(IDC_COMMIT_PREVIOUS), text)) SetItemText(IDC_COMMIT_MESSAGE, text);
         return true;
     }
     if (code != BN_CLICKED) return false;
     switch (id) {
-    case kCompareButton:
+    case IDC_COMMIT_COMPARE:
         CompareRevisions(path, nullptr, nullptr);
         return true;
     case IDOK:
-        message = MakeOneLine(ItemText(kCommitMessageEdit));
+        message = MakeOneLine(ItemText(IDC_COMMIT_MESSAGE));
         if (!message.empty()) {
             recentMessages.Add(message);
             recentMessages.Save();
@@ -85,19 +85,19 @@ bool CCommitDlg::OnCommand(WORD id, WORD code) {
 }
 
 CTagDlg::CTagDlg()
-    : CModalDialog(kTagDialogId),
+    : CModalDialog(IDD_TAG),
       recentTags(HKEY_CURRENT_USER, settings::kMRUKey, settings::kMRUTag, settings::kMRUCapacity) {}
 
 BOOL CTagDlg::OnInitDialog() {
-    ::CheckDlgButton(Window(), kMoveCheck, moveFlag ? BST_CHECKED : BST_UNCHECKED);
-    ::CheckDlgButton(Window(), kCheckCheck, checkFlag ? BST_CHECKED : BST_UNCHECKED);
-    ::CheckDlgButton(Window(), kBranchCheck, branchFlag ? BST_CHECKED : BST_UNCHECKED);
+    ::CheckDlgButton(Window(), IDC_TAG_MOVE, moveFlag ? BST_CHECKED : BST_UNCHECKED);
+    ::CheckDlgButton(Window(), IDC_TAG_CHECK, checkFlag ? BST_CHECKED : BST_UNCHECKED);
+    ::CheckDlgButton(Window(), IDC_TAG_BRANCH, branchFlag ? BST_CHECKED : BST_UNCHECKED);
     if (ReadEntryTexts(itemCount, path, revisionText, tagText)) {
-        SetItemText(kTagEdit, tagText);
-        SetItemText(kRevisionEdit, revisionText);
+        SetItemText(IDC_TAG, tagText);
+        SetItemText(IDC_REVISION, revisionText);
     }
-    if (recentTags.Load()) FillList(Item(kTagCombo), recentTags);
-    SetItemText(kTagCombo, tagName);
+    if (recentTags.Load()) FillList(Item(IDC_TAG_NAME), recentTags);
+    SetItemText(IDC_TAG_NAME, tagName);
     CenterOverOwner();
     return TRUE;
 }
@@ -106,10 +106,10 @@ bool CTagDlg::OnCommand(WORD id, WORD code) {
     if (code != BN_CLICKED) return false;
     switch (id) {
     case IDOK:
-        tagName = ItemText(kTagCombo);
-        moveFlag = ::IsDlgButtonChecked(Window(), kMoveCheck) == BST_CHECKED;
-        checkFlag = ::IsDlgButtonChecked(Window(), kCheckCheck) == BST_CHECKED;
-        branchFlag = ::IsDlgButtonChecked(Window(), kBranchCheck) == BST_CHECKED;
+        tagName = ItemText(IDC_TAG_NAME);
+        moveFlag = ::IsDlgButtonChecked(Window(), IDC_TAG_MOVE) == BST_CHECKED;
+        checkFlag = ::IsDlgButtonChecked(Window(), IDC_TAG_CHECK) == BST_CHECKED;
+        branchFlag = ::IsDlgButtonChecked(Window(), IDC_TAG_BRANCH) == BST_CHECKED;
         // Without a name there is nothing to tag: the dialog stays open.
         if (tagName.empty()) return true;
         recentTags.Add(tagName);
@@ -125,27 +125,27 @@ bool CTagDlg::OnCommand(WORD id, WORD code) {
 }
 
 CCustomCmdDlg::CCustomCmdDlg()
-    : CModalDialog(kCustomCmdDialogId),
+    : CModalDialog(IDD_CUSTOM_COMMAND),
       recentCommandLines(HKEY_CURRENT_USER, settings::kMRUKey, settings::kMRUCustomCommand,
                          settings::kMRUCapacity) {}
 
 BOOL CCustomCmdDlg::OnInitDialog() {
-    SetItemText(kCustomCommandEdit, commandLine);
-    if (recentCommandLines.Load()) FillList(Item(kCustomPreviousList), recentCommandLines);
+    SetItemText(IDC_CUSTOM_COMMAND, commandLine);
+    if (recentCommandLines.Load()) FillList(Item(IDC_CUSTOM_PREVIOUS), recentCommandLines);
     CenterOverOwner();
     return TRUE;
 }
 
 bool CCustomCmdDlg::OnCommand(WORD id, WORD code) {
-    if (id == kCustomPreviousList && code == CBN_SELCHANGE) {
+    if (id == IDC_CUSTOM_PREVIOUS && code == CBN_SELCHANGE) {
         std::string text;
-        if (SelectedText(Item(kCustomPreviousList), text)) SetItemText(kCustomCommandEdit, text);
+        if (SelectedText(Item(IDC_CUSTOM_PREVIOUS), text)) SetItemText(IDC_CUSTOM_COMMAND, text);
         return true;
     }
     if (code != BN_CLICKED) return false;
     switch (id) {
     case IDOK:
-        commandLine = ItemText(kCustomCommandEdit);
+        commandLine = ItemText(IDC_CUSTOM_COMMAND);
         if (!commandLine.empty()) {
             recentCommandLines.Add(commandLine);
             recentCommandLines.Save();

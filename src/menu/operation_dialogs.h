@@ -4,28 +4,12 @@
 #pragma once
 
 #include "menu/dialog_base.h"
+#include "resources/resource.h"
 #include "settings/mru_list.h"
 
 #include <string>
 
 namespace menu {
-
-// Dialog templates and control identifiers.
-constexpr UINT kCustomCmdDialogId = 208;
-constexpr UINT kTagDialogId = 214;
-constexpr UINT kCommitDialogId = 215;
-
-constexpr int kCommitMessageEdit = 1019;
-constexpr int kCommitPreviousList = 1003;
-constexpr int kRevisionEdit = 1017;
-constexpr int kTagEdit = 1007;
-constexpr int kCompareButton = 1015;
-constexpr int kTagCombo = 1038;
-constexpr int kMoveCheck = 1037;
-constexpr int kCheckCheck = 1028;
-constexpr int kBranchCheck = 1027;
-constexpr int kCustomCommandEdit = 1025;
-constexpr int kCustomPreviousList = 1024;
 
 class CCommitDlg : public CModalDialog {
 public:

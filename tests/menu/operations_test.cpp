@@ -5,6 +5,7 @@
 #include "support/fixtures.h"
 
 #include "common/module_instance.h"
+#include "resources/resource.h"
 
 #include <gtest/gtest.h>
 
@@ -101,7 +102,7 @@ TEST(Operations, SuccessRefreshesOnlyWithUserInterface) {
 }
 
 TEST(Operations, FailureMessageBoxText) {
-    const std::string generic = ferrow::LoadResString(127);
+    const std::string generic = ferrow::LoadResString(IDS_ERROR_TEXT);
     ASSERT_EQ("An error occured while executing the command.", generic);
     struct Case {
         const char* stdOut;

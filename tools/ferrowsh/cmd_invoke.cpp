@@ -93,13 +93,13 @@ HWND DriveDialog(DWORD thread, const DialogAnswers& answers, const volatile bool
     if (!dialog) return nullptr;
     ::Sleep(answers.pauseMs);
     if (!answers.cancel) {
-        if (answers.message) SetText(dialog, menu::kCommitMessageEdit, answers.messageText);
-        if (answers.command) SetText(dialog, menu::kCustomCommandEdit, answers.commandText);
+        if (answers.message) SetText(dialog, IDC_COMMIT_MESSAGE, answers.messageText);
+        if (answers.command) SetText(dialog, IDC_CUSTOM_COMMAND, answers.commandText);
         if (answers.tag) {
-            SetText(dialog, menu::kTagCombo, answers.tagText);
-            Tick(dialog, menu::kMoveCheck, answers.move);
-            Tick(dialog, menu::kCheckCheck, answers.check);
-            Tick(dialog, menu::kBranchCheck, answers.branch);
+            SetText(dialog, IDC_TAG_NAME, answers.tagText);
+            Tick(dialog, IDC_TAG_MOVE, answers.move);
+            Tick(dialog, IDC_TAG_CHECK, answers.check);
+            Tick(dialog, IDC_TAG_BRANCH, answers.branch);
         }
     }
     const int button = answers.cancel ? IDCANCEL : IDOK;
