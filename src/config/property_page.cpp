@@ -55,11 +55,11 @@ HRESULT LoadTaskMemString(UINT id, LPOLESTR* out) noexcept {
     *out = nullptr;
     if (id == 0) return S_OK;
     std::wstring text;
-    try {
+    const HRESULT loaded = ferrow::GuardedCall([&] {
         text = ferrow::LoadResStringW(id);
-    } catch (...) {
-        return E_OUTOFMEMORY;
-    }
+        return S_OK;
+    });
+    if (FAILED(loaded)) return loaded;
     const size_t bytes = (text.size() + 1) * sizeof(wchar_t);
     auto* copy = static_cast<LPOLESTR>(::CoTaskMemAlloc(bytes));
     if (!copy) return E_OUTOFMEMORY;
@@ -98,11 +98,10 @@ HRESULT CPropertyPageState::SetPageSite(IPropertyPageSite* site) noexcept {
     return S_OK;
 }
 
-HRESULT CPropertyPageState::Activate(const PageStrings& page, DLGPROC proc, LPARAM param, HWND parent,
-                                     LPCRECT rect) noexcept {
+HRESULT CPropertyPageState::Activate(ferrow::CDialog& dialogObject, HWND parent, LPCRECT rect) noexcept {
     if (!rect) return E_POINTER;
     if (window_) return E_UNEXPECTED;  // already active: a second window would be orphaned
-    HWND dialog = ::CreateDialogParamW(ferrow::ModuleInstance(), MAKEINTRESOURCEW(page.dialogId), parent, proc, param);
+    HWND dialog = dialogObject.CreateChild(parent);
     if (!dialog) {
         DWORD error = ::GetLastError();
         return error ? HRESULT_FROM_WIN32(error) : E_FAIL;
@@ -158,11 +157,11 @@ HRESULT CPropertyPageState::SetObjects(ULONG count, IUnknown** objects) noexcept
     if (count == 0) return S_OK;
     if (!objects) return E_POINTER;
     if (count > 0x3FFFFFFF) return E_OUTOFMEMORY;
-    try {
+    const HRESULT reserved = ferrow::GuardedCall([&] {
         objects_.reserve(count);
-    } catch (...) {
-        return E_OUTOFMEMORY;
-    }
+        return S_OK;
+    });
+    if (FAILED(reserved)) return reserved;
     for (ULONG i = 0; i < count; ++i) {
         if (objects[i]) objects[i]->AddRef();
         objects_.push_back(objects[i]);

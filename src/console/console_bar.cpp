@@ -148,28 +148,32 @@ BOOL CConsoleBar::ClearTextOf(HWND edit) { return edit ? ::SetWindowTextA(edit, 
 
 LRESULT CALLBACK CConsoleBar::EditProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam, UINT_PTR,
                                        DWORD_PTR data) {
-    auto* bar = reinterpret_cast<CConsoleBar*>(data);
-    switch (message) {
-    case WM_SETFOCUS:
-        bar->OnFocusChange(true);
-        break;
-    case WM_KILLFOCUS:
-        bar->OnFocusChange(false);
-        break;
-    case WM_DESTROY:
-        // Destroyed with its parent, without CloseDW: the band has no window to offer any more.
-        if (bar->edit_ == window) {
-            bar->RemoveProperty();
-            bar->edit_ = nullptr;
-            bar->focus_ = false;
+    // No exception leaves the window procedure: the control goes on as an edit control.
+    ferrow::GuardedAnswer(false, [&] {
+        auto* bar = reinterpret_cast<CConsoleBar*>(data);
+        switch (message) {
+        case WM_SETFOCUS:
+            bar->OnFocusChange(true);
+            break;
+        case WM_KILLFOCUS:
+            bar->OnFocusChange(false);
+            break;
+        case WM_DESTROY:
+            // Destroyed with its parent, without CloseDW: the band has no window to offer any more.
+            if (bar->edit_ == window) {
+                bar->RemoveProperty();
+                bar->edit_ = nullptr;
+                bar->focus_ = false;
+            }
+            break;
+        case WM_NCDESTROY:
+            ::RemoveWindowSubclass(window, EditProc, kSubclassId);
+            break;
+        default:
+            break;
         }
-        break;
-    case WM_NCDESTROY:
-        ::RemoveWindowSubclass(window, EditProc, kSubclassId);
-        break;
-    default:
-        break;
-    }
+        return true;
+    });
     return ::DefSubclassProc(window, message, wParam, lParam);
 }
 

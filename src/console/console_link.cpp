@@ -1,5 +1,6 @@
 #include "console/console_link.h"
 
+#include "common/exception_guard.h"
 #include "console/console_bar.h"
 #include "console/console_output.h"
 #include "server/guids.h"
@@ -99,18 +100,18 @@ std::mutex& PropertyLock() {
 HRESULT ReplaceLink(IUnknown* site) {
     if (!site) return S_OK;
     std::shared_ptr<CConsoleLink> fresh;
-    try {
+    // A link that cannot be made leaves none: the old one names another window's console.
+    const HRESULT hr = ferrow::GuardedCall([&] {
         fresh = std::make_shared<CConsoleLink>(site);
-    } catch (...) {
         return S_OK;
-    }
+    });
     std::shared_ptr<CConsoleLink> old;
     {
         std::lock_guard<std::mutex> guard(Slot().lock);
         old = std::move(Slot().link);
         Slot().link = std::move(fresh);
     }
-    return S_OK;  // the old link goes here, outside the lock, unless a writer still holds it
+    return hr;  // the old link goes here, outside the lock, unless a writer still holds it
 }
 
 void DropLink() {

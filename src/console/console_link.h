@@ -43,8 +43,8 @@ private:
 
 namespace console {
 
-// With a site: the current link is dropped and a new one made from the site becomes current. Without a
-// site nothing changes. S_OK in both cases.
+// With a site: the current link is dropped and a new one made from the site becomes current (S_OK); when
+// it cannot be made, none is current (E_OUTOFMEMORY, E_UNEXPECTED). Without a site nothing changes (S_OK).
 HRESULT ReplaceLink(IUnknown* site);
 // No link is current afterwards (module end, tests).
 void DropLink();

@@ -42,7 +42,7 @@ bool ReadEntryTexts(size_t itemCount, const std::string& path, std::string& revi
 }  // namespace
 
 CCommitDlg::CCommitDlg()
-    : CModalDialog(IDD_COMMIT),
+    : CDialog(IDD_COMMIT),
       recentMessages(HKEY_CURRENT_USER, settings::kMRUKey, settings::kMRULogMessage, settings::kMRUCapacity) {}
 
 BOOL CCommitDlg::OnInitDialog() {
@@ -85,7 +85,7 @@ bool CCommitDlg::OnCommand(WORD id, WORD code) {
 }
 
 CTagDlg::CTagDlg()
-    : CModalDialog(IDD_TAG),
+    : CDialog(IDD_TAG),
       recentTags(HKEY_CURRENT_USER, settings::kMRUKey, settings::kMRUTag, settings::kMRUCapacity) {}
 
 BOOL CTagDlg::OnInitDialog() {
@@ -125,7 +125,7 @@ bool CTagDlg::OnCommand(WORD id, WORD code) {
 }
 
 CCustomCmdDlg::CCustomCmdDlg()
-    : CModalDialog(IDD_CUSTOM_COMMAND),
+    : CDialog(IDD_CUSTOM_COMMAND),
       recentCommandLines(HKEY_CURRENT_USER, settings::kMRUKey, settings::kMRUCustomCommand,
                          settings::kMRUCapacity) {}
 

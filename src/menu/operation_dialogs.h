@@ -3,7 +3,7 @@
 // recent-entries list under HKCU\Software\Pembrake\Ferrow\MRU, loaded when the dialog opens and saved on OK.
 #pragma once
 
-#include "menu/dialog_base.h"
+#include "common/dialog.h"
 #include "resources/resource.h"
 #include "settings/mru_list.h"
 
@@ -11,7 +11,7 @@
 
 namespace menu {
 
-class CCommitDlg : public CModalDialog {
+class CCommitDlg : public ferrow::CDialog {
 public:
     CCommitDlg();
 
@@ -27,7 +27,7 @@ protected:
     bool OnCommand(WORD id, WORD code) override;
 };
 
-class CTagDlg : public CModalDialog {
+class CTagDlg : public ferrow::CDialog {
 public:
     CTagDlg();
 
@@ -46,7 +46,7 @@ protected:
     bool OnCommand(WORD id, WORD code) override;
 };
 
-class CCustomCmdDlg : public CModalDialog {
+class CCustomCmdDlg : public ferrow::CDialog {
 public:
     CCustomCmdDlg();
 

@@ -1,4 +1,5 @@
 #include "server/registrar.h"
+#include "common/exception_guard.h"
 
 #include "common/handles.h"
 #include "common/module_instance.h"
@@ -109,14 +110,12 @@ HRESULT ApplyRegistryScript(const RegistryScript& script, bool registering) noex
 
 HRESULT RunRegistryScript(const std::wstring& text, const RegistryReplacements& replacements,
                           bool registering) noexcept {
-    try {
+    return GuardedCall([&]() -> HRESULT {
         RegistryScript script;
         std::wstring error;
         if (!ParseRegistryScript(text, replacements, script, error)) return E_INVALIDARG;
         return ApplyRegistryScript(script, registering);
-    } catch (...) {
-        return E_OUTOFMEMORY;
-    }
+    });
 }
 
 HRESULT LoadRegistryScriptResource(UINT id, std::wstring& text) noexcept {
@@ -128,7 +127,7 @@ HRESULT LoadRegistryScriptResource(UINT id, std::wstring& text) noexcept {
     const DWORD size = ::SizeofResource(module, found);
     const char* bytes = loaded ? static_cast<const char*>(::LockResource(loaded)) : nullptr;
     if (!bytes) return HRESULT_FROM_WIN32(::GetLastError());
-    try {
+    return GuardedCall([&]() -> HRESULT {
         if (size >= 2 && static_cast<unsigned char>(bytes[0]) == 0xFF && static_cast<unsigned char>(bytes[1]) == 0xFE) {
             text.resize((size - 2) / sizeof(wchar_t));
             if (!text.empty()) std::memcpy(&text[0], bytes + 2, text.size() * sizeof(wchar_t));
@@ -146,10 +145,8 @@ HRESULT LoadRegistryScriptResource(UINT id, std::wstring& text) noexcept {
         // Resource compilers may pad with NULs: the text ends at the first one.
         const size_t nul = text.find(L'\0');
         if (nul != std::wstring::npos) text.resize(nul);
-    } catch (...) {
-        return E_OUTOFMEMORY;
-    }
-    return S_OK;
+        return S_OK;
+    });
 }
 
 }  // namespace ferrow
