@@ -1,5 +1,6 @@
 #include "menu/context_menu.h"
 
+#include "common/dropped_paths.h"
 #include "common/exception_guard.h"
 #include "common/module_instance.h"
 #include "common/text.h"
@@ -20,8 +21,6 @@
 #include <shellapi.h>
 #include <shlwapi.h>
 #include <olectl.h>
-
-#include <new>
 
 namespace {
 
@@ -49,43 +48,15 @@ CCVSContextMenu::~CCVSContextMenu() = default;
 
 STDMETHODIMP CCVSContextMenu::Initialize(PCIDLIST_ABSOLUTE, IDataObject* pdtobj, HKEY) {
     inWorkingCopy_ = false;
-    if (!pdtobj) return E_INVALIDARG;
-    FORMATETC format = {CF_HDROP, nullptr, DVASPECT_CONTENT, -1, TYMED_HGLOBAL};
-    STGMEDIUM medium = {};
-    if (FAILED(pdtobj->GetData(&format, &medium))) return E_INVALIDARG;
-
-    HRESULT hr = S_OK;
-    try {
-        HDROP drop = static_cast<HDROP>(::GlobalLock(medium.hGlobal));
-        if (!drop) {
-            hr = E_INVALIDARG;
-        } else {
-            UINT count = ::DragQueryFileW(drop, 0xFFFFFFFF, nullptr, 0);
-            selection_.clear();
-            for (UINT i = 0; i < count; ++i) {
-                // A path that does not fit, or has a character the ANSI code page lacks, would be cut or
-                // spelled as another item's name: a command must never act on that one instead.
-                const UINT length = ::DragQueryFileW(drop, i, nullptr, 0);
-                if (length == 0 || length >= MAX_PATH) continue;
-                wchar_t wide[MAX_PATH] = {};
-                if (::DragQueryFileW(drop, i, wide, MAX_PATH) == 0) continue;
-                std::string item;
-                if (!ferrow::WideToAnsiPath(wide, item)) continue;
-                if (!IsAdminDirectory(item)) selection_.push_back(item);
-            }
-            ::GlobalUnlock(medium.hGlobal);
-            if (count == 0) hr = E_INVALIDARG;
-        }
-    } catch (const std::bad_alloc&) {
-        hr = E_OUTOFMEMORY;
-    } catch (...) {
-        hr = E_UNEXPECTED;
-    }
-    ::ReleaseStgMedium(&medium);
+    std::vector<std::string> paths;
+    const HRESULT hr = ferrow::ReadDroppedPaths(pdtobj, paths);
     if (FAILED(hr)) return hr;
-    if (selection_.empty()) return E_INVALIDARG;
-
-    return ferrow::GuardedCall([this]() -> HRESULT {
+    return ferrow::GuardedCall([&]() -> HRESULT {
+        selection_.clear();
+        for (std::string& path : paths) {
+            if (!IsAdminDirectory(path)) selection_.push_back(std::move(path));
+        }
+        if (selection_.empty()) return E_INVALIDARG;
         const char* first = selection_.front().c_str();
         inWorkingCopy_ = IsControlled(first) || ParentHasCVSDir(first);
         return S_OK;
@@ -93,7 +64,7 @@ STDMETHODIMP CCVSContextMenu::Initialize(PCIDLIST_ABSOLUTE, IDataObject* pdtobj,
 }
 
 STDMETHODIMP CCVSContextMenu::QueryContextMenu(HMENU hmenu, UINT indexMenu, UINT idCmdFirst, UINT, UINT uFlags) {
-    try {
+    return ferrow::GuardedCall([&]() -> HRESULT {
         if (selection_.empty()) return MAKE_HRESULT(SEVERITY_SUCCESS, 0, 0);
         menu::SelectionFacts facts = GatherSelectionFacts(selection_.front(), selection_.size(), inWorkingCopy_);
         if (!menu::WantsSubmenu(facts, uFlags)) return MAKE_HRESULT(SEVERITY_SUCCESS, 0, 0);
@@ -119,11 +90,7 @@ STDMETHODIMP CCVSContextMenu::QueryContextMenu(HMENU hmenu, UINT indexMenu, UINT
         popup.Release();  // the shell's menu owns the submenu now
         ::SetMenuItemBitmaps(hmenu, indexMenu, MF_BYPOSITION, static_cast<HBITMAP>(submenuBitmap_.Get()), nullptr);
         return MAKE_HRESULT(SEVERITY_SUCCESS, 0, menu::kCommandCount);
-    } catch (const std::bad_alloc&) {
-        return E_OUTOFMEMORY;
-    } catch (...) {
-        return E_UNEXPECTED;
-    }
+    });
 }
 
 STDMETHODIMP CCVSContextMenu::GetCommandString(UINT_PTR idCmd, UINT uType, UINT*, CHAR* pszName, UINT cchMax) {
@@ -131,7 +98,7 @@ STDMETHODIMP CCVSContextMenu::GetCommandString(UINT_PTR idCmd, UINT uType, UINT*
     const menu::CommandResources* res = idCmd <= 0xFFFF ? menu::FindCommandResources(static_cast<unsigned>(idCmd))
                                                         : nullptr;
     if (!res || !pszName || cchMax == 0) return E_INVALIDARG;
-    try {
+    return ferrow::GuardedCall([&]() -> HRESULT {
         if (uType & GCS_UNICODE) {
             const std::wstring text = ferrow::AnsiToWide(ferrow::LoadResString(res->helpId));
             ::lstrcpynW(reinterpret_cast<LPWSTR>(pszName), text.c_str(), static_cast<int>(cchMax));
@@ -139,12 +106,8 @@ STDMETHODIMP CCVSContextMenu::GetCommandString(UINT_PTR idCmd, UINT uType, UINT*
             const std::string text = ferrow::LoadResString(res->helpId);
             ::lstrcpynA(pszName, text.c_str(), static_cast<int>(cchMax));
         }
-    } catch (const std::bad_alloc&) {
-        return E_OUTOFMEMORY;
-    } catch (...) {
-        return E_UNEXPECTED;
-    }
-    return S_OK;
+        return S_OK;
+    });
 }
 
 STDMETHODIMP CCVSContextMenu::InvokeCommand(CMINVOKECOMMANDINFO* pici) {
@@ -155,13 +118,7 @@ STDMETHODIMP CCVSContextMenu::InvokeCommand(CMINVOKECOMMANDINFO* pici) {
     if (offset >= menu::kCommandCount) return E_INVALIDARG;
     if (selection_.empty()) return E_INVALIDARG;
     const bool uiAllowed = (pici->fMask & CMIC_MASK_FLAG_NO_UI) == 0;
-    try {
-        return InvokeOffset(offset, pici->hwnd, uiAllowed);
-    } catch (const std::bad_alloc&) {
-        return E_OUTOFMEMORY;
-    } catch (...) {
-        return E_FAIL;
-    }
+    return ferrow::GuardedCall([&] { return InvokeOffset(offset, pici->hwnd, uiAllowed); });
 }
 
 HRESULT CCVSContextMenu::InvokeOffset(unsigned offset, HWND hwnd, bool uiAllowed) {

@@ -75,14 +75,7 @@ std::wstring Braced(const char* text) {
     return result + L"}";
 }
 
-HRESULT ModulePathW(std::wstring& path) {
-    wchar_t buffer[MAX_PATH + 1] = {};
-    const DWORD n = ::GetModuleFileNameW(ModuleInstance(), buffer, MAX_PATH + 1);
-    if (n == 0) return HRESULT_FROM_WIN32(::GetLastError());
-    if (n > MAX_PATH) return HRESULT_FROM_WIN32(ERROR_INSUFFICIENT_BUFFER);
-    path.assign(buffer, n);
-    return S_OK;
-}
+HRESULT ModulePathW(std::wstring& path) { return ModuleFileName(ModuleInstance(), path); }
 
 // Switches the calling thread to the system default locale (and user-interface language, which selects
 // resources on current systems) so that texts loaded while registering are in the system's language;

@@ -1,5 +1,7 @@
 #include "host.h"
 
+#include "common/module_instance.h"
+
 #include <objbase.h>
 #include <shlwapi.h>
 
@@ -29,7 +31,9 @@ std::string Host::DllPath() const {
         if (!::GetFullPathNameA(dllPath_.c_str(), MAX_PATH, full, nullptr)) return dllPath_;
         return full;
     }
-    if (!::GetModuleFileNameA(nullptr, full, MAX_PATH)) return "Ferrow.dll";
+    const std::string program = ferrow::ModulePath(nullptr);
+    if (program.empty() || program.size() >= MAX_PATH) return "Ferrow.dll";
+    ::lstrcpynA(full, program.c_str(), MAX_PATH);
     ::PathRemoveFileSpecA(full);
     ::PathAppendA(full, "Ferrow.dll");
     return full;
