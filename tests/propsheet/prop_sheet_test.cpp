@@ -1,6 +1,7 @@
 #include "propsheet/prop_sheet_ext.h"
 
 #include "common/handles.h"
+#include "common/hdrop_data_object.h"
 #include "resources/resource.h"
 #include "propsheet/stub_client.h"
 
@@ -156,6 +157,10 @@ TEST_F(PropSheetTest, RejectsMissingOrEmptyData) {
     EXPECT_EQ(E_INVALIDARG, Init(init.Get(), {}));
     // An over-long name is not taken cut short.
     EXPECT_EQ(E_INVALIDARG, Init(init.Get(), {wc_ / std::string(300, 'x')}));
+    // Nor is a name the ANSI code page cannot spell: read narrow it would name "?.c", another item.
+    const std::wstring foreign = testing_support::WideOf(wc_.Path()) + L"\\\x4E2D.c";
+    ferrow::ComPtr<IDataObject> wide = ferrow::MakeHDropDataObject(std::vector<std::wstring>{foreign});
+    EXPECT_EQ(E_INVALIDARG, init->Initialize(nullptr, wide.Get(), nullptr));
 }
 
 TEST_F(PropSheetTest, PagesKeepTheObjectAliveAndRefusedPagesAreDestroyed) {

@@ -6,6 +6,7 @@
 #include "common/module_instance.h"
 #include "common/text.h"
 #include "console/console_bar.h"
+#include "console/console_link.h"
 #include "exec/exec_support.h"
 #include "menu/context_menu.h"
 #include "propsheet/prop_sheet_ext.h"
@@ -167,6 +168,14 @@ TEST_F(AllocationFailure, ContextMenu) {
     WithEachAllocationFailing("GetCommandString",
                               [&] { return menu->GetCommandString(0, GCS_HELPTEXTA, nullptr, help, sizeof help); },
                               {S_OK, E_OUTOFMEMORY});
+    // A console link that cannot be made is reported, not answered with S_OK.
+    ferrow::ComPtr<IObjectWithSite> withSite;
+    ASSERT_EQ(S_OK, init->QueryInterface(IID_IObjectWithSite, withSite.PutVoid()));
+    t_failAfter = 0;
+    const HRESULT sited = withSite->SetSite(data.Get());
+    t_failAfter = -1;
+    EXPECT_EQ(E_OUTOFMEMORY, sited);
+    console::DropLink();
 }
 
 UINT g_pages = 0;
