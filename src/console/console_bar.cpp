@@ -1,15 +1,16 @@
 #include "console/console_bar.h"
 
 #include "common/exception_guard.h"
+#include "common/handles.h"
 #include "common/module_instance.h"
 #include "common/text.h"
-#include "console/console_link.h"
 #include "resources/resource.h"
 #include "server/guids.h"
 
 #include <commctrl.h>
 
 #include <cwchar>
+#include <mutex>
 
 namespace {
 
@@ -17,6 +18,13 @@ namespace {
 // ES_NOHIDESEL | ES_OEMCONVERT | ES_WANTRETURN
 constexpr DWORD kEditStyle = 0x503015C4;
 constexpr UINT_PTR kSubclassId = 1;
+
+// Guards the "ConsoleBar" window properties: a band removes its property under it before it goes away,
+// and the link finds a band's edit control under it. Nothing is sent to a window while it is held.
+std::mutex& PropertyLock() {
+    static std::mutex* lock = new std::mutex;  // never destroyed: bands may go after static destruction
+    return *lock;
+}
 
 }  // namespace
 
@@ -131,21 +139,6 @@ STDMETHODIMP CConsoleBar::UIActivateIO(BOOL activate, MSG*) {
 
 STDMETHODIMP CConsoleBar::HasFocusIO() { return focus_ ? S_OK : S_FALSE; }
 
-int CConsoleBar::AppendText(const char* text) {
-    AppendTextTo(edit_, text);
-    return 1;
-}
-
-BOOL CConsoleBar::ClearText() { return ClearTextOf(edit_); }
-
-void CConsoleBar::AppendTextTo(HWND edit, const char* text) {
-    if (!edit || !text) return;
-    ::SendMessageA(edit, EM_SETSEL, static_cast<WPARAM>(-1), -1);
-    ::SendMessageA(edit, EM_REPLACESEL, FALSE, reinterpret_cast<LPARAM>(text));
-}
-
-BOOL CConsoleBar::ClearTextOf(HWND edit) { return edit ? ::SetWindowTextA(edit, "") : FALSE; }
-
 LRESULT CALLBACK CConsoleBar::EditProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam, UINT_PTR,
                                        DWORD_PTR data) {
     // No exception leaves the window procedure: the control goes on as an edit control.
@@ -186,7 +179,7 @@ void CConsoleBar::OnFocusChange(bool focused) {
 }
 
 void CConsoleBar::RegisterProperty(HWND explorer) {
-    std::lock_guard<std::mutex> guard(console::PropertyLock());
+    std::lock_guard<std::mutex> guard(PropertyLock());
     if (propertyWindow_ && propertyWindow_ != explorer && ::GetPropA(propertyWindow_, kConsoleBarProperty) == this)
         ::RemovePropA(propertyWindow_, kConsoleBarProperty);
     propertyWindow_ = nullptr;
@@ -194,7 +187,7 @@ void CConsoleBar::RegisterProperty(HWND explorer) {
 }
 
 void CConsoleBar::RemoveProperty() {
-    std::lock_guard<std::mutex> guard(console::PropertyLock());
+    std::lock_guard<std::mutex> guard(PropertyLock());
     // Only our own entry: a newer band of the same window may have taken the name.
     if (propertyWindow_ && ::GetPropA(propertyWindow_, kConsoleBarProperty) == this)
         ::RemovePropA(propertyWindow_, kConsoleBarProperty);
@@ -214,3 +207,17 @@ void CConsoleBar::DestroyEdit() {
     }
     edit_ = nullptr;
 }
+
+namespace console {
+
+bool FindConsoleEdit(HWND explorer, HWND& edit) {
+    edit = nullptr;
+    if (!explorer) return false;
+    std::lock_guard<std::mutex> guard(PropertyLock());
+    auto* bar = static_cast<CConsoleBar*>(::GetPropA(explorer, kConsoleBarProperty));
+    if (!bar) return false;
+    edit = bar->edit_;
+    return true;
+}
+
+}  // namespace console

@@ -56,46 +56,25 @@ HWND CConsoleLink::BrowserWindow() {
     return reinterpret_cast<HWND>(window);
 }
 
-CConsoleBar* CConsoleLink::FindConsoleBar() {
-    HWND window = BrowserWindow();
-    if (!window) return nullptr;
-    return static_cast<CConsoleBar*>(::GetPropA(window, kConsoleBarProperty));
-}
-
 bool CConsoleLink::AppendConsoleText(const std::string& text) {
-    HWND window = BrowserWindow();
-    if (!window) return false;
     HWND edit = nullptr;
-    {
-        std::lock_guard<std::mutex> guard(console::PropertyLock());
-        auto* bar = static_cast<CConsoleBar*>(::GetPropA(window, kConsoleBarProperty));
-        if (!bar) return false;
-        edit = bar->EditWindow();
+    if (!console::FindConsoleEdit(BrowserWindow(), edit)) return false;
+    if (edit) {
+        // At the caret, after removing any selection.
+        ::SendMessageA(edit, EM_SETSEL, static_cast<WPARAM>(-1), -1);
+        ::SendMessageA(edit, EM_REPLACESEL, FALSE, reinterpret_cast<LPARAM>(text.c_str()));
     }
-    CConsoleBar::AppendTextTo(edit, text.c_str());
     return true;
 }
 
 bool CConsoleLink::ClearConsole() {
-    HWND window = BrowserWindow();
-    if (!window) return false;
     HWND edit = nullptr;
-    {
-        std::lock_guard<std::mutex> guard(console::PropertyLock());
-        auto* bar = static_cast<CConsoleBar*>(::GetPropA(window, kConsoleBarProperty));
-        if (!bar) return false;
-        edit = bar->EditWindow();
-    }
-    CConsoleBar::ClearTextOf(edit);
+    if (!console::FindConsoleEdit(BrowserWindow(), edit)) return false;
+    if (edit) ::SetWindowTextA(edit, "");
     return true;
 }
 
 namespace console {
-
-std::mutex& PropertyLock() {
-    static std::mutex* lock = new std::mutex;
-    return *lock;
-}
 
 HRESULT ReplaceLink(IUnknown* site) {
     if (!site) return S_OK;

@@ -13,8 +13,6 @@
 #include <mutex>
 #include <string>
 
-class CConsoleBar;
-
 class CConsoleLink {
 public:
     // Reads "AutoShowOutput" and asks the site for the window's browser. Does not make itself current:
@@ -26,13 +24,8 @@ public:
 
     // Opens the console bar of the window when "AutoShowOutput" was exactly 1; true when it asked.
     bool ShowConsoleIfAuto();
-    // The band registered on the window, or null.
-    CConsoleBar* FindConsoleBar();
     bool AppendConsoleText(const std::string& text);
     bool ClearConsole();
-
-    bool HasBrowser() const { return static_cast<bool>(browser_); }
-    DWORD AutoShow() const { return autoShow_; }
 
 private:
     HWND BrowserWindow();
@@ -54,11 +47,6 @@ std::shared_ptr<CConsoleLink> CurrentLink();
 }  // namespace console
 
 namespace console {
-
-// Guards the "ConsoleBar" window properties: a band removes its property under it before it goes away,
-// and a writer finds a band and takes its edit window under it, so it never touches a band that is gone.
-// Nothing is sent to a window while it is held.
-std::mutex& PropertyLock();
 
 // Told by the module when it starts and ends: at the end the current link goes.
 void ModuleEvent(bool starting);

@@ -1,5 +1,5 @@
 #include "common/text.h"
-#include "console/band_host.h"
+#include "hostsupport/band_host.h"
 #include "console/console_bar.h"
 #include "console/console_link.h"
 #include "console/console_output.h"

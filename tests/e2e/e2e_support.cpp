@@ -1,8 +1,8 @@
 #include "e2e/e2e_support.h"
 
-#include "common/hdrop_data_object.h"
+#include "hostsupport/hdrop_data_object.h"
 #include "common/text.h"
-#include "console/band_host.h"
+#include "hostsupport/band_host.h"
 #include "server/guids.h"
 #include "server/interface_ids.h"
 #include "support/fixtures.h"

@@ -1,6 +1,6 @@
 #include "menu/menu_support.h"
 
-#include "common/hdrop_data_object.h"
+#include "hostsupport/hdrop_data_object.h"
 #include "menu/context_menu.h"
 
 #include <shlobj.h>

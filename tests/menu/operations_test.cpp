@@ -199,7 +199,7 @@ TEST(Remove, FailedDeletionRunsNothing) {
 
 }  // namespace
 
-#include "console/band_host.h"
+#include "hostsupport/band_host.h"
 #include "console/console_link.h"
 #include "server/guids.h"
 #include "server/com_object.h"

@@ -1,7 +1,7 @@
 #include "propsheet/prop_sheet_ext.h"
 
 #include "common/handles.h"
-#include "common/hdrop_data_object.h"
+#include "hostsupport/hdrop_data_object.h"
 #include "resources/resource.h"
 #include "propsheet/stub_client.h"
 

@@ -2,7 +2,7 @@
 // its n-th allocation failing (n = 0, 1, 2, ... until a call needs no more), as a string or a list that
 // cannot grow fails in a crowded Explorer. Each call must return an answer, never throw.
 // This program's operator new is replaced (below) by one that fails on request, on the calling thread only.
-#include "common/hdrop_data_object.h"
+#include "hostsupport/hdrop_data_object.h"
 #include "common/module_instance.h"
 #include "common/text.h"
 #include "console/console_bar.h"

@@ -3,7 +3,7 @@
 // before the call returns (watched through the DLL's imports of CreateFile and CloseHandle).
 #include "robustness/robustness_support.h"
 
-#include "console/band_host.h"
+#include "hostsupport/band_host.h"
 #include "console/console_bar.h"
 #include "console/console_link.h"
 #include "console/console_output.h"

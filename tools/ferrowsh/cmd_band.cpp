@@ -3,7 +3,7 @@
 // until the window is closed, or for <ms> milliseconds.
 #include "host.h"
 
-#include "console/band_host.h"
+#include "hostsupport/band_host.h"
 #include "console/console_link.h"
 #include "console/console_output.h"
 #include "server/guids.h"

@@ -12,7 +12,7 @@
 #include "host.h"
 #include "menu_host.h"
 
-#include "console/band_host.h"
+#include "hostsupport/band_host.h"
 #include "menu/operation_dialogs.h"
 #include "server/guids.h"
 

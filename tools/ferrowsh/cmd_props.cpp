@@ -7,7 +7,7 @@
 // closes it.
 #include "host.h"
 
-#include "common/hdrop_data_object.h"
+#include "hostsupport/hdrop_data_object.h"
 #include "common/text.h"
 #include "resources/resource.h"
 #include "server/guids.h"

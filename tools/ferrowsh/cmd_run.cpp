@@ -3,7 +3,7 @@
 // sited in a window of its own, and prints what the bar shows. Exit code 0 when the command succeeded.
 #include "host.h"
 
-#include "console/band_host.h"
+#include "hostsupport/band_host.h"
 #include "console/console_link.h"
 #include "console/console_output.h"
 #include "exec/command_line.h"

@@ -1,6 +1,6 @@
-#include "common/hdrop_data_object.h"
-#include "common/exception_guard.h"
+#include "hostsupport/hdrop_data_object.h"
 
+#include "common/exception_guard.h"
 #include "common/text.h"
 
 #include <shlobj.h>
@@ -44,6 +44,10 @@ public:
         std::wstring wide;
         for (const std::string& p : paths_) narrow.append(p).push_back('\0');
         for (const std::wstring& p : widePaths_) wide.append(p).push_back(L'\0');
+        // The list ends with an empty name; a list without names is that empty name alone ("\0\0"),
+        // or the reader runs past the block looking for the end.
+        if (narrow.empty()) narrow.push_back('\0');
+        if (wide.empty()) wide.push_back(L'\0');
         narrow.push_back('\0');
         wide.push_back(L'\0');
         const size_t bytes = wide_ ? wide.size() * sizeof(wchar_t) : narrow.size();
