@@ -42,29 +42,19 @@ void FillPage(HWND page, CCVSPropSheetExt* owner) {
     ShowChosenLog(page);
 }
 
-// The page's object, made by the page's window and deleted with it; the owner outlives the window (the
-// page holds a reference on it until the sheet releases the page).
-class CCvsPage : public ferrow::CDialog {
+class CCvsPage : public CSheetPage {
 public:
-    explicit CCvsPage(CCVSPropSheetExt* owner) : owner_(owner) {}
+    using CSheetPage::CSheetPage;
 
 protected:
     BOOL OnInitDialog() override {
-        FillPage(Window(), owner_);
+        FillPage(Window(), Owner());
         return FALSE;  // the dialog manager keeps its default focus
     }
     bool OnCommand(WORD id, WORD code) override {
         if (code == CBN_SELCHANGE && id == IDC_CVS_FILES) ShowChosenLog(Window());
         return false;
     }
-    bool OnNotify(const NMHDR& header, LRESULT& result) override {
-        if (header.code != static_cast<UINT>(PSN_APPLY)) return false;
-        result = PSNRET_NOERROR;
-        return true;
-    }
-
-private:
-    CCVSPropSheetExt* owner_;
 };
 
 }  // namespace

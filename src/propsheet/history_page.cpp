@@ -180,14 +180,13 @@ void FillPage(HWND page, CCVSPropSheetExt* owner) {
     FillTree(tree, BuildHistoryTree(log, working));
 }
 
-// The page's object, made by the page's window and deleted with it (see cvs_page.cpp).
-class CHistoryPage : public ferrow::CDialog {
+class CHistoryPage : public CSheetPage {
 public:
-    explicit CHistoryPage(CCVSPropSheetExt* owner) : owner_(owner) {}
+    using CSheetPage::CSheetPage;
 
 protected:
     BOOL OnInitDialog() override {
-        FillPage(Window(), owner_);
+        FillPage(Window(), Owner());
         UpdateButtons(Window());  // nothing is selected yet: all disabled
         return FALSE;
     }
@@ -210,15 +209,9 @@ protected:
             if (fromViews) UpdateButtons(Window());
         } else if (header.code == static_cast<UINT>(NM_DBLCLK)) {
             if (fromViews) View(Window());
-        } else if (header.code == static_cast<UINT>(PSN_APPLY)) {
-            result = PSNRET_NOERROR;
-            return true;
         }
-        return false;
+        return CSheetPage::OnNotify(header, result);
     }
-
-private:
-    CCVSPropSheetExt* owner_;
 };
 
 }  // namespace

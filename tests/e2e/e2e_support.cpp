@@ -240,18 +240,6 @@ void Press(HWND dialog, int id) {
     ::PostMessageA(dialog, WM_COMMAND, MAKEWPARAM(id, BN_CLICKED), reinterpret_cast<LPARAM>(::GetDlgItem(dialog, id)));
 }
 
-std::string MessageBoxText(HWND box) {
-    std::string best;
-    for (HWND child = ::GetWindow(box, GW_CHILD); child; child = ::GetWindow(child, GW_HWNDNEXT)) {
-        char cls[32] = {};
-        ::GetClassNameA(child, cls, sizeof cls);
-        if (::lstrcmpiA(cls, "Static") != 0) continue;
-        std::string text = WindowText(child);
-        if (text.size() > best.size()) best = text;
-    }
-    return best;
-}
-
 // Explorer
 
 struct Explorer::Impl {

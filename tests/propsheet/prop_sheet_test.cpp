@@ -252,7 +252,7 @@ TEST_F(PropSheetTest, CvsPageFields) {
     EXPECT_EQ(0, ::SendMessageA(files, CB_GETCURSEL, 0, 0));
     const std::string log = Text(page, IDC_CVS_LOG);
     EXPECT_EQ(0u, log.find("RCS file: "));
-    std::vector<std::string> calls = stub_.Calls();
+    std::vector<std::string> calls = stub_.CallLines();
     ASSERT_EQ(1u, calls.size());
     EXPECT_EQ(wc_.Path() + "\tlog -l  a.c ", calls[0]);
 
@@ -260,7 +260,7 @@ TEST_F(PropSheetTest, CvsPageFields) {
     stub_.Exit(1);
     ::SendMessageA(files, CB_SETCURSEL, 1, 0);
     ::SendMessageA(page, WM_COMMAND, MAKEWPARAM(IDC_CVS_FILES, CBN_SELCHANGE), reinterpret_cast<LPARAM>(files));
-    calls = stub_.Calls();
+    calls = stub_.CallLines();
     ASSERT_EQ(2u, calls.size());
     EXPECT_EQ(wc_.Path() + "\tlog -l  b.c ", calls[1]);
     EXPECT_EQ(log, Text(page, IDC_CVS_LOG));
@@ -390,7 +390,7 @@ namespace {
 std::vector<std::string> WaitForCalls(const StubClient& stub, size_t count) {
     std::vector<std::string> calls;
     for (int i = 0; i < 100; ++i) {
-        calls = stub.Calls();
+        calls = stub.CallLines();
         if (calls.size() >= count) break;
         ::Sleep(50);
     }
@@ -489,7 +489,7 @@ TEST_F(PropSheetTest, FolderShowsItsOwnCvsFilesAndLocalLog) {
     EXPECT_EQ("mod/sub", Text(page, IDC_CVS_REPOSITORY));
     EXPECT_EQ("", Text(page, IDC_CVS_TAG));  // the folder has no CVS/Tag
     EXPECT_EQ(page, static_cast<CCVSPropSheetExt*>(init.Get())->CvsPageWindow());
-    const std::vector<std::string> calls = stub_.Calls();
+    const std::vector<std::string> calls = stub_.CallLines();
     ASSERT_EQ(1u, calls.size());
     EXPECT_EQ(wc_.Path() + "\tlog -l  sub ", calls[0]);
     EXPECT_NE(std::string::npos, Text(page, IDC_CVS_LOG).find("Working file: gone.c\r\n"));
