@@ -29,6 +29,22 @@ bool SelectedText(HWND list, std::string& text) {
     return true;
 }
 
+// A previous entry chosen in the drop-down list `list` replaces the text of `edit`; true when the command
+// was that choice.
+bool TakePrevious(HWND dialog, WORD id, WORD code, int list, int edit) {
+    if (id != list || code != CBN_SELCHANGE) return false;
+    std::string text;
+    if (SelectedText(::GetDlgItem(dialog, list), text)) ::SetDlgItemTextA(dialog, edit, text.c_str());
+    return true;
+}
+
+// A confirmed entry goes first into its recent list, which is saved; an empty one is not kept.
+void Remember(CMRUList& recent, const std::string& entry) {
+    if (entry.empty()) return;
+    recent.Add(entry);
+    recent.Save();
+}
+
 // For exactly one selected item with an entry: its revision and tag for display. False otherwise.
 bool ReadEntryTexts(size_t itemCount, const std::string& path, std::string& revision, std::string& tag) {
     if (itemCount != 1) return false;
@@ -58,11 +74,7 @@ BOOL CCommitDlg::OnInitDialog() {
 }
 
 bool CCommitDlg::OnCommand(WORD id, WORD code) {
-    if (id == IDC_COMMIT_PREVIOUS && code == CBN_SELCHANGE) {
-        std::string text;
-        if (SelectedText(Item(IDC_COMMIT_PREVIOUS), text)) SetItemText(IDC_COMMIT_MESSAGE, text);
-        return true;
-    }
+    if (TakePrevious(Window(), id, code, IDC_COMMIT_PREVIOUS, IDC_COMMIT_MESSAGE)) return true;
     if (code != BN_CLICKED) return false;
     switch (id) {
     case IDC_COMMIT_COMPARE:
@@ -70,10 +82,7 @@ bool CCommitDlg::OnCommand(WORD id, WORD code) {
         return true;
     case IDOK:
         message = MakeOneLine(ItemText(IDC_COMMIT_MESSAGE));
-        if (!message.empty()) {
-            recentMessages.Add(message);
-            recentMessages.Save();
-        }
+        Remember(recentMessages, message);
         End(IDOK);
         return true;
     case IDCANCEL:
@@ -112,8 +121,7 @@ bool CTagDlg::OnCommand(WORD id, WORD code) {
         branchFlag = ::IsDlgButtonChecked(Window(), IDC_TAG_BRANCH) == BST_CHECKED;
         // Without a name there is nothing to tag: the dialog stays open.
         if (tagName.empty()) return true;
-        recentTags.Add(tagName);
-        recentTags.Save();
+        Remember(recentTags, tagName);
         End(IDOK);
         return true;
     case IDCANCEL:
@@ -137,19 +145,12 @@ BOOL CCustomCmdDlg::OnInitDialog() {
 }
 
 bool CCustomCmdDlg::OnCommand(WORD id, WORD code) {
-    if (id == IDC_CUSTOM_PREVIOUS && code == CBN_SELCHANGE) {
-        std::string text;
-        if (SelectedText(Item(IDC_CUSTOM_PREVIOUS), text)) SetItemText(IDC_CUSTOM_COMMAND, text);
-        return true;
-    }
+    if (TakePrevious(Window(), id, code, IDC_CUSTOM_PREVIOUS, IDC_CUSTOM_COMMAND)) return true;
     if (code != BN_CLICKED) return false;
     switch (id) {
     case IDOK:
         commandLine = ItemText(IDC_CUSTOM_COMMAND);
-        if (!commandLine.empty()) {
-            recentCommandLines.Add(commandLine);
-            recentCommandLines.Save();
-        }
+        Remember(recentCommandLines, commandLine);
         End(IDOK);
         return true;
     case IDCANCEL:
