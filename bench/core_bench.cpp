@@ -1,12 +1,15 @@
 // How the core's cost grows with a folder: the lookups and status decisions behind the overlay and
 // column answers, over CVS/Entries texts of 100, 1,000 and 10,000 files held in memory, and the log
-// parser over the real client's logs of 10, 1,000 and 10,000 revisions.
+// parser over the real client's logs of 10, 1,000 and 10,000 revisions (a tag on every fifth), with the
+// History page's tree built from each.
 // Usage: core_bench LOGDIR   (LOGDIR holds log-10.txt, log-1000.txt, log-10000.txt; scripts/bench.sh)
 #include "bench/bench_common.h"
 #include "model/core/entry.h"
 #include "model/core/line_splitter.h"
 #include "model/core/status.h"
+#include "model/core/entry_index.h"
 #include "propsheet/core/cvs_log.h"
+#include "propsheet/core/history_tree.h"
 
 #include <fstream>
 #include <sstream>
@@ -50,6 +53,16 @@ void Folder(int n) {
     }, 0.05);
     bench::PrintRow("entry lookup, every item", n, lookups, reference);
 
+    double indexed = bench::TimePerRun([&] {
+        CEntryIndex index([](std::string_view name) { return std::string(name); });
+        MemoryLineSplitter reader(entries);
+        index.AddLines(reader);
+        CCVSEntry entry;
+        for (int i = 0; i < n; ++i)
+            if (!index.Find(bench::FileName(i), entry)) std::abort();
+    }, 0.05);
+    bench::PrintRow("index built + every item looked up", n, indexed, reference);
+
     const std::string now = "Tue Dec 08 16:24:01 2026";
     double status = bench::TimePerRun([&] {
         CCVSEntry entry;
@@ -85,11 +98,22 @@ void Log(const std::string& dir, int revisions) {
         ParseLogLines(reader, log);
         if (static_cast<int>(log.Revisions.size()) != revisions) std::abort();
     });
-    char title[80];
-    std::snprintf(title, sizeof title, "Log of %d revisions (%zu bytes)", revisions, bytes.size());
+    CCVSLog log;
+    {
+        MemoryLineSplitter reader(bytes);
+        ParseLogLines(reader, log);
+    }
+    double tree = bench::TimePerRun([&] {
+        CHistoryTree built = BuildHistoryTree(log, "1.1");
+        if (built.Nodes.size() < log.Revisions.size()) std::abort();
+    });
+    char title[96];
+    std::snprintf(title, sizeof title, "Log of %d revisions, %zu tags (%zu bytes)", revisions, log.Tags.Count(),
+                  bytes.size());
     bench::PrintHeader(title);
     bench::PrintRow("reference: split the lines", revisions, reference, reference);
     bench::PrintRow("ParseLog", revisions, parse, reference);
+    bench::PrintRow("history tree (x ref: to ParseLog)", revisions, tree, parse);
 }
 
 }  // namespace

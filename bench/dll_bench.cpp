@@ -4,10 +4,11 @@
 //   both overlay identifiers' IsMemberOf for every item;
 //   GetItemData of the Status, Tag, Options and Revision columns for every item;
 //   QueryContextMenu for one item at the start, the middle and the end of Entries;
-// against the reference cost of reading and parsing that folder's Entries once. File opens and bytes read
-// are counted by hooking the DLL's imports of CreateFile and ReadFile, not timed.
-// For the larger folders a uniform sample of items is timed (at most 200 per measure) and the total is
-// extrapolated; the table says so.
+// against the reference cost of reading and parsing that folder's Entries once plus one attribute query
+// per file, measured in the same process. Every item is asked (no sampling), after one first question that
+// builds the folder's index; Entries carries the checkout's time, as after a real checkout. File opens
+// and bytes read are counted by hooking the DLL's imports of CreateFile and ReadFile, not timed.
+// Last, the cost of one query of the time-zone rules, which the daylight rule makes per file.
 // Usage: dll_bench [path\to\Ferrow.dll]
 #include "bench/bench_common.h"
 #include "common/handles.h"
@@ -97,6 +98,7 @@ std::string MakeFolder(int n) {
         SetTime(path, i % 10 == 5 ? checkout + 60 : checkout);
     }
     WriteFileBytes(dir + "\\CVS\\Entries", entries + "D\n");
+    SetTime(dir + "\\CVS\\Entries", checkout);
     WriteFileBytes(dir + "\\CVS\\Root", ":local:C:/repo\n");
     WriteFileBytes(dir + "\\CVS\\Repository", "bench\n");
     return dir;
@@ -122,20 +124,18 @@ struct Counted {
     long long bytes = 0;
 };
 
-// Times `perItem` over a sample of the items and scales to all of them.
+// Times `perItem` for every item, after one call that builds what a first question builds.
 template <typename F>
 Counted Measure(int n, F&& perItem) {
-    const int stride = n > 200 ? n / 200 : 1;
+    perItem(0);
     long opens0 = g_opens;
     long long bytes0 = g_bytes;
-    int sampled = 0;
     double start = bench::NowSeconds();
-    for (int i = stride / 2; i < n; i += stride, ++sampled) perItem(i);
-    double elapsed = bench::NowSeconds() - start;
+    for (int i = 0; i < n; ++i) perItem(i);
     Counted c;
-    c.seconds = elapsed / sampled * n;
-    c.opens = static_cast<long>((g_opens - opens0) * static_cast<long long>(n) / sampled);
-    c.bytes = (g_bytes - bytes0) * n / sampled;
+    c.seconds = bench::NowSeconds() - start;
+    c.opens = g_opens - opens0;
+    c.bytes = g_bytes - bytes0;
     return c;
 }
 
@@ -150,10 +150,16 @@ void MeasureFolder(Dll& dll, int n) {
     std::vector<std::wstring> paths;
     for (int i = 0; i < n; ++i) paths.push_back(ferrow::AnsiToWide(dir + "\\" + bench::FileName(i)));
 
-    // Reference: read the folder's Entries once and parse every line.
+    // Reference: read the folder's Entries once and parse every line, and one attribute query per file.
     std::string entriesPath = dir + "\\CVS\\Entries";
     long long entriesSize = 0;
+    std::vector<std::string> narrow;
+    for (int i = 0; i < n; ++i) narrow.push_back(dir + "\\" + bench::FileName(i));
     double reference = bench::TimePerRun([&] {
+        for (const std::string& file : narrow) {
+            WIN32_FILE_ATTRIBUTE_DATA data;
+            if (!::GetFileAttributesExA(file.c_str(), GetFileExInfoStandard, &data)) std::abort();
+        }
         ferrow::UniqueFile f(::CreateFileA(entriesPath.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
                                            FILE_FLAG_SEQUENTIAL_SCAN, nullptr));
         std::string bytes(::GetFileSize(f.Get(), nullptr), '\0');
@@ -166,8 +172,7 @@ void MeasureFolder(Dll& dll, int n) {
         while (reader.ReadLine(line) == 0) ParseEntryLine(line, entry);
     });
 
-    std::printf("\nFolder of %d files%s\n%-34s %8s %14s %12s %10s %8s %12s\n", n,
-                n > 200 ? " (timed on a sample of 200 items, totals extrapolated)" : "", "measure", "items",
+    std::printf("\nFolder of %d files (every item asked)\n%-34s %8s %14s %12s %10s %8s %12s\n", n, "measure", "items",
                 "per item (us)", "total (ms)", "x ref", "opens", "bytes read");
     Counted ref;
     ref.seconds = reference;
@@ -182,6 +187,11 @@ void MeasureFolder(Dll& dll, int n) {
         Measure(n, [&](int i) { members += controlled->IsMemberOf(paths[i].c_str(), 0) == S_OK; }), reference);
     Row("overlay: modified, every item", n,
         Measure(n, [&](int i) { members += modified->IsMemberOf(paths[i].c_str(), 0) == S_OK; }), reference);
+    Row("overlays: both, every item", n, Measure(n, [&](int i) {
+            members += controlled->IsMemberOf(paths[i].c_str(), 0) == S_OK;
+            members += modified->IsMemberOf(paths[i].c_str(), 0) == S_OK;
+        }),
+        reference);
 
     auto columns = dll.Create<IColumnProvider>(CLSID_CCVSColumnProvider);
     SHCOLUMNINIT init = {};
@@ -189,26 +199,32 @@ void MeasureFolder(Dll& dll, int n) {
     lstrcpynW(init.wszFolder, wdir.c_str(), MAX_PATH);
     columns->Initialize(&init);
     const char* wanted[] = {"CVS Status", "CVS Tag", "CVS Options", "CVS Revision"};
+    std::vector<SHCOLUMNINFO> infos;
     for (DWORD index = 0;; ++index) {
         SHCOLUMNINFO info = {};
         if (columns->GetColumnInfo(index, &info) != S_OK) break;
         std::string title = ferrow::WideToAnsi(info.wszTitle);
-        for (const char* w : wanted) {
-            if (title != w) continue;
-            std::string label = "column: " + title + ", every item";
-            Row(label.c_str(), n, Measure(n, [&](int i) {
-                    SHCOLUMNDATA data = {};
-                    data.dwFileAttributes = FILE_ATTRIBUTE_NORMAL;
-                    lstrcpynW(data.wszFile, paths[i].c_str(), MAX_PATH);
-                    data.pwszExt = wcsrchr(data.wszFile, L'.');
-                    VARIANT value;
-                    ::VariantInit(&value);
-                    columns->GetItemData(&info.scid, &data, &value);
-                    ::VariantClear(&value);
-                }),
-                reference);
-        }
+        for (const char* w : wanted)
+            if (title == w) infos.push_back(info);
     }
+    auto ask = [&](const SHCOLUMNINFO& info, int i) {
+        SHCOLUMNDATA data = {};
+        data.dwFileAttributes = FILE_ATTRIBUTE_NORMAL;
+        lstrcpynW(data.wszFile, paths[i].c_str(), MAX_PATH);
+        data.pwszExt = wcsrchr(data.wszFile, L'.');
+        VARIANT value;
+        ::VariantInit(&value);
+        columns->GetItemData(&info.scid, &data, &value);
+        ::VariantClear(&value);
+    };
+    for (const SHCOLUMNINFO& info : infos) {
+        std::string label = "column: " + ferrow::WideToAnsi(info.wszTitle) + ", every item";
+        Row(label.c_str(), n, Measure(n, [&](int i) { ask(info, i); }), reference);
+    }
+    Row("columns: all four, every item", n, Measure(n, [&](int i) {
+            for (const SHCOLUMNINFO& info : infos) ask(info, i);
+        }),
+        reference);
 
     const char* places[] = {"start", "middle", "end"};
     const int indexes[] = {0, n / 2, n - 1};
@@ -254,6 +270,13 @@ int main(int argc, char** argv) {
     std::printf("Ferrow.dll benchmark (under Wine; per item, totals, ratio to the reference, file opens and bytes read "
                 "per item)\n");
     for (int n : {100, 1000, 10000}) MeasureFolder(dll, n);
+    double zone = bench::TimePerRun([] {
+        for (int i = 0; i < 1000; ++i) {
+            TIME_ZONE_INFORMATION info;
+            ::GetTimeZoneInformation(&info);
+        }
+    }) / 1000;
+    std::printf("\nOne query of the time-zone rules (GetTimeZoneInformation): %.2f us\n", zone * 1e6);
     ::OleUninitialize();
     return 0;
 }

@@ -2,6 +2,8 @@
 # ${CMAKE_BINARY_DIR}/generated, where the resource script finds it.
 set(FERROW_GENERATED_DIR ${CMAKE_BINARY_DIR}/generated)
 file(MAKE_DIRECTORY ${FERROW_GENERATED_DIR})
+# The version resource's numbers, from project(... VERSION ...).
+configure_file(${CMAKE_SOURCE_DIR}/src/resources/version.h.in ${FERROW_GENERATED_DIR}/ferrow_version.h @ONLY)
 
 if(CMAKE_SIZEOF_VOID_P EQUAL 8)
   set(FERROW_WIDL_ARCH --win64)

@@ -26,6 +26,7 @@ add_library(ferrow_res OBJECT ${CMAKE_SOURCE_DIR}/src/resources/ferrow.rc)
 file(GLOB_RECURSE FERROW_RES_INPUTS CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/src/resources/*.rc
      ${CMAKE_SOURCE_DIR}/src/resources/*.h ${CMAKE_SOURCE_DIR}/src/resources/*.manifest
      ${CMAKE_SOURCE_DIR}/src/resources/images/*)
+list(APPEND FERROW_RES_INPUTS ${CMAKE_BINARY_DIR}/generated/ferrow_version.h)
 set_source_files_properties(${CMAKE_SOURCE_DIR}/src/resources/ferrow.rc PROPERTIES OBJECT_DEPENDS "${FERROW_RES_INPUTS}")
 target_include_directories(ferrow_res PRIVATE ${CMAKE_SOURCE_DIR}/src ${CMAKE_SOURCE_DIR}/src/resources
                            ${CMAKE_BINARY_DIR}/generated)
@@ -50,6 +51,11 @@ set(CMAKE_CROSSCOMPILING_EMULATOR ${CMAKE_BINARY_DIR}/wine-run.sh)
 
 if(EXISTS ${CMAKE_SOURCE_DIR}/tools/CMakeLists.txt)
   add_subdirectory(tools)
+endif()
+
+# The installer packages and the help file (target "msi").
+if(EXISTS ${CMAKE_SOURCE_DIR}/installer/CMakeLists.txt)
+  add_subdirectory(installer)
 endif()
 
 if(BUILD_TESTING)

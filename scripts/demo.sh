@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # The demo: the whole extension at work on a real CVS repository under Wine, with nothing faked.
-# Ferrow.dll is registered with regsvr32 in a private Wine prefix; the shell host (ferrowsh.exe) drives it
-# through COM the way Explorer does; every CVS command runs in the real Windows cvs client through cmd.exe.
+# Ferrow is installed from its Windows Installer package in a private Wine prefix; the shell host
+# (ferrowsh.exe) drives it through COM the way Explorer does; every CVS command runs in the real Windows
+# cvs client through cmd.exe.
 # Prints each step's results, and writes screenshots of the dialogs and pages (English and German).
 # Output: this terminal, and the folder demo-out/ (named at the end). Leaves nothing running.
 set -euo pipefail
@@ -19,6 +20,9 @@ if [ "${1:-}" != --on-display ]; then
     cmake -S . -B build/win32 -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo \
           -DCMAKE_TOOLCHAIN_FILE="$root/cmake/mingw-i686.cmake" >/dev/null
   cmake --build build/win32 -j "$(nproc)" --target Ferrow ferrowsh >/dev/null
+  say "Building the installer packages..."
+  cmake --build build/win32 -j "$(nproc)" --target msi >/dev/null
+  if [ -f build/win64/build.ninja ]; then cmake --build build/win64 -j "$(nproc)" --target msi >/dev/null; fi
   say "Building the Windows cvs client from Debian's source package (cached after the first run)..."
   bash scripts/build-cvs-exe.sh
   if [ -d "$out/wineprefix" ]; then
@@ -59,11 +63,19 @@ shot() {
   xwd -id "$id" -silent | convert xwd:- "$shots/$name.png" && echo "    screenshot: $shots/$name.png"
 }
 
-step "1. A private Wine prefix with Ferrow.dll registered by regsvr32"
+step "1. A private Wine prefix with Ferrow installed from its package"
 wine_run cmd /c exit >/dev/null 2>&1 || true
-dll_win=$(wine_run winepath -w "$root/build/win32/Ferrow.dll" 2>/dev/null | tr -d '\r')
-wine_run regsvr32 /s "$dll_win" >/dev/null 2>&1
-say "regsvr32 called DllRegisterServer of $dll_win. Explorer finds the extension through these keys:"
+version=$(sed -n 's/^project(Ferrow VERSION \([0-9.]*\).*/\1/p' CMakeLists.txt)
+# The package that fits the prefix: the x64 one (both DLLs) in a 64-bit prefix, the x86 one otherwise.
+if grep -q '#arch=win64' "$FERROW_WINEPREFIX/system.reg" && [ -f "build/win64/Ferrow-$version-x64.msi" ]; then
+  msi=build/win64/Ferrow-$version-x64.msi
+else
+  msi=build/win32/Ferrow-$version-x86.msi
+fi
+wine_run msiexec /i "Z:$root/$msi" /qn >/dev/null 2>&1
+say "msiexec /i $(basename "$msi") /qn installed (the package writes the registry entries; nothing registers itself):"
+find "$drive_c"/Program\ Files*/Ferrow -type f | sed "s|^$drive_c/|    C:/|"
+say "Explorer finds the extension through these keys:"
 wine_run reg query 'HKCR\*\shellex\ContextMenuHandlers' /s 2>/dev/null | tr -d '\r' | grep -v '^$' | sed 's/^/    /'
 wine_run reg query 'HKLM\Software\Microsoft\Windows\CurrentVersion\Explorer\ShellIconOverlayIdentifiers' /s \
   2>/dev/null | tr -d '\r' | grep -v '^$' | sed 's/^/    /'
@@ -120,6 +132,16 @@ views() {  # [--full] item names of the working copy: their overlays and column 
 step "3. What Explorer shows of the working copy"
 say "README.txt has a local change, scratch.txt was never added, hello.c is at 1.3, logo.png is binary."
 views --full . hello.c README.txt notes.txt logo.png scratch.txt doc doc\\guide.txt CVS
+say "A picture of the folder as Explorer's details view shows it (Wine's Explorer draws no overlays): shell icons" \
+    "with the module's marks laid over them by the image list's overlay images, column headers in English and German:"
+for language in 1033 1031; do
+  lang=$([ $language = 1033 ] && echo en || echo de)
+  wine_run build/win32/ferrowsh.exe folderview --lang $language --for 4000 "$W" >"$out/.folderview.log" 2>&1 &
+  shot "folder-view-$lang" "Ferrow folder view"
+  wait
+  if [ $lang = en ]; then tr -d '\r' <"$out/.folderview.log" | grep -v 'folder view open' | sed 's/^/    /'; fi
+done
+rm -f "$out/.folderview.log"
 say "The CVS context menu of README.txt (changed), scratch.txt (not listed), and the folder:"
 host menu "$W\\README.txt"
 host menu "$W\\scratch.txt"

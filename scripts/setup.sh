@@ -10,6 +10,7 @@ packages=(
   xvfb xauth x11-apps x11-utils imagemagick  # x11-utils: xwininfo, which the demo finds windows with
   cvs clang libclang-rt-14-dev python3
   dpkg-dev make patch  # scripts/build-cvs-exe.sh: the Windows cvs client from Debian's source package
+  wixl msitools fp-utils binutils-mingw-w64-x86-64 file  # the installer packages, the help file (chmcmd), stripping
 )
 
 missing=()

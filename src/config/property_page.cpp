@@ -184,11 +184,49 @@ HRESULT CPropertyPageState::Move(LPCRECT rect) noexcept {
     return S_OK;
 }
 
+namespace {
+
+bool IsFile(const std::string& path) {
+    const DWORD attributes = ::GetFileAttributesA(path.c_str());
+    return attributes != INVALID_FILE_ATTRIBUTES && !(attributes & FILE_ATTRIBUTE_DIRECTORY);
+}
+
+using HtmlHelpFn = HWND(WINAPI*)(HWND, LPCSTR, UINT, DWORD_PTR);
+
+// The HTML Help viewer's entry, loaded on first use and kept for the life of the process: its windows
+// live in hhctrl.ocx, so it must never be unloaded while one may be open. Null when it is missing.
+HtmlHelpFn HtmlHelpEntry() noexcept {
+    static const HtmlHelpFn entry = [] {
+        HMODULE module = ::LoadLibraryA("hhctrl.ocx");
+        return module ? reinterpret_cast<HtmlHelpFn>(::GetProcAddress(module, "HtmlHelpA")) : nullptr;
+    }();
+    return entry;
+}
+
+}  // namespace
+
+std::string FindHelpFile(LPCOLESTR directory, const std::wstring& file) {
+    if (directory && *directory) {
+        std::string path = MakeHelpPath(directory, file);
+        if (IsFile(path)) return path;
+    }
+    std::string path = ferrow::ModulePath(ferrow::ModuleInstance());
+    const size_t slash = path.find_last_of('\\');
+    if (slash == std::string::npos) return {};
+    path.resize(slash + 1);
+    path += ferrow::WideToAnsi(file);
+    return IsFile(path) ? path : std::string();
+}
+
 HRESULT CPropertyPageState::Help(const PageStrings& page, LPCOLESTR directory) noexcept {
     if (page.helpFileId == 0) return S_OK;
     try {
-        std::string path = MakeHelpPath(directory, ferrow::LoadResStringW(page.helpFileId));
-        ::WinHelpA(window_, path.c_str(), HELP_CONTEXTPOPUP, 0);
+        const std::string path = FindHelpFile(directory, ferrow::LoadResStringW(page.helpFileId));
+        if (path.empty()) return S_OK;
+        HtmlHelpFn htmlHelp = HtmlHelpEntry();
+        if (!htmlHelp) return S_OK;
+        const std::string topic = path + "::/" + kHelpTopic;
+        htmlHelp(window_, topic.c_str(), 0 /* HH_DISPLAY_TOPIC */, 0);
     } catch (...) {
         return E_OUTOFMEMORY;
     }

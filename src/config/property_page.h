@@ -44,6 +44,13 @@ HRESULT LoadTaskMemString(UINT id, LPOLESTR* out) noexcept;
 // when the directory is null or empty), in the thread's ANSI code page.
 std::string MakeHelpPath(LPCOLESTR directory, const std::wstring& file);
 
+// The help file a page's Help opens: in the directory the frame names, else beside the module; empty
+// when neither holds it (then Help does nothing).
+std::string FindHelpFile(LPCOLESTR directory, const std::wstring& file);
+
+// The topic of the help file that Help opens (the settings pages).
+constexpr const char kHelpTopic[] = "settings.htm";
+
 // The page's part of IPropertyPage that does not depend on the page class.
 class CPropertyPageState {
 public:

@@ -1,7 +1,5 @@
 #include "exec/capture_output.h"
 
-#include "exec/run_lock.h"
-
 namespace {
 
 constexpr DWORD kChunkSize = 256;
@@ -9,42 +7,45 @@ constexpr DWORD kChunkSize = 256;
 // process that outlives the command (a grandchild holding the inherited write end) makes it wait.
 constexpr DWORD kDrainTimeoutMs = 5000;
 
+// The innermost active capture of each stream on this thread: [0] standard output, [1] standard error.
+thread_local CCaptureOutput* t_innermost[2] = {nullptr, nullptr};
+
+CCaptureOutput** Slot(DWORD stream) {
+    if (stream == STD_OUTPUT_HANDLE) return &t_innermost[0];
+    if (stream == STD_ERROR_HANDLE) return &t_innermost[1];
+    return nullptr;
+}
+
 }  // namespace
 
 CCaptureOutput::CCaptureOutput(DWORD stream) {
-    // Taken before the pipe exists: no other thread's child can inherit an end of it while it is set up.
-    exec_lock::Acquire();
-    locked_ = true;
-
-    SECURITY_ATTRIBUTES inheritable = {sizeof inheritable, nullptr, TRUE};
+    CCaptureOutput** slot = Slot(stream);
+    if (!slot) return;
+    // Neither end is inheritable (no security attributes): only the runner's copy for its own child is.
     HANDLE read = nullptr;
     HANDLE write = nullptr;
-    if (!::CreatePipe(&read, &write, &inheritable, 0)) return;
+    if (!::CreatePipe(&read, &write, nullptr, 0)) return;
+    read_.Reset(read);
     write_.Reset(write);
-    // Children inherit only the write end.
-    HANDLE process = ::GetCurrentProcess();
-    if (!::DuplicateHandle(process, read, process, read_.Put(), 0, FALSE,
-                           DUPLICATE_CLOSE_SOURCE | DUPLICATE_SAME_ACCESS)) {
-        read_.Release();
-        return;
-    }
     ready_.Reset(::CreateEventA(nullptr, TRUE, FALSE, nullptr));
     if (!ready_) return;
     thread_.Reset(::CreateThread(nullptr, 0, ReaderThread, this, 0, nullptr));
     if (!thread_) return;
     ::WaitForSingleObject(ready_.Get(), INFINITE);
 
-    saved_ = ::GetStdHandle(stream);
-    if (!::SetStdHandle(stream, write_.Get())) {
-        saved_ = nullptr;
-        return;
-    }
+    outer_ = *slot;
+    *slot = this;
     stream_ = stream;
 }
 
 CCaptureOutput::~CCaptureOutput() {
     End();
     ready_.Reset();
+}
+
+HANDLE CCaptureOutput::CurrentWriteEnd(DWORD stream) {
+    CCaptureOutput** slot = Slot(stream);
+    return slot && *slot ? (*slot)->write_.Get() : nullptr;
 }
 
 void CCaptureOutput::OnOutput(const char* bytes, DWORD count) { AppendText(bytes, count); }
@@ -67,10 +68,16 @@ std::string CCaptureOutput::GetText() {
 
 void CCaptureOutput::End() {
     if (stream_ != 0) {
-        // Also when the saved handle is none (a host without standard handles).
-        ::SetStdHandle(stream_, saved_);
+        // Unlinked from its thread's chain, also when a capture created later has not ended yet, so that
+        // no run ever receives a write end that is closed.
+        for (CCaptureOutput** link = Slot(stream_); *link; link = &(*link)->outer_) {
+            if (*link == this) {
+                *link = outer_;
+                break;
+            }
+        }
         stream_ = 0;
-        saved_ = nullptr;
+        outer_ = nullptr;
     }
     // With the last write end closed the pipe breaks once the children's copies are gone, and the reader
     // ends after it has read everything that is left.
@@ -83,10 +90,6 @@ void CCaptureOutput::End() {
         thread_.Reset();
     }
     read_.Reset();
-    if (locked_) {
-        locked_ = false;
-        exec_lock::Release();
-    }
 }
 
 DWORD WINAPI CCaptureOutput::ReaderThread(void* parameter) {

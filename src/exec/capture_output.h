@@ -1,11 +1,11 @@
-// Capture of one standard stream: an anonymous pipe whose write end takes the place of the process's
-// standard output or standard error while the capture is active, and a reader thread that drains the read
-// end into the capture's text. Every child started meanwhile (children inherit the current standard
-// handles) writes into the pipe.
+// Capture of one standard stream of the commands that one thread runs: an anonymous pipe whose write end
+// the runner (exec/process_runner.h) hands to each child it starts on that thread while the capture is
+// active, and a reader thread that drains the read end into the capture's text. The process's own
+// standard handles are never touched, and no end of the pipe is inheritable: another component of the
+// process that starts a program with inherited handles cannot hand it our pipe.
 //
-// Contract: a capture is created and ended on the same thread, and captures of one stream end in the
-// reverse order of their creation. While any capture is active its thread holds the process-wide run lock
-// (exec/run_lock.h), so captures and runs of other threads wait.
+// Contract: a capture is created and ended on the same thread; captures of one stream on one thread are
+// nested (the innermost one receives the output) and end in the reverse order of their creation.
 #pragma once
 
 #include "common/handles.h"
@@ -17,8 +17,8 @@
 
 class CCaptureOutput {
 public:
-    // Installs the capture for STD_OUTPUT_HANDLE or STD_ERROR_HANDLE. A failure is silent: the capture then
-    // receives nothing and the standard handle stays as it was.
+    // Installs the capture of STD_OUTPUT_HANDLE or STD_ERROR_HANDLE for the calling thread's runs. A
+    // failure is silent: the capture then receives nothing and the children get the null device instead.
     explicit CCaptureOutput(DWORD stream);
     // Ends the capture (see End) and releases everything.
     virtual ~CCaptureOutput();
@@ -29,18 +29,21 @@ public:
     // the chunk to the text.
     virtual void OnOutput(const char* bytes, DWORD count);
 
-    // Ends the capture, then returns all that was written. Ending restores the standard handle, closes
-    // the capture's own write end and lets the reader drain the pipe, so no chunk is lost; output written
-    // after this goes wherever the restored handle leads.
+    // Ends the capture, then returns all that was written. Ending closes the capture's own write end and
+    // lets the reader drain the pipe, so no chunk is lost.
     std::string GetText();
 
-    // Restores the standard handle, closes the write end and waits for the reader to drain the pipe.
-    // Idempotent. A class that overrides OnOutput calls it from its own destructor, so that the reader never
-    // calls into a half-destroyed object.
+    // Withdraws the capture from its thread, closes the write end and waits for the reader to drain the
+    // pipe. Idempotent. A class that overrides OnOutput calls it from its own destructor, so that the
+    // reader never calls into a half-destroyed object.
     void End();
 
-    // The capture took the place of its standard handle and has not ended.
+    // The capture receives its thread's runs and has not ended.
     bool Active() const { return stream_ != 0; }
+
+    // The write end of the calling thread's innermost active capture of `stream`, or null. Not
+    // inheritable: the runner makes an inheritable copy for the one child it starts.
+    static HANDLE CurrentWriteEnd(DWORD stream);
 
 protected:
     // Appends to the text under the text lock; for overrides of OnOutput.
@@ -54,9 +57,8 @@ private:
     ferrow::UniqueKernelHandle write_;
     ferrow::UniqueKernelHandle read_;
     ferrow::UniqueKernelHandle thread_;
-    DWORD stream_ = 0;  // the replaced stream; 0 when none is replaced
-    HANDLE saved_ = nullptr;
-    bool locked_ = false;  // this capture holds the run lock
+    DWORD stream_ = 0;                  // the captured stream while active; 0 otherwise
+    CCaptureOutput* outer_ = nullptr;   // the capture of the same stream this one hides on its thread
     std::mutex textLock_;
     std::string text_;
 };

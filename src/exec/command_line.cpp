@@ -21,6 +21,10 @@ std::string ReplaceVariable(const std::string& text, const std::string& variable
 
 std::string QuoteArgument(const std::string& text) { return cmdline::QuoteArgument(text, IsAnsiLeadByte); }
 
+std::string QuoteProgramArgument(const std::string& text) {
+    return cmdline::QuoteArgument(text, IsAnsiLeadByte, cmdline::Reader::Program);
+}
+
 bool GetCommonDirectory(const Selection& selection, std::string& directory) {
     if (selection.empty()) return false;
     const std::string first = ferrow::CopyPath(selection.front());

@@ -18,8 +18,13 @@ using CommandRunner = std::function<HRESULT(const std::string& directory, const 
 // text not searched again; double-byte characters of the ANSI code page kept whole).
 std::string ReplaceVariable(const std::string& text, const std::string& variable, const std::string& value);
 
-// The one quoting rule for names, messages, tag names and file names on a command line.
+// The one quoting rule for names, messages, tag names and file names on a command line that the command
+// interpreter runs (every template of ExecuteTemplate): the interpreter passes the text on unexpanded.
 std::string QuoteArgument(const std::string& text);
+
+// The same rule for a command line started without the interpreter (the diff and view tools): "%" needs
+// no protection there and stays as it is.
+std::string QuoteProgramArgument(const std::string& text);
 
 // The longest leading folder shared by the selected paths (a single item's parent folder); true only when
 // it exists and is a folder. Paths on different drives share none.
@@ -33,6 +38,7 @@ bool GetRelativeNames(const std::string& directory, const Selection& selection, 
 // with the quoted relative names in place of "$(Names)"; otherwise once in each selected folder, in order,
 // with "." in place of "$(Names)", stopping at the first failure. Nothing runs (S_OK) when there is no
 // common folder. E_INVALIDARG for an empty selection, E_FAIL when a relative name cannot be formed,
-// otherwise the result of the first failing run, or S_OK.
+// otherwise the result of the first failing run, or S_OK. Nothing here or later expands %NAME% references
+// in the template: a caller expands the text that the user or the settings wrote before it puts values in.
 HRESULT ExecuteTemplate(const std::string& commandTemplate, const Selection& selection);
 HRESULT ExecuteTemplate(const std::string& commandTemplate, const Selection& selection, const CommandRunner& run);

@@ -1,16 +1,21 @@
 #include "exec/process_runner.h"
 
 #include "common/handles.h"
-#include "console/console_output.h"
+#include "exec/capture_output.h"
 #include "exec/command_line.h"
-#include "exec/run_lock.h"
+#include "exec/message_wait.h"
 #include "settings/settings_store.h"
 
+#include <algorithm>
 #include <vector>
 
 namespace {
 
 constexpr char kCvsVariable[] = "$(CVS)";
+// How long a cancelled run waits for its interpreter to be gone once the tree was ended.
+constexpr DWORD kEndWaitMs = 5000;
+
+thread_local CRunFrame* t_frame = nullptr;
 
 // Puts the earlier cursor back when the run ends, on every path.
 class WaitCursor {
@@ -34,7 +39,59 @@ bool GetComspec(std::string& value) {
     return true;
 }
 
+// An inheritable copy of `handle`, made just before the start and closed right after it, so that only
+// the child it is meant for can inherit it.
+HANDLE InheritableCopy(HANDLE handle) {
+    HANDLE process = ::GetCurrentProcess();
+    HANDLE copy = nullptr;
+    if (!::DuplicateHandle(process, handle, process, &copy, 0, TRUE, DUPLICATE_SAME_ACCESS)) return nullptr;
+    return copy;
+}
+
+// The list of the only handles a child inherits. Where the platform has no such list, the start goes
+// without it: the child then also inherits whatever else of the process is inheritable at that moment,
+// but never a pipe of another run (those are inheritable only around their own start).
+class InheritList {
+public:
+    explicit InheritList(const std::vector<HANDLE>& handles) : handles_(handles) {
+        SIZE_T size = 0;
+        ::InitializeProcThreadAttributeList(nullptr, 1, 0, &size);
+        if (size == 0) return;
+        memory_.resize(size);
+        auto* list = reinterpret_cast<LPPROC_THREAD_ATTRIBUTE_LIST>(memory_.data());
+        if (!::InitializeProcThreadAttributeList(list, 1, 0, &size)) return;
+        if (!::UpdateProcThreadAttribute(list, 0, PROC_THREAD_ATTRIBUTE_HANDLE_LIST, handles_.data(),
+                                         handles_.size() * sizeof(HANDLE), nullptr, nullptr)) {
+            ::DeleteProcThreadAttributeList(list);
+            return;
+        }
+        list_ = list;
+    }
+    ~InheritList() {
+        if (list_) ::DeleteProcThreadAttributeList(list_);
+    }
+    InheritList(const InheritList&) = delete;
+    InheritList& operator=(const InheritList&) = delete;
+    LPPROC_THREAD_ATTRIBUTE_LIST Get() const { return list_; }
+
+private:
+    std::vector<HANDLE> handles_;  // the attribute refers to this storage until the list is deleted
+    std::vector<unsigned char> memory_;
+    LPPROC_THREAD_ATTRIBUTE_LIST list_ = nullptr;
+};
+
+// Ends the run's process tree: the whole job, or only the interpreter when it is in none.
+void EndTree(HANDLE job, HANDLE process) {
+    if (!job || !::TerminateJobObject(job, ERROR_CANCELLED)) ::TerminateProcess(process, ERROR_CANCELLED);
+    ::WaitForSingleObject(process, kEndWaitMs);
+}
+
 }  // namespace
+
+CRunFrame* CurrentRunFrame() { return t_frame; }
+
+CRunFrameScope::CRunFrameScope(CRunFrame* frame) : outer_(t_frame) { t_frame = frame; }
+CRunFrameScope::~CRunFrameScope() { t_frame = outer_; }
 
 HRESULT LastErrorResult() {
     DWORD error = ::GetLastError();
@@ -54,10 +111,13 @@ HRESULT ExpandEnvironment(std::string& text) {
 }
 
 HRESULT RunInDirectory(const std::string& directory, const std::string& command) {
-    std::string line = ReplaceVariable(command, kCvsVariable, settings::GetCvsCommand());
-    ExpandEnvironment(line);  // on failure the command runs unexpanded
+    // Only the client setting is expanded: the rest of the line holds names, messages and tag names, which
+    // reach the client as they are (quoted so that the interpreter expands nothing either).
+    std::string client = settings::GetCvsCommand();
+    ExpandEnvironment(client);  // on failure the setting is used unexpanded
+    const std::string line = ReplaceVariable(command, kCvsVariable, client);
 
-    console::Append(">" + line + "\r\n");
+    if (CRunFrame* frame = CurrentRunFrame()) frame->OnCommandLine(line);
 
     std::string comspec;
     if (!GetComspec(comspec)) return E_FAIL;
@@ -68,33 +128,70 @@ HRESULT RunInDirectory(const std::string& directory, const std::string& command)
 }
 
 HRESULT RunProcess(const std::string& application, const std::string& commandLine, const std::string& directory) {
-    // The standard handles are taken and inherited under the process-wide lock, so a capture being set up
-    // or torn down on another thread never leaks into this child.
-    exec_lock::Scoped lock;
+    CRunFrame* frame = CurrentRunFrame();
+    if (frame && frame->CancelRequested()) return kRunCancelled;
 
-    STARTUPINFOA startup = {};
-    startup.cb = sizeof startup;
-    startup.dwFlags = STARTF_USESTDHANDLES | STARTF_USESHOWWINDOW;
-    startup.wShowWindow = SW_HIDE;
-    startup.hStdInput = nullptr;
-    startup.hStdOutput = ::GetStdHandle(STD_OUTPUT_HANDLE);
-    startup.hStdError = ::GetStdHandle(STD_ERROR_HANDLE);
+    SECURITY_ATTRIBUTES inheritable = {sizeof inheritable, nullptr, TRUE};
+    ferrow::UniqueFile nul(::CreateFileA("NUL", GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE,
+                                         &inheritable, OPEN_EXISTING, 0, nullptr));
+    if (!nul) return LastErrorResult();
+    ferrow::UniqueKernelHandle out, err;
+    if (HANDLE capture = CCaptureOutput::CurrentWriteEnd(STD_OUTPUT_HANDLE)) out.Reset(InheritableCopy(capture));
+    if (HANDLE capture = CCaptureOutput::CurrentWriteEnd(STD_ERROR_HANDLE)) err.Reset(InheritableCopy(capture));
+
+    STARTUPINFOEXA startup = {};
+    startup.StartupInfo.cb = sizeof startup;
+    startup.StartupInfo.dwFlags = STARTF_USESTDHANDLES | STARTF_USESHOWWINDOW;
+    startup.StartupInfo.wShowWindow = SW_HIDE;
+    startup.StartupInfo.hStdInput = nul.Get();
+    startup.StartupInfo.hStdOutput = out ? out.Get() : nul.Get();
+    startup.StartupInfo.hStdError = err ? err.Get() : nul.Get();
+
+    std::vector<HANDLE> handles = {nul.Get()};
+    for (HANDLE h : {startup.StartupInfo.hStdOutput, startup.StartupInfo.hStdError})
+        if (std::find(handles.begin(), handles.end(), h) == handles.end()) handles.push_back(h);
+    InheritList inherit(handles);
+    startup.lpAttributeList = inherit.Get();
+    if (!inherit.Get()) startup.StartupInfo.cb = sizeof startup.StartupInfo;
 
     std::vector<char> buffer(commandLine.begin(), commandLine.end());
     buffer.push_back('\0');
 
-    // Default security and a process handle that later children do not inherit: nobody else gets access
-    // to the interpreter, and no child holds a handle to its sibling.
+    // Started suspended, so that it is in the job before it can start a child of its own. Default
+    // security and a process handle that later children do not inherit.
+    DWORD flags = CREATE_NO_WINDOW | CREATE_SUSPENDED;
+    if (inherit.Get()) flags |= EXTENDED_STARTUPINFO_PRESENT;
     PROCESS_INFORMATION info = {};
-    if (!::CreateProcessA(application.c_str(), buffer.data(), nullptr, nullptr, TRUE, CREATE_NO_WINDOW, nullptr,
-                          directory.empty() ? nullptr : directory.c_str(), &startup, &info)) {
-        return LastErrorResult();
-    }
+    const BOOL started = ::CreateProcessA(application.c_str(), buffer.data(), nullptr, nullptr, TRUE, flags, nullptr,
+                                          directory.empty() ? nullptr : directory.c_str(), &startup.StartupInfo, &info);
+    const HRESULT startError = started ? S_OK : LastErrorResult();
+    out.Reset();
+    err.Reset();
+    nul.Reset();
+    if (!started) return startError;
     ferrow::UniqueKernelHandle process(info.hProcess);
     ferrow::UniqueKernelHandle thread(info.hThread);
+
+    // A host that is in a job which allows no nested one (before Windows 8) runs the command without:
+    // cancelling then ends the interpreter only.
+    ferrow::UniqueKernelHandle job(::CreateJobObjectA(nullptr, nullptr));
+    if (job && !::AssignProcessToJobObject(job.Get(), process.Get())) job.Reset();
+    ::ResumeThread(thread.Get());
     thread.Reset();
 
-    if (::WaitForSingleObject(process.Get(), INFINITE) != WAIT_OBJECT_0) return LastErrorResult();
+    using exec::WaitResult;
+    WaitResult waited;
+    if (frame) {
+        waited = exec::WaitDispatching(process.Get(), exec::Dispatch::kAll,
+                                       [frame] { return frame->CancelRequested(); });
+    } else {
+        waited = exec::WaitDispatching(process.Get(), exec::Dispatch::kSentOnly);
+    }
+    if (waited == WaitResult::kStopped) {
+        EndTree(job.Get(), process.Get());
+        return kRunCancelled;
+    }
+    if (waited != WaitResult::kSignalled) return LastErrorResult();
     DWORD exitCode = 1;
     if (!::GetExitCodeProcess(process.Get(), &exitCode)) return LastErrorResult();
     return exitCode == 0 ? S_OK : E_FAIL;

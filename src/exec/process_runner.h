@@ -1,25 +1,63 @@
 // Running one command line through the command interpreter named by COMSPEC, hidden, in a given folder,
-// and mapping its exit code to a result. Runs block the calling thread until the command ends.
+// and mapping its exit code to a result. A run blocks the calling thread until the command ends, but the
+// thread keeps answering messages meanwhile (exec/message_wait.h).
+//
+// Each child gets, and inherits, only its own three standard handles: the calling thread's innermost
+// captures (exec/capture_output.h) for standard output and error, the null device for standard input and
+// for a stream without capture. Every child runs in a job object of its own, so that a cancelled run ends
+// the whole tree of processes the command started.
 #pragma once
 
 #include <windows.h>
 
 #include <string>
 
+// The result of a run that its frame cancelled: HRESULT_FROM_WIN32(ERROR_CANCELLED).
+constexpr HRESULT kRunCancelled = static_cast<HRESULT>(0x800704C7);
+
 // The failure code of the last error: HRESULT_FROM_WIN32 of a positive GetLastError(), otherwise the value
 // as it is.
 HRESULT LastErrorResult();
 
-// Puts the configured client in place of "$(CVS)", expands %NAME% references, echoes ">" and the command
-// to the console, and runs "%COMSPEC% /S /C <command>" in `directory` under the wait cursor.
-// S_OK for exit code 0; E_FAIL for any other exit code or a missing COMSPEC (after the echo);
-// the failure code of the last error when the interpreter cannot be started.
+// What the runs of one thread belong to while an operation is under way (CProgressDialog is one). Called
+// only on that thread.
+class CRunFrame {
+public:
+    // The command line about to run, after the client was put in and environment references expanded;
+    // also when it then cannot start.
+    virtual void OnCommandLine(const std::string& line) = 0;
+    // Asked before a start and repeatedly while a command runs; true ends the run's process tree and the
+    // run gives kRunCancelled.
+    virtual bool CancelRequested() = 0;
+
+protected:
+    CRunFrame() = default;
+    ~CRunFrame() = default;
+};
+
+// The calling thread's innermost frame, or null. A frame installs itself with this scope, on its thread.
+CRunFrame* CurrentRunFrame();
+class CRunFrameScope {
+public:
+    explicit CRunFrameScope(CRunFrame* frame);
+    ~CRunFrameScope();
+    CRunFrameScope(const CRunFrameScope&) = delete;
+    CRunFrameScope& operator=(const CRunFrameScope&) = delete;
+
+private:
+    CRunFrame* outer_;
+};
+
+// Puts the configured client, its %NAME% references expanded, in place of "$(CVS)" (nothing else in the
+// line is expanded), tells the frame the command line, and runs "%COMSPEC% /S /C <command>" in `directory` under the wait cursor.
+// S_OK for exit code 0; E_FAIL for any other exit code or a missing COMSPEC (after the frame was told);
+// the failure code of the last error when the interpreter cannot be started; kRunCancelled.
 HRESULT RunInDirectory(const std::string& directory, const std::string& command);
 
-// Starts `application` with `commandLine` in `directory`, hidden, with the process's current standard
-// output and standard error and no standard input, and waits for it without a time limit. The child gets
-// default security and a handle that later children do not inherit. S_OK for exit code 0, E_FAIL for any
-// other, the failure code of the last error when it cannot be started.
+// Starts `application` with `commandLine` in `directory`, hidden, with the handles described above, and
+// waits for it without a time limit, answering messages: every message under a frame (whose operation
+// refuses re-entry), only sent ones without. S_OK for exit code 0, E_FAIL for any other, the failure code
+// of the last error when it cannot be started, kRunCancelled when the frame cancelled it.
 HRESULT RunProcess(const std::string& application, const std::string& commandLine, const std::string& directory);
 
 // Replaces %NAME% references of environment variables in place. On failure the text is unchanged and the

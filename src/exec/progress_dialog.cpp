@@ -29,8 +29,8 @@ CProgressDialog::CProgressDialog() {
 
 CProgressDialog::~CProgressDialog() {
     if (progress_) Stop();
-    // The reverse order of installation, before the members go, so each stream gets back its handle and no
-    // reader calls into a half-destroyed capture.
+    // The reverse order of installation, before the members go, so no reader calls into a half-destroyed
+    // capture.
     stdErr_.End();
     stdOut_.End();
 }
@@ -45,20 +45,35 @@ HRESULT CProgressDialog::Start(HWND owner) {
     hr = progress_->SetTitle(title.c_str());
     if (FAILED(hr)) return hr;
     progress_->SetAnimation(ferrow::ModuleInstance(), kProgressAnimation);
-    progress_->SetCancelMsg(L"Cannot cancel this operation", nullptr);
+    const std::wstring cancelling = ferrow::AnsiToWide(ferrow::LoadResString(IDS_PROGRESS_CANCELLING));
+    progress_->SetCancelMsg(cancelling.c_str(), nullptr);
     progress_->Timer(PDTIMER_RESET, nullptr);
     progress_->SetProgress(50, 100);
     // The window runs on the object's own thread, so it stays alive while this thread waits for the command.
-    if (SUCCEEDED(progress_->StartProgressDialog(owner, nullptr, PROGDLG_NORMAL | PROGDLG_NOMINIMIZE, nullptr)))
+    if (SUCCEEDED(progress_->StartProgressDialog(owner, nullptr, PROGDLG_NORMAL | PROGDLG_NOMINIMIZE, nullptr))) {
         shown_ = true;
+        owner_ = ::IsWindow(owner) ? owner : nullptr;
+    }
     return S_OK;
 }
 
 HRESULT CProgressDialog::Stop() {
     if (progress_ && shown_) progress_->StopProgressDialog();
     shown_ = false;
+    owner_ = nullptr;
     progress_.Reset();
     return S_OK;
+}
+
+void CProgressDialog::OnCommandLine(const std::string& line) {
+    if (echo_) echo_(line);
+}
+
+bool CProgressDialog::CancelRequested() {
+    if (cancelled_) return true;
+    if (!progress_ || !shown_) return false;
+    cancelled_ = progress_->HasUserCancelled() || (owner_ && !::IsWindow(owner_));
+    return cancelled_;
 }
 
 std::string CProgressDialog::GetStdOutText() { return stdOut_.GetText(); }

@@ -1,9 +1,9 @@
-// One process-wide lock for everything that depends on the process's standard handles: output captures
-// hold it from installation to removal and each run holds it while the command runs. So two Explorer
-// windows on different threads never hand their children each other's pipes, and a child never inherits
-// a pipe end that another thread is still setting up. The lock is recursive: a thread that holds it for
-// its captures runs its commands under it. A thread waiting for it still answers messages sent to its
-// windows, so a holder that writes to a console of the waiting thread's window does not stall.
+// One process-wide lock for the console: an operation holds it from clearing the console to its last
+// line, so that two operations of two Explorer windows on different threads, which write to the one
+// console of the process, never split or clear each other's output. Runs and captures need no lock (each
+// thread's children get that thread's own pipes). The lock is recursive for its holder. A thread waiting
+// for it keeps dispatching its messages: its windows repaint, and a holder writing to a console of the
+// waiting thread's window never stalls; the caller refuses re-entry meanwhile.
 #pragma once
 
 namespace exec_lock {

@@ -3,6 +3,7 @@
 #include "common/text.h"
 #include "exec/command_line.h"
 #include "exec/core/tool_templates.h"
+#include "exec/process_runner.h"
 #include "model/admin_files.h"
 #include "settings/settings_store.h"
 
@@ -17,6 +18,14 @@ namespace {
 bool FetchToRevisionFile(const std::string& path, const std::string& revision, std::string& file) {
     if (!MakeRevisionFileName(path, revision, file)) return false;
     return SUCCEEDED(FetchRevision(path, revision, file));
+}
+
+// The tool setting with its %NAME% references expanded; the file names put in later stay as they are
+// (the tools start without the interpreter, so nothing expands them afterwards).
+bool GetExpandedTool(const char* name, std::string& value) {
+    if (!settings::GetTool(name, value)) return false;
+    ExpandEnvironment(value);  // on failure the setting is used unexpanded
+    return true;
 }
 
 void StartTool(const std::string& command) {
@@ -36,22 +45,22 @@ bool MakeRevisionFileName(const std::string& path, const std::string& revision, 
 }
 
 HRESULT FetchRevision(const std::string& path, const std::string& revision, const std::string& target) {
-    const std::string command = tools::BuildFetchTemplate(revision, QuoteArgument(target));
+    const std::string command = tools::BuildFetchTemplate(QuoteArgument(revision), QuoteArgument(target));
     const std::vector<std::string> selection{ferrow::CopyPath(path)};
     return ExecuteTemplate(command, selection);
 }
 
 bool MakeDiffCommand(const std::string& oldFile, const std::string& newFile, std::string& command) {
     std::string diff;
-    if (!settings::GetTool(settings::kToolDiff, diff)) return false;
-    command = tools::BuildDiffCommand(diff, QuoteArgument(oldFile), QuoteArgument(newFile));
+    if (!GetExpandedTool(settings::kToolDiff, diff)) return false;
+    command = tools::BuildDiffCommand(diff, QuoteProgramArgument(oldFile), QuoteProgramArgument(newFile));
     return true;
 }
 
 bool MakeViewCommand(const std::string& file, std::string& command) {
     std::string view;
-    if (!settings::GetTool(settings::kToolView, view)) return false;
-    command = tools::BuildViewCommand(view, QuoteArgument(file));
+    if (!GetExpandedTool(settings::kToolView, view)) return false;
+    command = tools::BuildViewCommand(view, QuoteProgramArgument(file));
     return true;
 }
 
@@ -79,11 +88,11 @@ void CompareRevisions(const std::string& path, const char* oldRevision, const ch
 
 void ViewRevision(const std::string& path, const std::string& revision) {
     std::string view;
-    if (!settings::GetTool(settings::kToolView, view)) return;
+    if (!GetExpandedTool(settings::kToolView, view)) return;
     const std::string file = ferrow::CopyPath(path);
     std::string revisionFile;
     if (!FetchToRevisionFile(file, revision, revisionFile)) return;
-    StartTool(tools::BuildViewCommand(view, QuoteArgument(revisionFile)));
+    StartTool(tools::BuildViewCommand(view, QuoteProgramArgument(revisionFile)));
 }
 
 void SaveRevisionAs(const std::string& path, const std::string& revision) {

@@ -27,7 +27,8 @@ void ViewRevision(const std::string& path, const std::string& revision);
 // writes the revision there.
 void SaveRevisionAs(const std::string& path, const std::string& revision);
 
-// The commands CompareRevisions and ViewRevision would start, once the revision files are fetched; false
-// when the tool setting cannot be had. Exposed so tests can see the exact command lines.
+// The commands CompareRevisions and ViewRevision would start, once the revision files are fetched: the
+// tool setting with its %NAME% references expanded, the file names put in as they are. False when the
+// tool setting cannot be had. Exposed so tests can see the exact command lines.
 bool MakeDiffCommand(const std::string& oldFile, const std::string& newFile, std::string& command);
 bool MakeViewCommand(const std::string& file, std::string& command);

@@ -7,6 +7,7 @@
 #include "console/console_link.h"
 #include "console/console_output.h"
 #include "exec/command_line.h"
+#include "exec/process_runner.h"
 #include "exec/progress_dialog.h"
 #include "exec/run_lock.h"
 #include "exec/tools.h"
@@ -30,10 +31,54 @@ bool IsAdminDirectory(const std::string& path) {
     return ::lstrcmpiA(::PathFindFileNameA(path.c_str()), "CVS") == 0;
 }
 
+// An operation of this thread is under way: it dispatches messages while it waits, so the window can
+// ask for another one meanwhile.
+thread_local bool t_operationRunning = false;
+
+class OperationRunning {
+public:
+    OperationRunning() { t_operationRunning = true; }
+    ~OperationRunning() { t_operationRunning = false; }
+    OperationRunning(const OperationRunning&) = delete;
+    OperationRunning& operator=(const OperationRunning&) = delete;
+};
+
 HBITMAP LoadMenuBitmap(unsigned id) {
     return static_cast<HBITMAP>(::LoadImageA(ferrow::ModuleInstance(), MAKEINTRESOURCEA(id), IMAGE_BITMAP, 0, 0,
                                              LR_LOADMAP3DCOLORS));
 }
+
+// The commit message in a temporary file, for the client's -F option; removed when the object ends (after
+// the run). Path() is empty when the file could not be written.
+class MessageFile {
+public:
+    explicit MessageFile(const std::string& message) {
+        char folder[MAX_PATH] = {};
+        const DWORD length = ::GetTempPathA(MAX_PATH, folder);
+        char name[MAX_PATH] = {};
+        if (length == 0 || length >= MAX_PATH || !::GetTempFileNameA(folder, "fcm", 0, name)) return;
+        path_ = name;  // the file exists from here on
+        ferrow::UniqueFile file(::CreateFileA(name, GENERIC_WRITE, 0, nullptr, TRUNCATE_EXISTING, FILE_ATTRIBUTE_NORMAL,
+                                              nullptr));
+        DWORD wrote = 0;
+        const DWORD size = static_cast<DWORD>(message.size());
+        if (file && (size == 0 || (::WriteFile(file.Get(), message.data(), size, &wrote, nullptr) && wrote == size)))
+            return;
+        file.Reset();
+        ::DeleteFileA(path_.c_str());
+        path_.clear();
+    }
+    ~MessageFile() {
+        if (!path_.empty()) ::DeleteFileA(path_.c_str());
+    }
+    MessageFile(const MessageFile&) = delete;
+    MessageFile& operator=(const MessageFile&) = delete;
+
+    const std::string& Path() const { return path_; }
+
+private:
+    std::string path_;
+};
 
 }  // namespace
 
@@ -118,7 +163,15 @@ STDMETHODIMP CCVSContextMenu::InvokeCommand(CMINVOKECOMMANDINFO* pici) {
     if (offset >= menu::kCommandCount) return E_INVALIDARG;
     if (selection_.empty()) return E_INVALIDARG;
     const bool uiAllowed = (pici->fMask & CMIC_MASK_FLAG_NO_UI) == 0;
-    return ferrow::GuardedCall([&] { return InvokeOffset(offset, pici->hwnd, uiAllowed); });
+    return ferrow::GuardedCall([&]() -> HRESULT {
+        if (t_operationRunning) {
+            // Asked from a message this thread's running operation dispatched: nothing runs, the console
+            // says why.
+            console::Append(ferrow::LoadResString(IDS_RUN_BUSY) + "\r\n");
+            return HRESULT_FROM_WIN32(ERROR_BUSY);
+        }
+        return InvokeOffset(offset, pici->hwnd, uiAllowed);
+    });
 }
 
 HRESULT CCVSContextMenu::InvokeOffset(unsigned offset, HWND hwnd, bool uiAllowed) {
@@ -173,8 +226,14 @@ HRESULT CCVSContextMenu::CarryOut(unsigned offset) {
     case menu::kCmdUndo:
     case menu::kCmdResetTag:
         return ExecuteTemplate(menu::FixedTemplate(offset), selection_);
-    case menu::kCmdCommit:
-        return ExecuteTemplate(menu::BuildCommitTemplate(QuoteArgument(commitMessage_)), selection_);
+    case menu::kCmdCommit: {
+        // Through a file the message reaches the client byte for byte (double quotes and percent signs
+        // included); on the command line, quoted, only when no file can be written.
+        MessageFile file(commitMessage_);
+        if (file.Path().empty())
+            return ExecuteTemplate(menu::BuildCommitTemplate(QuoteArgument(commitMessage_)), selection_);
+        return ExecuteTemplate(menu::BuildCommitFileTemplate(QuoteArgument(file.Path())), selection_);
+    }
     case menu::kCmdRemove: {
         // The local copies go to the Recycle Bin first, without questions; cvs then schedules the removal.
         std::string from;
@@ -190,8 +249,12 @@ HRESULT CCVSContextMenu::CarryOut(unsigned offset) {
         if (::SHFileOperationA(&op) != 0 || op.fAnyOperationsAborted) return E_FAIL;
         return ExecuteTemplate(menu::FixedTemplate(offset), selection_);
     }
-    case menu::kCmdCustom:
-        return ExecuteTemplate(customCommand_, selection_);
+    case menu::kCmdCustom: {
+        // The user's own line: its %NAME% references are meant, the names put in for "$(Names)" are not.
+        std::string command = customCommand_;
+        ExpandEnvironment(command);  // on failure the line runs unexpanded
+        return ExecuteTemplate(command, selection_);
+    }
     case menu::kCmdTag:
         return ExecuteTemplate(menu::BuildTagTemplate(moveFlag_, checkFlag_, branchFlag_, QuoteArgument(tagName_)),
                                selection_);
@@ -201,6 +264,7 @@ HRESULT CCVSContextMenu::CarryOut(unsigned offset) {
 }
 
 HRESULT CCVSContextMenu::RunCommand(unsigned offset, HWND hwnd, bool uiAllowed) {
+    OperationRunning running;
     std::string out;
     std::string err;
     HRESULT hr;
@@ -214,6 +278,7 @@ HRESULT CCVSContextMenu::RunCommand(unsigned offset, HWND hwnd, bool uiAllowed) 
         }
         {
             CProgressDialog progress;
+            progress.SetCommandEcho([](const std::string& line) { console::Append(">" + line + "\r\n"); });
             if (uiAllowed) progress.Start(hwnd);
             hr = CarryOut(offset);
             if (uiAllowed) progress.Stop();
@@ -223,13 +288,18 @@ HRESULT CCVSContextMenu::RunCommand(unsigned offset, HWND hwnd, bool uiAllowed) 
         if (console::HasLink()) {
             console::Append(out);
             console::Append(err);
-            if (FAILED(hr)) {
+            if (hr == kRunCancelled) {
+                console::Append(ferrow::LoadResString(IDS_RUN_CANCELLED) + "\r\n");
+                console::Append("failed\r\n");
+            } else if (FAILED(hr)) {
                 if (uiAllowed) console::Append("failed\r\n");
             } else {
                 console::Append("ok\r\n");
             }
         }
     }
+    // The user ended it: nothing to report in a box, nothing changed to refresh.
+    if (hr == kRunCancelled) return hr;
     if (FAILED(hr)) {
         if (uiAllowed) {
             const std::string fallback = ferrow::LoadResString(IDS_ERROR_TEXT);

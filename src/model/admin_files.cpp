@@ -1,6 +1,7 @@
 #include "model/admin_files.h"
 
 #include "common/text.h"
+#include "model/entries_index.h"
 #include "model/line_reader.h"
 
 #include <shlwapi.h>
@@ -10,12 +11,7 @@ using ferrow::CopyPath;
 namespace {
 
 // Names compare as the file system compares them: the ANSI texts as characters, case ignored.
-bool SameNameIgnoringCase(const std::string& a, const char* b) {
-    std::wstring wa = ferrow::AnsiToWide(a);
-    std::wstring wb = ferrow::AnsiToWide(b);
-    return ::CompareStringOrdinal(wa.c_str(), static_cast<int>(wa.size()), wb.c_str(), static_cast<int>(wb.size()),
-                                  TRUE) == CSTR_EQUAL;
-}
+bool SameNameIgnoringCase(const char* a, const char* b) { return EntryNameKey(a) == EntryNameKey(b); }
 
 // Joins a folder and a relative name as PathCombine does; empty when the result would not fit.
 std::string Combine(const std::string& folder, const char* name) {
@@ -54,17 +50,8 @@ bool ParentHasCVSDir(const char* path) { return HasCVSDir(FolderOf(path).c_str()
 
 bool FindEntry(const char* path, CCVSEntry& entry) {
     std::string copy = CopyPath(path);
-    const char* name = ::PathFindFileNameA(copy.c_str());
-    std::string entries = Combine(FolderOf(copy.c_str()), "CVS\\Entries");
-    if (entries.empty() || !::PathFileExistsA(entries.c_str())) return false;
-    ferrow::UniqueFile file = OpenForReading(entries.c_str(), FILE_FLAG_SEQUENTIAL_SCAN);
-    if (!file) return false;
-    CLineReader reader(file.Release());
-    std::string line;
-    while (reader.ReadLine(line) == 0) {
-        if (ParseEntryLine(line, entry) && SameNameIgnoringCase(entry.Name, name)) return true;
-    }
-    return false;
+    std::shared_ptr<const CEntryIndex> index = GetEntryIndex(FolderOf(copy.c_str()));
+    return index && index->Find(::PathFindFileNameA(copy.c_str()), entry);
 }
 
 bool ReadFirstLine(const char* file, std::string& text) {
@@ -87,11 +74,11 @@ bool ReadTag(const char* path, std::string& text) {
 
 bool IsControlled(const char* path) {
     std::string copy = CopyPath(path);
-    if (::PathIsDirectoryA(copy.c_str())) {
-        if (SameNameIgnoringCase("CVS", ::PathFindFileNameA(copy.c_str()))) return false;
-        if (HasCVSDir(copy.c_str())) return true;
-    }
-    if (!HasCVSDir(FolderOf(copy.c_str()).c_str())) return false;
+    const char* name = ::PathFindFileNameA(copy.c_str());
+    const bool namedCVS = SameNameIgnoringCase("CVS", name);
+    // A listed item needs no look at the item itself, unless a folder named CVS could be listed.
+    std::shared_ptr<const CEntryIndex> index = GetEntryIndex(FolderOf(copy.c_str()));
     CCVSEntry entry;
-    return FindEntry(copy.c_str(), entry);
+    if (index && index->Find(name, entry)) return !namedCVS || !::PathIsDirectoryA(copy.c_str());
+    return !namedCVS && ::PathIsDirectoryA(copy.c_str()) && HasCVSDir(copy.c_str());
 }

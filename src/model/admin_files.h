@@ -1,6 +1,7 @@
 // Reading the administrative files the cvs client keeps in each working folder's "CVS" folder.
-// Nothing is cached and nothing is written: every call opens the files anew, with read sharing, and
-// closes them before it returns. Paths are ANSI strings, cut to 259 characters before use.
+// Nothing is written. CVS/Entries is answered from a per-folder index checked against the file at every
+// call (model/entries_index.h); the other files are opened anew, with read sharing, at every call. No file
+// stays open after a call returns. Paths are ANSI strings, cut to 259 characters before use.
 // All functions are safe to call from several threads at once.
 #pragma once
 

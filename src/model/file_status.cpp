@@ -3,20 +3,39 @@
 #include "common/module_instance.h"
 #include "model/admin_files.h"
 #include "model/core/timestamp.h"
-#include "model/line_reader.h"
 #include "settings/settings_store.h"
 
 namespace {
 
-// Last-write time in seconds since 1970 (UTC); false when the file cannot be opened or read.
-// Opening with read sharing only fails for a file that another program has open for writing.
-bool LastWriteSeconds(const char* path, int64_t& seconds) {
-    ferrow::UniqueFile file = OpenForReading(path);
-    if (!file) return false;
-    FILETIME written = {};
-    if (!::GetFileTime(file.Get(), nullptr, nullptr, &written)) return false;
+// One attribute query of the path (no open); false for a missing path.
+bool QueryAttributes(const char* path, WIN32_FILE_ATTRIBUTE_DATA& data) {
+    return ::GetFileAttributesExA(path, GetFileExInfoStandard, &data) != FALSE;
+}
+
+// Last-write time in seconds since 1970 (UTC); false for a folder.
+bool LastWriteSeconds(const WIN32_FILE_ATTRIBUTE_DATA& data, int64_t& seconds) {
+    if (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) return false;
+    const FILETIME& written = data.ftLastWriteTime;
     seconds = FileTimeToUnixSeconds((static_cast<uint64_t>(written.dwHighDateTime) << 32) | written.dwLowDateTime);
     return true;
+}
+
+bool LastWriteSeconds(const char* path, int64_t& seconds) {
+    WIN32_FILE_ATTRIBUTE_DATA data = {};
+    return QueryAttributes(path, data) && LastWriteSeconds(data, seconds);
+}
+
+// The time text by the configured rule. The two rules differ only for an instant in daylight saving time,
+// so only then is the setting consulted (under Wine that check of the registry costs more than the rest).
+std::string TimeTextOfSeconds(int64_t seconds) {
+    const int64_t cvs = ApplyDaylightRule(seconds);
+    return FormatTimestamp(cvs != seconds && settings::UseCVSNTTimestamps() ? seconds : cvs);
+}
+
+std::string TimeText(const WIN32_FILE_ATTRIBUTE_DATA* data) {
+    int64_t seconds = 0;
+    if (!data || !LastWriteSeconds(*data, seconds)) return std::string();
+    return TimeTextOfSeconds(seconds);
 }
 
 bool ToSystemTime(int64_t unixSeconds, SYSTEMTIME& st) {
@@ -59,7 +78,9 @@ std::string GetFileTimeTextCVS(const char* path) {
 }
 
 std::string GetFileTimeText(const char* path) {
-    return settings::UseCVSNTTimestamps() ? GetFileTimeTextCVSNT(path) : GetFileTimeTextCVS(path);
+    int64_t seconds = 0;
+    if (!LastWriteSeconds(path, seconds)) return std::string();
+    return TimeTextOfSeconds(seconds);
 }
 
 StatusId GetStatus(const char* path, const CCVSEntry& entry) {
@@ -74,4 +95,13 @@ bool IsModified(const char* path) {
     CCVSEntry entry;
     if (!FindEntry(path, entry)) return false;
     return GetStatus(path, entry) != kStatusOK;
+}
+
+bool IsModifiedFile(const char* path) {
+    CCVSEntry entry;
+    if (!FindEntry(path, entry)) return false;
+    WIN32_FILE_ATTRIBUTE_DATA data = {};
+    const bool exists = QueryAttributes(path, data);
+    if (exists && (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)) return false;
+    return DecideStatus(entry, [&] { return TimeText(exists ? &data : nullptr); }) != kStatusOK;
 }

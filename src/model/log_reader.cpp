@@ -4,6 +4,9 @@
 #include "exec/command_line.h"
 #include "model/line_reader.h"
 
+#include <mutex>
+#include <unordered_map>
+#include <utility>
 #include <vector>
 
 namespace {
@@ -77,14 +80,58 @@ bool GetLog(const char* path, CCVSLog& log) {
     return ParseLog(output.Name().c_str(), log);
 }
 
-bool GetRevisionAuthor(const char* path, const std::string& revision, std::string& author) {
-    CCVSLog log;
-    if (!GetLog(path, log)) return false;
-    for (const CCVSRevision& rev : log.Revisions) {
-        if (rev.Revision == revision) {
-            author = rev.Author;
-            return true;
-        }
+namespace {
+
+// The answers of logs that ran, by path and revision: whether the revision was in the log, and its author.
+// Process-wide and thread-safe; its lock is never held while the client runs. At most kMaxAuthors answers
+// (all forgotten when full).
+class AuthorCache {
+public:
+    static constexpr size_t kMaxAuthors = 4096;
+
+    bool Find(const std::string& key, bool& found, std::string& author) {
+        std::lock_guard<std::mutex> lock(mutex_);
+        auto it = answers_.find(key);
+        if (it == answers_.end()) return false;
+        found = it->second.first;
+        author = it->second.second;
+        return true;
     }
-    return false;
+
+    void Put(const std::string& key, bool found, const std::string& author) {
+        std::lock_guard<std::mutex> lock(mutex_);
+        if (answers_.size() >= kMaxAuthors) answers_.clear();
+        answers_[key] = {found, author};
+    }
+
+private:
+    std::mutex mutex_;
+    std::unordered_map<std::string, std::pair<bool, std::string>> answers_;
+};
+
+AuthorCache& Authors() {
+    static AuthorCache* cache = new AuthorCache;  // kept to the end: asked until the module unloads
+    return *cache;
+}
+
+}  // namespace
+
+bool GetRevisionAuthor(const char* path, const std::string& revision, std::string& author) {
+    const std::string key = ferrow::CopyPath(path) + '\n' + revision;
+    bool found = false;
+    std::string name;
+    if (!Authors().Find(key, found, name)) {
+        CCVSLog log;
+        if (!GetLog(path, log)) return false;  // not kept: asked again next time
+        for (const CCVSRevision& rev : log.Revisions) {
+            if (rev.Revision == revision) {
+                found = true;
+                name = rev.Author;
+                break;
+            }
+        }
+        Authors().Put(key, found, name);
+    }
+    if (found) author = name;
+    return found;
 }

@@ -23,5 +23,7 @@ bool GetLocalLogText(const char* path, std::string& text);
 // "$(CVS) log $(Names) > <temp>", parsed.
 bool GetLog(const char* path, CCVSLog& log);
 
-// The author of the block whose revision text equals `revision`, from the full log of the path.
+// The author of the block whose revision text equals `revision`, from the full log of the path. The answer
+// of a log that ran (found or not) is kept for that path and revision, so asking again starts no process;
+// a revision that changes is a new question. A failed log is not kept.
 bool GetRevisionAuthor(const char* path, const std::string& revision, std::string& author);

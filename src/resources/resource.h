@@ -61,6 +61,11 @@
 #define IDS_FRAME_CAPTION 158
 #define IDS_MENU_RESET_TAG 159
 #define IDS_MENU_TAG 160
+// Running commands: the progress window's note after Cancel, the console lines of a cancelled operation
+// and of one refused because another still runs on the same window's thread.
+#define IDS_PROGRESS_CANCELLING 180
+#define IDS_RUN_CANCELLED 181
+#define IDS_RUN_BUSY 182
 
 // Registration script (type "REGISTRY")
 #define IDR_FERROW 101

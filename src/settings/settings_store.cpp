@@ -4,6 +4,7 @@
 #include "common/text.h"
 
 #include <cstring>
+#include <mutex>
 
 namespace settings {
 namespace {
@@ -22,6 +23,73 @@ ferrow::UniqueKey OpenForWrite(const char* subkey) {
     }
     return key;
 }
+
+// Tells whether anything under HKEY_CURRENT_USER\Software changed since the last look, without waiting:
+// a change notification on that key (always present, never deleted, unlike the extension's own keys,
+// whose deletion a watch on them would miss). Values read between two changes are the same, so a value
+// read at generation g stays good while Generation() returns g. When no notification can be set up,
+// every call is a new generation. Thread-safe; the key and event stay open for the process's life.
+class ChangeWatch {
+public:
+    unsigned Generation() {
+        std::lock_guard<std::mutex> lock(mutex_);
+        if (armed_ && ::WaitForSingleObject(event_.Get(), 0) == WAIT_TIMEOUT) return generation_;
+        ++generation_;
+        // Armed again before the caller reads: a change from here on shows at the next call.
+        armed_ = Arm();
+        return generation_;
+    }
+
+private:
+    bool Arm() {
+        if (!event_) event_.Reset(::CreateEventA(nullptr, TRUE, FALSE, nullptr));
+        if (!event_) return false;
+        ::ResetEvent(event_.Get());
+        if (!key_ && ::RegOpenKeyExA(HKEY_CURRENT_USER, "Software", 0, KEY_NOTIFY, key_.Put()) != ERROR_SUCCESS) {
+            key_.Release();
+            return false;
+        }
+        return ::RegNotifyChangeKeyValue(key_.Get(), TRUE, REG_NOTIFY_CHANGE_NAME | REG_NOTIFY_CHANGE_LAST_SET,
+                                         event_.Get(), TRUE) == ERROR_SUCCESS;
+    }
+
+    std::mutex mutex_;
+    ferrow::UniqueKey key_;
+    ferrow::UniqueKernelHandle event_;
+    unsigned generation_ = 0;
+    bool armed_ = false;
+};
+
+ChangeWatch& Watch() {
+    static ChangeWatch* watch = new ChangeWatch;  // kept to the end: asked until the module unloads
+    return *watch;
+}
+
+// A setting read once per generation of the watch.
+template <typename T>
+class CachedSetting {
+public:
+    template <typename ReadFn>
+    T Get(ReadFn&& read) {
+        const unsigned generation = Watch().Generation();
+        {
+            std::lock_guard<std::mutex> lock(mutex_);
+            if (valid_ && generation_ == generation) return value_;
+        }
+        T value = read();
+        std::lock_guard<std::mutex> lock(mutex_);
+        valid_ = true;
+        generation_ = generation;
+        value_ = value;
+        return value;
+    }
+
+private:
+    std::mutex mutex_;
+    bool valid_ = false;
+    unsigned generation_ = 0;
+    T value_{};
+};
 
 }  // namespace
 
@@ -70,8 +138,11 @@ bool WriteDword(const char* subkey, const char* name, DWORD value) {
 }
 
 bool UseCVSNTTimestamps() {
-    std::string rule;
-    return ReadString(kOptionsKey, "TimestampCompatibility", rule) && rule == "CVSNT";
+    static CachedSetting<bool>* cached = new CachedSetting<bool>;
+    return cached->Get([] {
+        std::string rule;
+        return ReadString(kOptionsKey, kTimestampCompatibility, rule) && rule == kRuleCVSNT;
+    });
 }
 
 DWORD GetAutoShowOutput() {

@@ -1,5 +1,7 @@
-// The extension's settings under HKEY_CURRENT_USER\Software\Pembrake\Ferrow. No cache and no settings
-// object: each read opens the subkey, reads, and closes it, so a change takes effect at the next use.
+// The extension's settings under HKEY_CURRENT_USER\Software\Pembrake\Ferrow. No settings object: each
+// read opens the subkey, reads, and closes it, so a change takes effect at the next use. The one setting
+// read for every item (UseCVSNTTimestamps) is kept between calls, and read again once the registry
+// notified a change, which it does before the writer's call returns: the next use sees it all the same.
 // Every reader has a default that applies when the key or value is missing, of another type, or oversized.
 // Nothing here ever deletes a value.
 #pragma once

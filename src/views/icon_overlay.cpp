@@ -42,10 +42,8 @@ HRESULT CCVSIconOverlay::IsMemberOf(LPCWSTR path, DWORD) {
     return ferrow::GuardedAnswer(S_FALSE, [path]() -> HRESULT {
         const std::string narrow = ferrow::NarrowPath(path);
         if (narrow.empty()) return S_FALSE;
-        // Cheapest first: a folder is rejected before its status would be computed.
-        if (!IsControlled(narrow.c_str())) return S_FALSE;
-        if (::PathIsDirectoryA(narrow.c_str())) return S_FALSE;
-        return IsModified(narrow.c_str()) ? S_OK : S_FALSE;
+        // A listed file's entry and one look at the file; folders and unlisted items are never members.
+        return IsModifiedFile(narrow.c_str()) ? S_OK : S_FALSE;
     });
 }
 

@@ -3,8 +3,6 @@
 #include "console/console_bar.h"
 #include "console/console_link.h"
 #include "console/console_output.h"
-#include "exec/exec_support.h"
-#include "exec/process_runner.h"
 #include "server/guids.h"
 #include "support/settings_guard.h"
 
@@ -14,8 +12,6 @@
 #include <memory>
 #include <string>
 
-using exec_test::StubClient;
-using exec_test::TempFolder;
 using testing_support::SetRawValue;
 using testing_support::SettingsGuard;
 
@@ -264,26 +260,6 @@ TEST_F(Console, AutoShowOpensTheBarOnlyForAStoredOne) {
         }
         console::DropLink();
     }
-}
-
-TEST_F(Console, RunnerEchoesTheCommandBeforeItRuns) {
-    TempFolder scratch;
-    StubClient stub(scratch);
-    CBandHost host;
-    ferrow::ComPtr<IDeskBand> band = NewBar();
-    ASSERT_EQ(S_OK, host.OpenBand(band.Get()));
-    console::ReplaceLink(host.Site());
-    HWND edit = nullptr;
-    band->GetWindow(&edit);
-
-    EXPECT_EQ(S_OK, RunInDirectory(scratch.Path(), "$(CVS) -q update -d -P  a.c"));
-    EXPECT_EQ(">" + exec_test::StubPath() + " -q update -d -P  a.c\r\n", EditText(edit));
-
-    console::Clear();
-    stub.Env().Set("COMSPEC", nullptr);
-    EXPECT_EQ(E_FAIL, RunInDirectory(scratch.Path(), "$(CVS) status"));
-    EXPECT_EQ(">" + exec_test::StubPath() + " status\r\n", EditText(edit));
-    EXPECT_EQ(1u, stub.Calls().size());
 }
 
 TEST_F(Console, FocusFollowsTheEditControlAndIsReportedToTheSite) {

@@ -123,13 +123,13 @@ TEST_F(Operations, UpdateBringsInAConcurrentChange) {
 TEST_F(Operations, CommitWithAMessage) {
     EditFile(*this / "a.txt", "alpha\r\nbeta\r\ngamma\r\nmine\r\n");
     EXPECT_EQ("controlled modified", Overlays(*this / "a.txt"));
-    // Blanks reach the client through the quoting and cmd.exe; double quotes become apostrophes.
+    // The message reaches the client through a file, double quotes included.
     EXPECT_EQ(S_OK, Commit({*this / "a.txt"}, "Fix the \"main\" return value"));
     const std::string console = explorer_.Console();
     EXPECT_TRUE(Has(console, "new revision: 1.2; previous revision: 1.1")) << console;
     EXPECT_EQ("ok\r\n", console.substr(console.size() - 4));
     EXPECT_EQ(0u, EntryLine(*this / "a.txt").find("/a.txt/1.2/"));
-    EXPECT_TRUE(Has(Log("-r1.2 a.txt"), "\nFix the 'main' return value\r\n")) << Log("-r1.2 a.txt");
+    EXPECT_TRUE(Has(Log("-r1.2 a.txt"), "\nFix the \"main\" return value\r\n")) << Log("-r1.2 a.txt");
     EXPECT_EQ("controlled", Overlays(*this / "a.txt"));
     const e2e::Columns after = ColumnsOf(*this / "a.txt");
     EXPECT_EQ("OK", after.status);
@@ -152,6 +152,17 @@ TEST_F(Operations, AddThenCommit) {
     EXPECT_TRUE(Has(explorer_.Console(), "initial revision: 1.1")) << explorer_.Console();
     EXPECT_EQ("controlled", Overlays(file));
     EXPECT_EQ("1.1", ColumnsOf(file).revision);
+}
+
+TEST_F(Operations, NamesAndMessagesReachTheClientUnexpanded) {
+    const std::string name = "%TEMP% 50%.txt";
+    EditFile(*this / name, "fresh\r\n");
+    EXPECT_EQ(S_OK, explorer_.Invoke({*this / name}, kAdd));
+    const std::string message = "speed up %USERNAME% by 50% for \"%PATH%\" ^! & %%";
+    EXPECT_EQ(S_OK, Commit({*this / name}, message));
+    EXPECT_EQ(0u, EntryLine(*this / name).find("/" + name + "/1.1/"));
+    const std::string log = Log("\"" + name + "\"");
+    EXPECT_TRUE(Has(log, "\n" + message + "\r\n")) << log;
 }
 
 // Wine's Recycle Bin is $XDG_DATA_HOME/Trash as the variable stood when the process started; ctest sets it to

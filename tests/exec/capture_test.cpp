@@ -102,44 +102,35 @@ TEST(Capture, TwoCommandsOfOneOperationLandInTheSameTextsInOrder) {
     EXPECT_EQ("err first\nerr second\n", progress.GetStdErrText());
 }
 
-TEST(Capture, StandardHandlesComeBackAfterNestedCaptures) {
+TEST(Capture, NestedCapturesTakeTheirThreadsRunsAndNeverTheStandardHandles) {
+    TempFolder scratch;
+    StubClient stub(scratch);
+    stub.Env().Set("CVSSTUB_STDOUT", "{args}");
     const HANDLE out = ::GetStdHandle(STD_OUTPUT_HANDLE);
     const HANDLE err = ::GetStdHandle(STD_ERROR_HANDLE);
+    CProgressDialog outer;
     {
-        CProgressDialog outer;
-        const HANDLE outerOut = ::GetStdHandle(STD_OUTPUT_HANDLE);
-        EXPECT_NE(out, outerOut);
-        EXPECT_NE(err, ::GetStdHandle(STD_ERROR_HANDLE));
-        {
-            CCaptureOutput inner(STD_OUTPUT_HANDLE);
-            EXPECT_TRUE(inner.Active());
-            EXPECT_NE(outerOut, ::GetStdHandle(STD_OUTPUT_HANDLE));
-        }
-        EXPECT_EQ(outerOut, ::GetStdHandle(STD_OUTPUT_HANDLE));
+        CCaptureOutput inner(STD_OUTPUT_HANDLE);
+        EXPECT_TRUE(inner.Active());
+        EXPECT_EQ(S_OK, RunInDirectory(scratch.Path(), "$(CVS) inner"));
+        EXPECT_EQ(out, ::GetStdHandle(STD_OUTPUT_HANDLE));
+        EXPECT_EQ(err, ::GetStdHandle(STD_ERROR_HANDLE));
+        EXPECT_EQ("inner", inner.GetText());
     }
+    EXPECT_EQ(S_OK, RunInDirectory(scratch.Path(), "$(CVS) outer"));
+    EXPECT_EQ("outer", outer.GetStdOutText());
     EXPECT_EQ(out, ::GetStdHandle(STD_OUTPUT_HANDLE));
-    EXPECT_EQ(err, ::GetStdHandle(STD_ERROR_HANDLE));
-
-    // A host without standard handles (Explorer) gets "none" back.
-    ASSERT_TRUE(::SetStdHandle(STD_OUTPUT_HANDLE, nullptr));
-    {
-        CCaptureOutput capture(STD_OUTPUT_HANDLE);
-        EXPECT_NE(nullptr, ::GetStdHandle(STD_OUTPUT_HANDLE));
-    }
-    EXPECT_EQ(nullptr, ::GetStdHandle(STD_OUTPUT_HANDLE));
-    ::SetStdHandle(STD_OUTPUT_HANDLE, out);
 }
 
 TEST(Capture, TakingTheTextEndsTheCapture) {
     TempFolder scratch;
     StubClient stub(scratch);
     stub.Env().Set("CVSSTUB_STDOUT", "{args}");
-    const HANDLE out = ::GetStdHandle(STD_OUTPUT_HANDLE);
     CCaptureOutput capture(STD_OUTPUT_HANDLE);
     EXPECT_EQ(S_OK, RunInDirectory(scratch.Path(), "$(CVS) kept"));
     EXPECT_EQ("kept", capture.GetText());
     EXPECT_FALSE(capture.Active());
-    EXPECT_EQ(out, ::GetStdHandle(STD_OUTPUT_HANDLE));
+    EXPECT_EQ(S_OK, RunInDirectory(scratch.Path(), "$(CVS) later"));
     EXPECT_EQ("kept", capture.GetText());
 }
 
@@ -191,12 +182,11 @@ TEST(ProgressDialog, StartShowsTheShellObjectAndStopReleasesIt) {
 }
 
 TEST(ProgressDialog, DestructionStopsAStartedDialog) {
-    const HANDLE out = ::GetStdHandle(STD_OUTPUT_HANDLE);
     {
         CProgressDialog progress;
         EXPECT_EQ(S_OK, progress.Start(nullptr));
     }
-    EXPECT_EQ(out, ::GetStdHandle(STD_OUTPUT_HANDLE));
+    EXPECT_EQ(nullptr, CurrentRunFrame());
 }
 
 }  // namespace

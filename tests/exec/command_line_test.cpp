@@ -38,8 +38,47 @@ TEST(CommandLine, QuoteArgumentUsesTheOneRule) {
     EXPECT_EQ("\"a b\"", QuoteArgument("a b"));
     EXPECT_EQ("\"say 'hi'\"", QuoteArgument("say \"hi\""));
     EXPECT_EQ("\"x=1\"", QuoteArgument("x=1"));
-    EXPECT_EQ("50%", QuoteArgument("50%"));
     EXPECT_EQ("a\\b", QuoteArgument("a\\b"));
+    // Beside the interpreter a percent sign needs nothing.
+    EXPECT_EQ("50%", QuoteProgramArgument("50%"));
+    EXPECT_EQ("\"a b%\"", QuoteProgramArgument("a b%"));
+}
+
+// Through the command interpreter to the stand-in: a tag name or message and a file name reach the client
+// as typed (a double quote as an apostrophe, the quoting rule), never expanded, and never cut.
+TEST(CommandLine, UserTextReachesTheClientAsTyped) {
+    TempFolder root;
+    exec_test::StubClient stub(root);
+    stub.Env().Set("FERROW_DEFINED", "expanded");
+    stub.Env().Set("USERNAME", "someone");
+    const std::string wc = root / "work";
+    const char* const texts[] = {
+        "speed up %USERNAME% by 50%", "%PATH%", "%FERROW_DEFINED%", "50%", "%%", "a%%FERROW_DEFINED%%b",
+        "ends in %",  "dir\\%FERROW_DEFINED%\\", "x^y", "^%FERROW_DEFINED%^", "wow!", "!FERROW_DEFINED!",
+        "say \"hi\" & echo %FERROW_DEFINED% > x", "\"%FERROW_DEFINED%\"", "a \"b\" c % d | e",
+    };
+    std::vector<std::string> files;
+    for (const std::string text : texts) {
+        if (text.find_first_of("\"\\|<>") == std::string::npos) files.push_back(text + ".txt");
+    }
+    MakeWorkingFolder(wc, files);
+    for (const std::string text : texts) {
+        SCOPED_TRACE(text);
+        ASSERT_EQ(S_OK, ExecuteTemplate("$(CVS) tag " + QuoteArgument(text) + " $(Names)", {wc + "\\plain.c"}));
+    }
+    for (const std::string& file : files) {
+        SCOPED_TRACE(file);
+        ASSERT_EQ(S_OK, ExecuteTemplate("$(CVS) add $(Names)", {wc + "\\" + file}));
+    }
+    const std::vector<std::string> calls = stub.SplitArguments();
+    ASSERT_EQ(std::size(texts) + files.size(), calls.size());
+    for (size_t i = 0; i < std::size(texts); ++i) {
+        std::string typed = texts[i];
+        for (char& c : typed)
+            if (c == '"') c = '\'';
+        EXPECT_EQ("[tag][" + typed + "][plain.c]", calls[i]);
+    }
+    for (size_t i = 0; i < files.size(); ++i) EXPECT_EQ("[add][" + files[i] + "]", calls[std::size(texts) + i]);
 }
 
 TEST(CommandLine, CommonDirectory) {

@@ -1,10 +1,13 @@
 #include "exec/command_line.h"
 #include "exec/exec_support.h"
 #include "exec/process_runner.h"
+#include "exec/progress_dialog.h"
 
 #include <gtest/gtest.h>
 
+#include <atomic>
 #include <string>
+#include <thread>
 #include <vector>
 
 using exec_test::EnvironmentGuard;
@@ -82,12 +85,89 @@ TEST(ProcessRunner, ExitCodesMapToResults) {
     }
 }
 
-TEST(ProcessRunner, MissingComspecRunsNothing) {
+TEST(ProcessRunner, MissingComspecRunsNothingButTheFrameHearsTheLine) {
     TempFolder scratch;
     StubClient stub(scratch);
     stub.Env().Set("COMSPEC", nullptr);
+    std::vector<std::string> lines;
+    CProgressDialog frame;
+    frame.SetCommandEcho([&lines](const std::string& line) { lines.push_back(line); });
     EXPECT_EQ(E_FAIL, RunInDirectory(scratch.Path(), "$(CVS) update"));
     EXPECT_TRUE(stub.Calls().empty());
+    EXPECT_EQ(std::vector<std::string>{StubPath() + " update"}, lines);
+}
+
+TEST(ProcessRunner, CommandReadingItsInputGetsTheNullDevice) {
+    // An empty input that ends, not a missing one: a client asking for a password gives up at once.
+    TempFolder scratch;
+    StubClient stub(scratch);
+    stub.Env().Set("CVSSTUB_WAIT", "stdin");
+    CProgressDialog progress;
+    EXPECT_EQ(S_OK, RunInDirectory(scratch.Path(), "$(CVS) login"));
+    EXPECT_EQ("stdin: end\n", progress.GetStdOutText());
+}
+
+TEST(ProcessRunner, ARunInheritsNothingOfTheRestOfTheProcess) {
+    // A pipe of another component, inheritable: a command that inherited its write end would keep it open.
+    TempFolder scratch;
+    StubClient stub(scratch);
+    stub.Env().Set("CVSSTUB_SLEEP_MS", "1500");
+    SECURITY_ATTRIBUTES inheritable = {sizeof inheritable, nullptr, TRUE};
+    HANDLE read = nullptr, write = nullptr;
+    ASSERT_TRUE(::CreatePipe(&read, &write, &inheritable, 0));
+    std::thread run([&] { RunInDirectory(scratch.Path(), "$(CVS) update"); });
+    ::Sleep(500);
+    ::CloseHandle(write);
+    const DWORD start = ::GetTickCount();
+    char byte;
+    DWORD got = 0;
+    EXPECT_FALSE(::ReadFile(read, &byte, 1, &got, nullptr));  // broken at once: no other write end
+    EXPECT_LT(::GetTickCount() - start, 500u);
+    run.join();
+    ::CloseHandle(read);
+}
+
+TEST(ProcessRunner, ChildOfAnotherThreadInheritsNothingOfARun) {
+    // Another component of the process starts a program that inherits all inheritable handles while an
+    // operation runs: the operation still ends with its own command, and nobody sees its pipes.
+    TempFolder scratch;
+    StubClient stub(scratch);
+    stub.Env().Set("CVSSTUB_SLEEP_MS", "800");
+    stub.Env().Set("CVSSTUB_STDOUT", "mine\n");
+    const HANDLE out = ::GetStdHandle(STD_OUTPUT_HANDLE);
+    const HANDLE err = ::GetStdHandle(STD_ERROR_HANDLE);
+    std::atomic<bool> handlesKept{true};
+    PROCESS_INFORMATION other = {};
+    std::thread stranger([&] {
+        ::Sleep(300);
+        handlesKept = ::GetStdHandle(STD_OUTPUT_HANDLE) == out && ::GetStdHandle(STD_ERROR_HANDLE) == err;
+        exec_test::EnvironmentGuard env;
+        env.Set("CVSSTUB_WAIT", "forever");
+        env.Set("CVSSTUB_SLEEP_MS", nullptr);
+        env.Set("CVSSTUB_STDOUT", nullptr);
+        std::string line = "\"" + StubPath() + "\" stranger";
+        STARTUPINFOA startup = {sizeof startup};
+        ::CreateProcessA(nullptr, &line[0], nullptr, nullptr, TRUE, 0, nullptr, nullptr, &startup, &other);
+    });
+    const DWORD start = ::GetTickCount();
+    HRESULT hr;
+    std::string text;
+    {
+        CProgressDialog progress;
+        hr = RunInDirectory(scratch.Path(), "$(CVS) update");
+        text = progress.GetStdOutText();
+    }
+    const DWORD elapsed = ::GetTickCount() - start;
+    stranger.join();
+    ASSERT_NE(nullptr, other.hProcess) << "the other program did not start";
+    ::TerminateProcess(other.hProcess, 0);
+    ::CloseHandle(other.hProcess);
+    ::CloseHandle(other.hThread);
+    EXPECT_EQ(S_OK, hr);
+    EXPECT_EQ("mine\n", text);
+    EXPECT_LT(elapsed, 3000u);  // the other program never ends; holding our pipe it would keep us waiting
+    EXPECT_TRUE(handlesKept);
+    EXPECT_EQ(out, ::GetStdHandle(STD_OUTPUT_HANDLE));
 }
 
 TEST(ProcessRunner, StartFailuresGiveTheSystemError) {

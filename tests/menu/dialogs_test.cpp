@@ -186,7 +186,7 @@ TEST(DialogCommands, CommitTagAndCustomCommandLines) {
     auto handler = menu_test::MakeHandler({f / "modified.c", f / "unchanged.txt"});
     {
         WindowDriver driver("CVS Commit", [](HWND hwnd) {
-            SetControlText(hwnd, IDC_COMMIT_MESSAGE, "fix \"x\" now");
+            SetControlText(hwnd, IDC_COMMIT_MESSAGE, "fix \"x\" & %PATH% now");
             Click(hwnd, IDOK);
         });
         EXPECT_EQ(S_OK, menu_test::Invoke(handler.Get(), 1));
@@ -200,7 +200,7 @@ TEST(DialogCommands, CommitTagAndCustomCommandLines) {
             Click(hwnd, IDOK);
         });
         EXPECT_EQ(S_OK, menu_test::Invoke(handler.Get(), 1));
-        EXPECT_EQ("fix \"x\" now", prefilled);
+        EXPECT_EQ("fix \"x\" & %PATH% now", prefilled);
     }
     {
         WindowDriver driver("CVS Tag", [](HWND hwnd) {
@@ -220,8 +220,19 @@ TEST(DialogCommands, CommitTagAndCustomCommandLines) {
     }
     std::vector<exec_test::StubCall> calls = f.stub.Calls();
     ASSERT_EQ(4u, calls.size());
-    EXPECT_EQ("-q commit -m \"fix 'x' now\"  modified.c unchanged.txt", calls[0].arguments);
-    EXPECT_EQ("-q commit -m \"\"  modified.c unchanged.txt", calls[1].arguments);
+    // The message goes through a file, every byte as typed; the file is gone after the run.
+    const std::vector<std::string> split = f.stub.SplitArguments();
+    ASSERT_EQ(4u, split.size());
+    EXPECT_EQ("[-q][commit]<fix \"x\" & %PATH% now>[modified.c][unchanged.txt]", split[0]);
+    EXPECT_EQ("[-q][commit]<>[modified.c][unchanged.txt]", split[1]);
+    const std::string& line = calls[0].arguments;
+    ASSERT_EQ(0u, line.find("-q commit -F "));
+    const size_t names = line.find("  modified.c unchanged.txt");
+    ASSERT_NE(std::string::npos, names);
+    std::string messageFile = line.substr(13, names - 13);
+    if (messageFile.size() > 2 && messageFile.front() == '"') messageFile = messageFile.substr(1, messageFile.size() - 2);
+    ASSERT_FALSE(messageFile.empty());
+    EXPECT_EQ(INVALID_FILE_ATTRIBUTES, ::GetFileAttributesA(messageFile.c_str())) << messageFile;
     EXPECT_EQ("-q tag -F -c -b REL_1  modified.c unchanged.txt", calls[2].arguments);
     EXPECT_EQ("status -v  modified.c unchanged.txt", calls[3].arguments);
     for (const auto& call : calls) EXPECT_EQ(f.wc, call.folder);

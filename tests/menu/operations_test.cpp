@@ -1,6 +1,7 @@
 // The operations behind the menu items, run through the recording stand-in for the client: exact command
 // lines and working folders, results, the NO_UI rules, the message box and the refresh.
 #include "exec/exec_support.h"
+#include "exec/process_runner.h"
 #include "menu/menu_support.h"
 #include "support/fixtures.h"
 
@@ -8,6 +9,11 @@
 #include "resources/resource.h"
 
 #include <gtest/gtest.h>
+
+#include <tlhelp32.h>
+
+#include <atomic>
+#include <memory>
 
 using exec_test::StubCall;
 using exec_test::StubClient;
@@ -262,6 +268,175 @@ TEST(ConsoleLines, OutputThenErrorThenVerdict) {
         EXPECT_TRUE(driver.Found());
     }
     EXPECT_EQ(echo + "cvs update: warning\r\nfailed\r\n", window.Text());
+}
+
+}  // namespace
+
+namespace {
+
+// Processes of the stand-in running in this Wine prefix (or on this machine).
+int CountStubProcesses() {
+    HANDLE snapshot = ::CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0);
+    if (snapshot == INVALID_HANDLE_VALUE) return -1;
+    int count = 0;
+    PROCESSENTRY32 entry = {sizeof entry};
+    for (BOOL more = ::Process32First(snapshot, &entry); more; more = ::Process32Next(snapshot, &entry))
+        count += ::lstrcmpiA(entry.szExeFile, "cvsstub.exe") == 0;
+    ::CloseHandle(snapshot);
+    return count;
+}
+
+// Waits up to `ms` for the count of stand-ins to reach `wanted`.
+bool AwaitStubCount(int wanted, DWORD ms) {
+    const DWORD start = ::GetTickCount();
+    while (CountStubProcesses() != wanted) {
+        if (::GetTickCount() - start > ms) return false;
+        ::Sleep(20);
+    }
+    return true;
+}
+
+// Ends every stand-in that runs `ms` after its creation: a run that cancelling fails to end then fails its
+// test instead of hanging it.
+class StubReaper {
+public:
+    explicit StubReaper(DWORD ms) : thread_([this, ms] {
+        const DWORD start = ::GetTickCount();
+        while (!done_ && ::GetTickCount() - start < ms) ::Sleep(20);
+        if (!done_) EndAll();
+    }) {}
+    ~StubReaper() {
+        done_ = true;
+        thread_.join();
+    }
+
+private:
+    static void EndAll() {
+        HANDLE snapshot = ::CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0);
+        if (snapshot == INVALID_HANDLE_VALUE) return;
+        PROCESSENTRY32 entry = {sizeof entry};
+        for (BOOL more = ::Process32First(snapshot, &entry); more; more = ::Process32Next(snapshot, &entry)) {
+            if (::lstrcmpiA(entry.szExeFile, "cvsstub.exe") != 0) continue;
+            HANDLE process = ::OpenProcess(PROCESS_TERMINATE, FALSE, entry.th32ProcessID);
+            if (process) ::TerminateProcess(process, 1), ::CloseHandle(process);
+        }
+        ::CloseHandle(snapshot);
+    }
+    std::atomic<bool> done_{false};
+    std::thread thread_;
+};
+
+// Ends a watcher while this thread answers the title requests it sends to this thread's windows.
+bool EndWatching(std::unique_ptr<menu_test::WindowDriver>& watcher) {
+    const bool found = watcher->Found();
+    std::atomic<bool> gone{false};
+    std::thread ender([&] {
+        watcher.reset();
+        gone = true;
+    });
+    while (!gone) CBandHost::PumpMessages(), ::Sleep(5);
+    ender.join();
+    return found;
+}
+
+TEST(Cancel, EndsTheWholeTreeAtOnceAndSaysSo) {
+    // A client that started a helper and waits for ever (ssh asking for a password on a console that is
+    // not there). Pressing Cancel, or closing the window of the invocation, ends both.
+    const struct {
+        const char* what;
+        bool closeWindow;
+    } cases[] = {{"Cancel pressed", false}, {"invoking window closed", true}};
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        OperationFixture f;
+        ConsoleWindow window;
+        f.stub.Env().Set("CVSSTUB_WAIT", "tree");
+        f.stub.Env().Set("CVSSTUB_STDOUT", "partial\\n");
+        auto handler = MakeHandler({f / "modified.c"});
+        window.Site(handler.Get());
+        RefreshTarget target;
+        const int before = CountStubProcesses();
+        ASSERT_GE(before, 0);
+        std::atomic<DWORD> pressed{0};
+        bool treeRan = false;
+        HRESULT hr;
+        {
+            StubReaper reaper(8000);
+            menu_test::WindowDriver driver("CVS Operation Progress", [&](HWND progress) {
+                treeRan = AwaitStubCount(before + 2, 10000);
+                pressed = ::GetTickCount();
+                if (c.closeWindow) {
+                    ::PostMessageA(target.hwnd, WM_CLOSE, 0, 0);  // handled by the invoking thread's dispatch
+                } else {
+                    ::SendMessageA(progress, WM_COMMAND, IDCANCEL, 0);
+                }
+            });
+            auto errorBox = std::make_unique<menu_test::WindowDriver>(
+                "CVS Error", [](HWND box) { ::PostMessageA(box, WM_COMMAND, IDOK, 0); }, 30000);
+            hr = Invoke(handler.Get(), 0, 0, target.hwnd);
+            const DWORD ended = ::GetTickCount();
+            EXPECT_TRUE(driver.Found());
+            EXPECT_TRUE(treeRan);
+            EXPECT_LT(ended - pressed, 2000u);
+            const DWORD spent = ::GetTickCount() - pressed;
+            EXPECT_TRUE(AwaitStubCount(before, spent < 2000 ? 2000 - spent : 0)) << CountStubProcesses();
+            EXPECT_FALSE(EndWatching(errorBox));
+        }
+        EXPECT_EQ(kRunCancelled, hr);
+        EXPECT_EQ(">" + exec_test::StubPath() + " -q update -d -P  modified.c\r\npartial\r\n"
+                  "The command was cancelled.\r\nfailed\r\n", window.Text());
+        if (!c.closeWindow) EXPECT_EQ("", target.TakeKeys());
+    }
+}
+
+// A window whose WM_APP asks for an operation, as a click in Explorer's window would.
+struct AskingWindow {
+    static inline std::function<void()> ask;
+    static LRESULT CALLBACK Proc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
+        if (msg == WM_APP && ask) ask();
+        return ::DefWindowProcA(hwnd, msg, wp, lp);
+    }
+    HWND hwnd = nullptr;
+    AskingWindow() {
+        WNDCLASSA wc = {};
+        wc.lpfnWndProc = Proc;
+        wc.hInstance = ::GetModuleHandleA(nullptr);
+        wc.lpszClassName = "FerrowAskingWindow";
+        ::RegisterClassA(&wc);
+        hwnd = ::CreateWindowExA(0, wc.lpszClassName, "asking", WS_POPUP, 0, 0, 10, 10, nullptr, nullptr,
+                                 wc.hInstance, nullptr);
+    }
+    ~AskingWindow() {
+        ::DestroyWindow(hwnd);
+        ask = nullptr;
+    }
+};
+
+TEST(Dispatch, TheInvokingWindowAnswersWhileACommandRunsAndRefusesASecondOperation) {
+    OperationFixture f;
+    ConsoleWindow window;
+    f.stub.Env().Set("CVSSTUB_SLEEP_MS", "1500");
+    auto handler = MakeHandler({f / "modified.c"});
+    window.Site(handler.Get());
+    AskingWindow asking;
+    HRESULT second = E_PENDING;
+    AskingWindow::ask = [&] { second = Invoke(handler.Get(), 3, CMIC_MASK_FLAG_NO_UI, asking.hwnd); };
+
+    std::atomic<bool> answered{false};
+    std::thread other([&] {
+        ::Sleep(400);
+        DWORD_PTR result = 0;
+        answered = ::SendMessageTimeoutA(asking.hwnd, WM_NULL, 0, 0, SMTO_NORMAL, 500, &result) != 0;
+        ::PostMessageA(asking.hwnd, WM_APP, 0, 0);
+    });
+    EXPECT_EQ(S_OK, Invoke(handler.Get(), 0, CMIC_MASK_FLAG_NO_UI, asking.hwnd));
+    other.join();
+    EXPECT_TRUE(answered);
+    EXPECT_EQ(HRESULT_FROM_WIN32(ERROR_BUSY), second);
+    EXPECT_EQ(1u, f.stub.Calls().size());
+    const std::string text = window.Text();
+    EXPECT_NE(std::string::npos, text.find("\r\nAnother command is still running in this window; nothing was done.\r\n"))
+        << text;
 }
 
 }  // namespace

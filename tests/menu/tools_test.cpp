@@ -114,6 +114,19 @@ TEST(Tools, SilentStops) {
     EXPECT_EQ("-q update -p -r 1.1  unchanged.txt ", calls[1].arguments);
 }
 
+TEST(Tools, ToolSettingsExpandButFileNamesStayAsTheyAre) {
+    ToolsFixture f;
+    const std::string folder = StubPath().substr(0, StubPath().rfind('\\'));
+    f.stub.Env().Set("FERROW_TOOL_DIR", folder);
+    settings::SetTool("Diff", "%FERROW_TOOL_DIR%\\cvsstub.exe $(OldFile) $(NewFile)");
+    settings::SetTool("View", "%FERROW_TOOL_DIR%\\cvsstub.exe $(File)");
+    std::string command;
+    ASSERT_TRUE(MakeDiffCommand("C:\\t\\%FERROW_TOOL_DIR%.c_1.1", "50% of it.c", command));
+    EXPECT_EQ(StubPath() + " C:\\t\\%FERROW_TOOL_DIR%.c_1.1 \"50% of it.c\"", command);
+    ASSERT_TRUE(MakeViewCommand("%PATH%", command));
+    EXPECT_EQ(StubPath() + " %PATH%", command);
+}
+
 TEST(Tools, DiffItemSucceedsWhateverTheTool) {
     ToolsFixture f;
     settings::SetTool("Diff", "Z:\\nonexistent\\differ.exe $(OldFile) $(NewFile)");

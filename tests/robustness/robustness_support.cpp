@@ -47,6 +47,8 @@ void NoteOpen(HANDLE handle, DWORD access, DWORD share) {
 HANDLE WINAPI WatchedCreateFileA(LPCSTR a, DWORD access, DWORD share, LPSECURITY_ATTRIBUTES d, DWORD e, DWORD f,
                                  HANDLE g) {
     HANDLE h = g_createFileA(a, access, share, d, e, f, g);
+    // The null device a child gets for the streams nobody reads is no user's file.
+    if (a && lstrcmpiA(a, "NUL") == 0) return h;
     NoteOpen(h, access, share);
     return h;
 }

@@ -103,15 +103,29 @@ public:
         }
         env_.Set("CVSSTUB_STDOUT", escaped);
     }
+    // Per call, the arguments as the stand-in's runtime split them: "[-q][commit]<message file text>[a.c]".
+    std::vector<std::string> SplitArguments() const {
+        std::vector<std::string> calls;
+        const std::string text = ReadTextFile(argv_);
+        for (size_t pos = 0, end; pos < text.size(); pos = end + 2) {
+            end = text.find("\r\n", pos);
+            if (end == std::string::npos) end = text.size();
+            calls.push_back(text.substr(pos, end - pos));
+        }
+        return calls;
+    }
+
     void Silence() { env_.Set("CVSSTUB_STDOUT", nullptr); }
     void Exit(int code) { env_.Set("CVSSTUB_EXIT", std::to_string(code)); }
 
 private:
     void Start(const TempDir& scratch) {
         log_ = scratch / "stub.log";
+        argv_ = scratch / "stub.argv";
         env_.Set("CVSSTUB_LOG", log_);
+        env_.Set("CVSSTUB_ARGV", argv_);
         for (const char* name : {"CVSSTUB_STDOUT", "CVSSTUB_STDERR", "CVSSTUB_STDOUT_BYTES", "CVSSTUB_EXIT",
-                                 "CVSSTUB_SLEEP_MS", "CVSSTUB_CONTROL"})
+                                 "CVSSTUB_SLEEP_MS", "CVSSTUB_WAIT", "CVSSTUB_CONTROL"})
             env_.Set(name, nullptr);
         SetRawValue("Software\\Pembrake\\Ferrow\\Tools", "Cvs", REG_SZ, StubPath().c_str(),
                     static_cast<DWORD>(StubPath().size() + 1));
@@ -121,6 +135,7 @@ private:
     std::unique_ptr<TempDir> own_;
     EnvironmentGuard env_;
     std::string log_;
+    std::string argv_;
 };
 
 }  // namespace testing_support

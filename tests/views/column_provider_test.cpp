@@ -201,14 +201,24 @@ TEST_F(ColumnProviderTest, AuthorOfTheWorkingRevision) {
     std::string text;
     EXPECT_EQ(S_OK, Value(FMTID_SummaryInformation, 4, "branch.c", text));
     EXPECT_EQ("root", text);
-    EXPECT_EQ(1u, stub_.Calls().size());
     // An added file's revision "0" is not in any log: the cell stays empty.
     EXPECT_EQ(S_OK, Value(FMTID_SummaryInformation, 4, "added.c", text));
     EXPECT_EQ("", text);
-    // A failing client leaves it empty too.
+    EXPECT_EQ(2u, stub_.Calls().size());
+    // A repaint starts no process; a failing client leaves the cell empty and is asked again next time.
     stub_.Exit(1);
-    EXPECT_EQ(S_OK, Value(FMTID_SummaryInformation, 4, "branch.c", text));
+    for (const char* file : {"branch.c", "added.c"}) EXPECT_EQ(S_OK, Value(FMTID_SummaryInformation, 4, file, text));
+    EXPECT_EQ(2u, stub_.Calls().size());
+    EXPECT_EQ(S_OK, Value(FMTID_SummaryInformation, 4, "tagged.c", text));
     EXPECT_EQ("", text);
+    EXPECT_EQ(S_OK, Value(FMTID_SummaryInformation, 4, "tagged.c", text));
+    EXPECT_EQ(4u, stub_.Calls().size());
+    // A new working revision is a new question.
+    stub_.Exit(0);
+    WriteTextFile(dir_ / "CVS/Entries", "/branch.c/1.3/Mon Mar  3 10:00:00 2008//\n");
+    EXPECT_EQ(S_OK, Value(FMTID_SummaryInformation, 4, "branch.c", text));
+    EXPECT_EQ("root", text);
+    EXPECT_EQ(5u, stub_.Calls().size());
 }
 
 }  // namespace

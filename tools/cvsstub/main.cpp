@@ -5,12 +5,19 @@
 // Controlled by environment variables (read at start):
 //   CVSSTUB_LOG       file to which one record is appended per call:
 //                       <working folder> TAB <arguments as passed, after the program name> CR LF
+//   CVSSTUB_ARGV      file to which one line per call is appended: each argument as the program's runtime
+//                     split it, in brackets ("[-q][commit]"), except that "-F" and the argument after it (the file a
+//                     client reads its log message from) are given as that file's text in angle brackets.
 //   CVSSTUB_STDOUT    text written to standard output; CVSSTUB_STDERR the same for standard error.
 //                     Escapes: \n (LF), \r (CR), \t (tab), \\ (backslash); {args} stands for the arguments.
 //   CVSSTUB_STDOUT_BYTES  a count: that many bytes of the repeating pattern "0123456789abcdef...z\n"
 //                     written to standard output after CVSSTUB_STDOUT, in one write.
 //   CVSSTUB_EXIT      exit code (decimal, default 0).
 //   CVSSTUB_SLEEP_MS  milliseconds to wait before answering.
+//   CVSSTUB_WAIT      "stdin": first reads standard input to its end, then writes "stdin: end\n" to standard
+//                     output when it ended, or "stdin: error <code>\n" when reading failed, before the rest;
+//                     "forever": never ends after answering; "tree": the same, after starting a copy of
+//                     itself that never ends either (a process tree, as a client starting ssh makes).
 //   CVSSTUB_CONTROL   a file of NAME=VALUE lines that sets any of the above (without the CVSSTUB_ prefix,
 //                     e.g. "EXIT=1"); environment variables win.
 #include <windows.h>
@@ -119,22 +126,87 @@ void AppendRecord(const std::string& args) {
     }
 }
 
+// Reads standard input until it ends; what happened, as one line.
+std::string ReadInputToEnd() {
+    char buffer[256];
+    DWORD got = 0;
+    for (;;) {
+        if (!ReadFile(GetStdHandle(STD_INPUT_HANDLE), buffer, sizeof buffer, &got, nullptr)) {
+            const DWORD error = GetLastError();
+            if (error == ERROR_BROKEN_PIPE) return "stdin: end\n";
+            return "stdin: error " + std::to_string(error) + "\n";
+        }
+        if (got == 0) return "stdin: end\n";
+    }
+}
+
+// A copy of this program with the same handles that records nothing, writes nothing and never ends.
+void StartNeverEndingCopy() {
+    char self[MAX_PATH] = {};
+    GetModuleFileNameA(nullptr, self, MAX_PATH);
+    for (const char* name : {"CVSSTUB_LOG", "CVSSTUB_STDOUT", "CVSSTUB_STDERR", "CVSSTUB_STDOUT_BYTES", "CVSSTUB_SLEEP_MS",
+                             "CVSSTUB_CONTROL", "CVSSTUB_ARGV"})
+        SetEnvironmentVariableA(name, nullptr);
+    SetEnvironmentVariableA("CVSSTUB_WAIT", "forever");
+    std::string line = std::string("\"") + self + "\" tree-child";
+    STARTUPINFOA startup = {};
+    startup.cb = sizeof startup;
+    PROCESS_INFORMATION info = {};
+    if (CreateProcessA(self, &line[0], nullptr, nullptr, TRUE, 0, nullptr, nullptr, &startup, &info)) {
+        CloseHandle(info.hThread);
+        CloseHandle(info.hProcess);
+    }
+}
+
+// The arguments as this program's runtime split them, for CVSSTUB_ARGV (see the top).
+void AppendSplitArguments(int argc, char** argv) {
+    const std::string log = Setting("ARGV");
+    if (log.empty()) return;
+    std::string record;
+    for (int i = 1; i < argc; ++i) {
+        // "-F <file>" stands as the one "<text>" of the file.
+        if (std::string(argv[i]) != "-F" || i + 1 == argc) {
+            record += "[" + std::string(argv[i]) + "]";
+            continue;
+        }
+        ++i;
+        record += "<";
+        HANDLE file = CreateFileA(argv[i], GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
+        char buffer[4096];
+        DWORD got = 0;
+        while (file != INVALID_HANDLE_VALUE && ReadFile(file, buffer, sizeof buffer, &got, nullptr) && got > 0)
+            record.append(buffer, got);
+        if (file != INVALID_HANDLE_VALUE) CloseHandle(file);
+        record += ">";
+    }
+    HANDLE file = CreateFileA(log.c_str(), FILE_APPEND_DATA, FILE_SHARE_READ, nullptr, OPEN_ALWAYS,
+                              FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (file == INVALID_HANDLE_VALUE) return;
+    WriteAll(file, record + "\r\n");
+    CloseHandle(file);
+}
+
 }  // namespace
 
-int main() {
+int main(int argc, char** argv) {
     LoadControlFile();
     const std::string args = Arguments();
     AppendRecord(args);
+    AppendSplitArguments(argc, argv);
 
     int sleepMs = std::atoi(Setting("SLEEP_MS").c_str());
     if (sleepMs > 0) Sleep(static_cast<DWORD>(sleepMs));
 
-    std::string out = Unescape(Setting("STDOUT"), args);
+    const std::string wait = Setting("WAIT");
+    std::string out = wait == "stdin" ? ReadInputToEnd() : std::string();
+    out += Unescape(Setting("STDOUT"), args);
     int bytes = std::atoi(Setting("STDOUT_BYTES").c_str());
     static const char kPattern[] = "0123456789abcdefghijklmnopqrstuvwxyz\n";
     for (int i = 0; i < bytes; ++i) out += kPattern[i % (sizeof kPattern - 1)];
     WriteAll(GetStdHandle(STD_OUTPUT_HANDLE), out);
     WriteAll(GetStdHandle(STD_ERROR_HANDLE), Unescape(Setting("STDERR"), args));
 
+    if (wait == "tree") StartNeverEndingCopy();
+    if (wait == "tree" || wait == "forever") Sleep(INFINITE);
     return std::atoi(Setting("EXIT").c_str());
 }

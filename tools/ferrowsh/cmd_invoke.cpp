@@ -172,8 +172,10 @@ int RunInvoke(Host& host, const Args& args) {
     };
     CBandHost window(createBand, "Ferrow - invoke");
     ferrow::ComPtr<IUnknown> band;
-    if (FAILED(createBand(CLSID_CConsoleBar, band.Put())) || FAILED(window.OpenBand(band.Get()))) {
-        PrintError("the console bar could not be sited");
+    HRESULT sited = createBand(CLSID_CConsoleBar, band.Put());
+    if (SUCCEEDED(sited)) sited = window.OpenBand(band.Get());
+    if (FAILED(sited)) {
+        PrintError("the console bar could not be sited: " + HResultText(sited));
         return kExitFailed;
     }
     ferrow::ComPtr<IObjectWithSite> siting;

@@ -7,6 +7,7 @@
 #include "console/console_link.h"
 #include "console/console_output.h"
 #include "exec/command_line.h"
+#include "exec/process_runner.h"
 #include "exec/progress_dialog.h"
 #include "menu/core/operation_rules.h"
 #include "server/guids.h"
@@ -46,7 +47,10 @@ int RunTemplate(Host& host, const Args& args) {
     std::string out, err;
     {
         CProgressDialog progress;
-        hr = ExecuteTemplate(args[0], selection);
+        progress.SetCommandEcho([](const std::string& line) { console::Append(">" + line + "\r\n"); });
+        std::string commandTemplate = args[0];  // typed by the user: its %NAME% references are meant
+        ExpandEnvironment(commandTemplate);
+        hr = ExecuteTemplate(commandTemplate, selection);
         out = progress.GetStdOutText();
         err = progress.GetStdErrText();
     }

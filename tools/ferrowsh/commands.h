@@ -16,4 +16,8 @@
       "opens the Properties dialog of the items and prints what the chosen page shows")               \
     X(band, RunBand, "[--for <ms>] [texts...]", "sites the console bar in a window as Explorer does")  \
     X(run, RunTemplate, "<template> <paths...>", "runs a template on a selection, prints the console") \
-    X(options, RunOptions, "[--lang <id>] [--page <n>] [--for <ms>]", "opens the settings frame as Options... does")
+    X(options, RunOptions, "[--lang <id>] [--page <n>] [--for <ms>]", "opens the settings frame as Options... does") \
+    X(folderview, RunFolderView, "[--lang <id>] [--for <ms>] <folder>",                            \
+      "a details view of the folder with shell icons, the module's overlays and columns")            \
+    X(create, RunCreate, "", "creates every class by its ProgIDs through COM, prints the DLL loaded") \
+    X(pagehelp, RunPageHelp, "[--dir <folder>] [--wait <ms>]", "presses the Options page's Help, prints the help window")

@@ -93,4 +93,17 @@ bool Host::ResolvePath(const std::string& argument, std::string& full) {
     return false;
 }
 
+std::vector<std::string> FolderItems(const std::string& folder) {
+    std::vector<std::string> names;
+    WIN32_FIND_DATAA data;
+    HANDLE find = ::FindFirstFileA((folder + "\\*").c_str(), &data);
+    if (find == INVALID_HANDLE_VALUE) return names;
+    do {
+        const std::string name = data.cFileName;
+        if (name != "." && name != "..") names.push_back(name);
+    } while (::FindNextFileA(find, &data));
+    ::FindClose(find);
+    return names;
+}
+
 }  // namespace ferrowsh

@@ -54,4 +54,7 @@ std::string HResultText(HRESULT hr);
 // A GUID as "{...}".
 std::string GuidText(REFGUID guid);
 
+// The names of a folder's items (without "." and ".."), in the order the file system lists them.
+std::vector<std::string> FolderItems(const std::string& folder);
+
 }  // namespace ferrowsh

@@ -39,31 +39,43 @@ std::string ReplaceVariable(const std::string& text, const std::string& variable
     return out;
 }
 
-std::string QuoteArgument(const std::string& text, LeadByteTest isLead) {
+std::string QuoteArgument(const std::string& text, LeadByteTest isLead, Reader reader) {
     if (text.empty()) return "\"\"";
+    const bool forInterpreter = reader == Reader::Interpreter;
     bool special = false;
     for (size_t pos = 0; pos < text.size() && !special;) {
         size_t n = CharLength(text, pos, isLead);
-        if (n == 1 && text[pos] != '\0' && std::strchr(kSpecialCharacters, text[pos])) special = true;
+        if (n == 1 && text[pos] != '\0' &&
+            (std::strchr(kSpecialCharacters, text[pos]) || (forInterpreter && text[pos] == '%')))
+            special = true;
         pos += n;
     }
     if (!special) return text;
     std::string out = "\"";
     size_t backslashes = 0;  // single-byte backslashes that end the text so far
+    // A program's runtime reads backslashes before a double quote as escapes: "C:\my dir\" would keep the
+    // closing quote as text and run on into the next argument. Doubled, they stay as they were.
+    auto closeQuote = [&out, &backslashes] {
+        out.append(backslashes, '\\');
+        out += '"';
+        backslashes = 0;
+    };
     for (size_t pos = 0; pos < text.size();) {
         size_t n = CharLength(text, pos, isLead);
         if (n == 1 && text[pos] == '"') {
             out += '\'';
+        } else if (n == 1 && text[pos] == '%' && forInterpreter) {
+            closeQuote();
+            out += "%\"";
+            pos += n;
+            continue;
         } else {
             out.append(text, pos, n);
         }
         backslashes = (n == 1 && text[pos] == '\\') ? backslashes + 1 : 0;
         pos += n;
     }
-    // A program's runtime reads backslashes before a double quote as escapes: "C:\my dir\" would keep
-    // the closing quote as text and run on into the next argument. Doubled, they stay as they were.
-    out.append(backslashes, '\\');
-    out += '"';
+    closeQuote();
     return out;
 }
 

@@ -20,12 +20,20 @@ bool NoLeadBytes(unsigned char);
 std::string ReplaceVariable(const std::string& text, const std::string& variable, const std::string& value,
                             LeadByteTest isLead);
 
-// The quoting rule of names, messages, tag and file names: "" for an empty text; a text holding none of
-// the characters  &()[]{}^=;!'+,`~<>*?" unchanged; otherwise its double quotes turned into apostrophes and
-// the whole in double quotes. Nothing else is escaped.
-std::string QuoteArgument(const std::string& text, LeadByteTest isLead);
+// Who reads a quoted argument first: the command interpreter, which expands %NAME% references everywhere
+// in its line (inside double quotes too), or a program started directly.
+enum class Reader { Interpreter, Program };
 
-// The text that replaces "$(Names)": one space and the quoted name for each name, in order.
+// The quoting rule of names, messages, tag and file names: "" for an empty text; a text holding none of
+// the characters  &()[]{}^=;!'+,`~<>*?" (and, for the interpreter, %) unchanged; otherwise its double
+// quotes turned into apostrophes and the whole in double quotes. For the interpreter every "%" stands
+// outside the quotes ("50"%"" for 50%): the text between two percent signs then begins and ends with a
+// double quote, which no variable name does, so the interpreter expands nothing, and the program's runtime
+// joins the pieces back into the text as it was.
+std::string QuoteArgument(const std::string& text, LeadByteTest isLead, Reader reader = Reader::Interpreter);
+
+// The text that replaces "$(Names)": one space and the quoted name for each name, in order (for the
+// interpreter).
 std::string NamesText(const std::vector<std::string>& names, LeadByteTest isLead);
 
 // The length of the folder part of a single selected item whose last element starts at `nameOffset`:

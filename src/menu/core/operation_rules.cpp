@@ -22,6 +22,10 @@ std::string BuildCommitTemplate(const std::string& quotedMessage) {
     return ferrow::ReplaceAll(FixedTemplate(kCmdCommit), "$(Message)", quotedMessage);
 }
 
+std::string BuildCommitFileTemplate(const std::string& quotedFile) {
+    return ferrow::ReplaceAll(FixedTemplate(kCmdCommit), "-m $(Message)", "-F " + quotedFile);
+}
+
 std::string BuildTagTemplate(bool moveFlag, bool checkFlag, bool branchFlag, const std::string& quotedTag) {
     std::string command = "$(CVS) -q tag ";
     if (moveFlag) command += "-F ";

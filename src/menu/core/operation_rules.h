@@ -13,6 +13,10 @@ const char* FixedTemplate(unsigned offset);
 // The commit template with every "$(Message)" replaced by the already quoted message.
 std::string BuildCommitTemplate(const std::string& quotedMessage);
 
+// The commit template that has the client read the message from a file ("-F" and the already quoted file
+// name in place of "-m $(Message)"): a file passes no interpreter, so every byte of the message arrives.
+std::string BuildCommitFileTemplate(const std::string& quotedFile);
+
 // "$(CVS) -q tag " + "-F " (move) + "-c " (check) + "-b " (branch), always in this order, + the already
 // quoted tag name + " $(Names)".
 std::string BuildTagTemplate(bool moveFlag, bool checkFlag, bool branchFlag, const std::string& quotedTag);

@@ -25,23 +25,36 @@ std::string WithoutMagicZero(std::string revision) {
 
 }  // namespace
 
-std::string NodeLabel(const std::string& number, const CTagTable& tags) {
-    std::string label = number;
+namespace {
+
+// The "  <name>" parts of every number's label, gathered in one pass over the tags in table order.
+std::unordered_map<std::string, std::string> TagSuffixes(const CTagTable& tags) {
+    std::unordered_map<std::string, std::string> suffixes;
     tags.ForEach([&](const std::string& name, const std::string& revision) {
-        if (WithoutMagicZero(revision) == number) {
-            label += "  ";
-            label += name;
-        }
+        std::string& suffix = suffixes[WithoutMagicZero(revision)];
+        suffix += "  ";
+        suffix += name;
     });
-    return label;
+    return suffixes;
+}
+
+}  // namespace
+
+std::string NodeLabel(const std::string& number, const CTagTable& tags) {
+    const auto suffixes = TagSuffixes(tags);
+    const auto it = suffixes.find(number);
+    return it == suffixes.end() ? number : number + it->second;
 }
 
 CHistoryTree BuildHistoryTree(const CCVSLog& log, const std::string& workingRevision) {
     CHistoryTree tree;
     std::unordered_map<std::string, int> byNumber;
+    const std::unordered_map<std::string, std::string> suffixes = TagSuffixes(log.Tags);
 
     auto add = [&](const std::string& number, int parent, int image, int selectedImage, long long param) {
-        tree.Nodes.push_back({number, NodeLabel(number, log.Tags), parent, image, selectedImage, param});
+        const auto suffix = suffixes.find(number);
+        tree.Nodes.push_back({number, suffix == suffixes.end() ? number : number + suffix->second, parent, image,
+                              selectedImage, param});
         const int index = static_cast<int>(tree.Nodes.size() - 1);
         byNumber[number] = index;  // a number seen again (several files in one output) maps to its last node
         return index;

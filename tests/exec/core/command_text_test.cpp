@@ -20,7 +20,10 @@ TEST(CommandText, QuoteArgumentTable) {
         {"a b", "\"a b\""},
         {"say \"hi\"", "\"say 'hi'\""},
         {"x=1", "\"x=1\""},
-        {"50%", "50%"},
+        // Each percent sign outside the quotes: no variable name begins and ends with a double quote.
+        {"50%", "\"50\"%\"\""},
+        {"%A%%", "\"\"%\"A\"%\"\"%\"\""},
+        {"a\\%b\\", "\"a\\\\\"%\"b\\\\\""},
         {"a\\b", "a\\b"},
         {"sub\\b.c", "sub\\b.c"},
         {"line\r\nbreak", "line\r\nbreak"},
@@ -44,6 +47,11 @@ TEST(CommandText, QuoteArgumentTable) {
         SCOPED_TRACE(c.text);
         EXPECT_EQ(c.quoted, cmdline::QuoteArgument(c.text, cmdline::NoLeadBytes));
     }
+}
+
+TEST(CommandText, QuoteArgumentForAProgramLeavesPercentSigns) {
+    EXPECT_EQ("50%", cmdline::QuoteArgument("50%", cmdline::NoLeadBytes, cmdline::Reader::Program));
+    EXPECT_EQ("\"a %b%\"", cmdline::QuoteArgument("a %b%", cmdline::NoLeadBytes, cmdline::Reader::Program));
 }
 
 TEST(CommandText, QuoteArgumentKeepsDoubleByteCharactersWhole) {

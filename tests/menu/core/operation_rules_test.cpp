@@ -57,6 +57,7 @@ TEST(BuildCommitTemplate, QuotedMessageInPlace) {
     EXPECT_EQ("$(CVS) -q commit -m \"see $(Names)\" $(Names)", menu::BuildCommitTemplate("\"see $(Names)\""));
     // The inserted message is not searched again.
     EXPECT_EQ("$(CVS) -q commit -m $(Message) $(Names)", menu::BuildCommitTemplate("$(Message)"));
+    EXPECT_EQ("$(CVS) -q commit -F \"C:\\a b\\m.tmp\" $(Names)", menu::BuildCommitFileTemplate("\"C:\\a b\\m.tmp\""));
 }
 
 TEST(ReplaceAll, EveryOccurrenceWithoutOverlap) {

@@ -1,0 +1,24 @@
+// Waiting on the thread of a window without freezing it: the wait wakes for messages and handles them
+// while the awaited object is not signalled.
+#pragma once
+
+#include <windows.h>
+
+#include <functional>
+
+namespace exec {
+
+enum class Dispatch {
+    kSentOnly,  // only messages that other threads send to this thread's windows are answered
+    kAll,       // every message is dispatched: the windows repaint and take input (callers refuse re-entry)
+};
+
+enum class WaitResult { kSignalled, kStopped, kFailed };
+
+// Waits for `object` (a signalled or abandoned mutex counts as signalled). `stop`, when given, is asked
+// after every wake-up and at least every `pollMs`; the wait ends with kStopped when it answers true. A
+// WM_QUIT taken from the queue is posted again when the wait ends, and no message is dispatched after it.
+WaitResult WaitDispatching(HANDLE object, Dispatch dispatch, const std::function<bool()>& stop = nullptr,
+                           DWORD pollMs = 100);
+
+}  // namespace exec
