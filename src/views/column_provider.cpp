@@ -42,11 +42,7 @@ STDMETHODIMP CCVSColumnProvider::Initialize(LPCSHCOLUMNINIT psci) {
                             {settings::kColumnOptions, &flags_.Options},
                             {settings::kColumnRevision, &flags_.Revision},
                             {settings::kColumnAuthor, &flags_.Author}};
-        for (const Value& v : values) {
-            DWORD value = *v.flags;  // kept when the value is missing
-            settings::ReadDword(settings::kColumnsKey, v.name, value);
-            *v.flags = value;
-        }
+        for (const Value& v : values) *v.flags = settings::GetColumnFlags(v.name, *v.flags);  // kept when missing
         return S_OK;
     });
 }

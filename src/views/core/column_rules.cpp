@@ -2,18 +2,11 @@
 
 #include "resources/resource.h"
 
-namespace {
-
-constexpr uint32_t kAvailable = 1;
-constexpr uint32_t kShownByDefault = 2;
-
-}  // namespace
-
 bool GetColumnDefinition(const ColumnFlags& flags, uint32_t index, ColumnDefinition& definition) {
     switch (index) {
     case 0:
         definition = {ColumnSet::Own, kPidStatus, IDS_COL_STATUS, IDS_COL_STATUS_DESC,
-                      (flags.Status & kShownByDefault) != 0, false};
+                      (flags.Status & kColumnShownByDefault) != 0, false};
         return true;
     case 1:
         // Shown by default whatever its flags say.
@@ -21,17 +14,17 @@ bool GetColumnDefinition(const ColumnFlags& flags, uint32_t index, ColumnDefinit
         return true;
     case 2:
         definition = {ColumnSet::Own, kPidOptions, IDS_COL_OPTIONS, IDS_COL_OPTIONS_DESC,
-                      (flags.Options & kShownByDefault) != 0, false};
+                      (flags.Options & kColumnShownByDefault) != 0, false};
         return true;
     case 3:
         definition = {ColumnSet::SummaryInformation, kPidRevisionNumber, IDS_COL_REVISION, IDS_COL_REVISION_DESC,
                       true, false};
         return true;
     case 4:
-        if (!(flags.Author & kAvailable)) return false;
+        if (!(flags.Author & kColumnAvailable)) return false;
         // Each value runs the client: always slow.
         definition = {ColumnSet::SummaryInformation, kPidAuthor, IDS_COL_AUTHOR, IDS_COL_AUTHOR_DESC,
-                      (flags.Author & kShownByDefault) != 0, true};
+                      (flags.Author & kColumnShownByDefault) != 0, true};
         return true;
     default:
         return false;
