@@ -1,5 +1,6 @@
 #include "config/property_page.h"
 
+#include "common/exception_guard.h"
 #include "common/module_instance.h"
 #include "common/text.h"
 #include "config/core/dialog_template.h"
@@ -220,17 +221,15 @@ std::string FindHelpFile(LPCOLESTR directory, const std::wstring& file) {
 
 HRESULT CPropertyPageState::Help(const PageStrings& page, LPCOLESTR directory) noexcept {
     if (page.helpFileId == 0) return S_OK;
-    try {
+    return ferrow::GuardedCall([&]() -> HRESULT {
         const std::string path = FindHelpFile(directory, ferrow::LoadResStringW(page.helpFileId));
         if (path.empty()) return S_OK;
         HtmlHelpFn htmlHelp = HtmlHelpEntry();
         if (!htmlHelp) return S_OK;
         const std::string topic = path + "::/" + kHelpTopic;
         htmlHelp(window_, topic.c_str(), 0 /* HH_DISPLAY_TOPIC */, 0);
-    } catch (...) {
-        return E_OUTOFMEMORY;
-    }
-    return S_OK;
+        return S_OK;
+    });
 }
 
 HRESULT CPropertyPageState::TranslateAccelerator(MSG* message) noexcept {

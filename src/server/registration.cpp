@@ -1,5 +1,6 @@
 #include "server/registration.h"
 
+#include "common/exception_guard.h"
 #include "common/handles.h"
 #include "common/module_instance.h"
 #include "server/com_object.h"
@@ -87,12 +88,12 @@ HRESULT UpdateClassCategories(const ObjectEntry& entry, bool registering) noexce
     if (!registering) {
         // Nothing to remove once the class key is gone (unregistering twice).
         UniqueKey key;
-        try {
+        const HRESULT hr = GuardedCall([&]() -> HRESULT {
             const std::wstring path = L"CLSID\\" + GuidString(*entry.clsid);
-            if (::RegOpenKeyExW(HKEY_CLASSES_ROOT, path.c_str(), 0, KEY_READ, key.Put()) != ERROR_SUCCESS) return S_OK;
-        } catch (...) {
-            return E_OUTOFMEMORY;
-        }
+            return ::RegOpenKeyExW(HKEY_CLASSES_ROOT, path.c_str(), 0, KEY_READ, key.Put()) == ERROR_SUCCESS ? S_OK
+                                                                                                          : S_FALSE;
+        });
+        if (hr != S_OK) return SUCCEEDED(hr) ? S_OK : hr;
     }
     ComPtr<ICatRegister> manager;
     HRESULT hr = ::CoCreateInstance(CLSID_StdComponentCategoriesMgr, nullptr, CLSCTX_INPROC_SERVER, IID_ICatRegister,
@@ -137,7 +138,7 @@ HRESULT UpdateTypeLibrary(bool registering) {
 }  // namespace
 
 HRESULT RegisterServer() noexcept {
-    try {
+    return GuardedCall([]() -> HRESULT {
         SystemLocaleScope locale;
         ComScope com;
         RegistryReplacements replacements;
@@ -153,15 +154,13 @@ HRESULT RegisterServer() noexcept {
             if (FAILED(hr)) return hr;
         }
         return UpdateTypeLibrary(true);
-    } catch (...) {
-        return E_OUTOFMEMORY;
-    }
+    });
 }
 
 // Unregistration goes on past a failing step, so that one stale entry does not leave the rest behind;
 // it returns the first failure.
 HRESULT UnregisterServer() noexcept {
-    try {
+    return GuardedCall([]() -> HRESULT {
         SystemLocaleScope locale;
         ComScope com;
         RegistryReplacements replacements;
@@ -179,9 +178,7 @@ HRESULT UnregisterServer() noexcept {
         note(UpdateTypeLibrary(false));
         note(RunModuleScript(replacements, false));
         return first;
-    } catch (...) {
-        return E_OUTOFMEMORY;
-    }
+    });
 }
 
 }  // namespace ferrow
