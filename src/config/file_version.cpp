@@ -19,6 +19,8 @@ HRESULT LastError() noexcept {
 }
 }  // namespace
 
+namespace config {
+
 CFileVersion::CFileVersion() noexcept : fixed_(), language_(kDefaultLanguage), codePage_(kDefaultCodePage) {}
 
 CFileVersion::~CFileVersion() = default;
@@ -71,3 +73,5 @@ HRESULT CFileVersion::GetString(const char* name, std::string& value) const noex
         return S_OK;
     });
 }
+
+}  // namespace config

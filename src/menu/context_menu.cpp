@@ -82,6 +82,8 @@ private:
 
 }  // namespace
 
+namespace menu {
+
 CCVSContextMenu::CCVSContextMenu() {
     for (unsigned offset = 0; offset < menu::kCommandCount; ++offset) {
         bitmaps_[offset].Reset(LoadMenuBitmap(menu::FindCommandResources(offset)->bitmapId));
@@ -111,7 +113,7 @@ STDMETHODIMP CCVSContextMenu::Initialize(PCIDLIST_ABSOLUTE, IDataObject* pdtobj,
 STDMETHODIMP CCVSContextMenu::QueryContextMenu(HMENU hmenu, UINT indexMenu, UINT idCmdFirst, UINT, UINT uFlags) {
     return ferrow::GuardedCall([&]() -> HRESULT {
         if (selection_.empty()) return MAKE_HRESULT(SEVERITY_SUCCESS, 0, 0);
-        menu::SelectionFacts facts = GatherSelectionFacts(selection_.front(), selection_.size(), inWorkingCopy_);
+        menu::SelectionFacts facts = menu::GatherSelectionFacts(selection_.front(), selection_.size(), inWorkingCopy_);
         if (!menu::WantsSubmenu(facts, uFlags)) return MAKE_HRESULT(SEVERITY_SUCCESS, 0, 0);
 
         ferrow::UniqueMenu popup(::CreatePopupMenu());
@@ -356,3 +358,5 @@ STDMETHODIMP CCVSContextMenu::GetSite(REFIID, void** ppvSite) {
     if (ppvSite) *ppvSite = nullptr;
     return E_NOTIMPL;
 }
+
+}  // namespace menu

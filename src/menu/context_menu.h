@@ -16,6 +16,8 @@
 #include <string>
 #include <vector>
 
+namespace menu {
+
 class CCVSContextMenu : public ferrow::ComObject<CCVSContextMenu, IShellExtInit, IContextMenu, ISpecifyPropertyPages,
                                                  IObjectWithSite, ferrow::ProvideClassInfoImpl<CCVSContextMenu>> {
 public:
@@ -58,3 +60,5 @@ private:
     ferrow::UniqueGdiObject bitmaps_[menu::kCommandCount];
     ferrow::UniqueGdiObject submenuBitmap_;
 };
+
+}  // namespace menu

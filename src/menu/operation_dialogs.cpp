@@ -9,7 +9,7 @@ namespace menu {
 
 namespace {
 
-void FillList(HWND list, const CMRUList& entries) {
+void FillList(HWND list, const settings::CMRUList& entries) {
     for (const std::string& entry : entries) {
         ::SendMessageA(list, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(entry.c_str()));
     }
@@ -39,7 +39,7 @@ bool TakePrevious(HWND dialog, WORD id, WORD code, int list, int edit) {
 }
 
 // A confirmed entry goes first into its recent list, which is saved; an empty one is not kept.
-void Remember(CMRUList& recent, const std::string& entry) {
+void Remember(settings::CMRUList& recent, const std::string& entry) {
     if (entry.empty()) return;
     recent.Add(entry);
     recent.Save();

@@ -16,7 +16,7 @@ public:
     CCommitDlg();
 
     std::string message;       // in: initial message; out: the confirmed message as one line
-    CMRUList recentMessages;   // "LogMessage"
+    settings::CMRUList recentMessages;  // "LogMessage"
     size_t itemCount = 0;      // in: number of selected items
     std::string path;          // in: first selected path
     std::string revisionText;  // shown for a single file
@@ -32,7 +32,7 @@ public:
     CTagDlg();
 
     std::string tagName;   // in and out
-    CMRUList recentTags;   // "Tag"
+    settings::CMRUList recentTags;  // "Tag"
     bool branchFlag = false;
     bool checkFlag = false;
     bool moveFlag = false;
@@ -51,7 +51,7 @@ public:
     CCustomCmdDlg();
 
     std::string commandLine;     // in and out, line breaks kept
-    CMRUList recentCommandLines; // "CustomCommand"
+    settings::CMRUList recentCommandLines;  // "CustomCommand"
 
 protected:
     BOOL OnInitDialog() override;

@@ -27,7 +27,7 @@ const ObjectEntry kObjectMap[] = {
     {&CLSID_CConsoleBar, L"Ferrow.ConsoleBar.1", L"Ferrow.ConsoleBar", nullptr, IDS_CONSOLE_TITLE,
      L"ConsoleBar Class", &CreateInstance<CConsoleBar>, {&CATID_CommBand}, &console::ModuleEvent},
     {&CLSID_CCVSContextMenu, L"Ferrow.CVSContextMenu.1", L"Ferrow.CVSContextMenu", L"CCVSContextMenu Object", 0,
-     L"Pembrake CVSContextMenu Class", &CreateInstance<CCVSContextMenu>, {}, nullptr},
+     L"Pembrake CVSContextMenu Class", &CreateInstance<menu::CCVSContextMenu>, {}, nullptr},
     {&CLSID_CAboutPage, L"Ferrow.AboutPage.1", L"Ferrow.AboutPage", L"CAboutPage Object", 0,
      L"AboutPage Class", &CreateInstance<config::CAboutPage>, {}, nullptr},
     {&CLSID_CCVSIconOverlay, L"Ferrow.CVSIconOverlay.1", L"Ferrow.CVSIconOverlay", L"CCVSIconOverlay Object", 0,

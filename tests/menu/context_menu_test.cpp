@@ -94,7 +94,7 @@ TEST(ContextMenu, InitializeRefusesEmptyAndAdministrativeSelections) {
         EXPECT_EQ(E_INVALIDARG, init);
     }
     ferrow::ComPtr<IShellExtInit> init;
-    ASSERT_EQ(S_OK, CCVSContextMenu::CreateInstance(nullptr, IID_IShellExtInit, init.PutVoid()));
+    ASSERT_EQ(S_OK, menu::CCVSContextMenu::CreateInstance(nullptr, IID_IShellExtInit, init.PutVoid()));
     EXPECT_EQ(E_INVALIDARG, init->Initialize(nullptr, nullptr, nullptr));
 }
 

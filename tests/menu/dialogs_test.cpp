@@ -14,6 +14,8 @@ using menu_test::SetControlText;
 using menu_test::WindowDriver;
 using menu_test::WindowText;
 
+using settings::CMRUList;
+
 namespace {
 
 std::string Wc(const char* relative) { return testing_support::Join(testing_support::SampleFixture("wc"), relative); }

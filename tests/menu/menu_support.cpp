@@ -22,7 +22,7 @@ ferrow::ComPtr<IDataObject> MakeHDropDataObject(const std::vector<std::string>& 
 
 ferrow::ComPtr<IContextMenu> MakeHandler(const std::vector<std::string>& paths, HRESULT* initResult) {
     ferrow::ComPtr<IShellExtInit> init;
-    if (FAILED(CCVSContextMenu::CreateInstance(nullptr, IID_IShellExtInit, init.PutVoid()))) return nullptr;
+    if (FAILED(menu::CCVSContextMenu::CreateInstance(nullptr, IID_IShellExtInit, init.PutVoid()))) return nullptr;
     auto data = MakeHDropDataObject(paths);
     HRESULT hr = init->Initialize(nullptr, data.Get(), nullptr);
     if (initResult) *initResult = hr;
@@ -110,6 +110,6 @@ std::vector<std::string> ListEntries(HWND dialog, int id) {
 
 namespace menu_test {
 HRESULT CCVSContextMenuCreate(ferrow::ComPtr<IContextMenu>& out) {
-    return CCVSContextMenu::CreateInstance(nullptr, IID_IContextMenu, out.PutVoid());
+    return menu::CCVSContextMenu::CreateInstance(nullptr, IID_IContextMenu, out.PutVoid());
 }
 }  // namespace menu_test

@@ -148,7 +148,7 @@ TEST_F(AllocationFailure, Columns) {
 
 TEST_F(AllocationFailure, ContextMenu) {
     ferrow::ComPtr<IShellExtInit> init;
-    ASSERT_EQ(S_OK, ferrow::CreateInstance<CCVSContextMenu>(nullptr, IID_IShellExtInit, init.PutVoid()));
+    ASSERT_EQ(S_OK, ferrow::CreateInstance<menu::CCVSContextMenu>(nullptr, IID_IShellExtInit, init.PutVoid()));
     ferrow::ComPtr<IContextMenu> menu;
     ASSERT_EQ(S_OK, init->QueryInterface(IID_IContextMenu, menu.PutVoid()));
     ferrow::ComPtr<IDataObject> data = ferrow::MakeHDropDataObject({dir_ / "a.c", dir_ / "sub"});
