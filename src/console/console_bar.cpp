@@ -28,6 +28,8 @@ std::mutex& PropertyLock() {
 
 }  // namespace
 
+namespace console {
+
 const CLSID& CConsoleBar::ClassId() noexcept { return CLSID_CConsoleBar; }
 
 CConsoleBar::~CConsoleBar() {
@@ -207,8 +209,6 @@ void CConsoleBar::DestroyEdit() {
     }
     edit_ = nullptr;
 }
-
-namespace console {
 
 bool FindConsoleEdit(HWND explorer, HWND& edit) {
     edit = nullptr;

@@ -14,8 +14,6 @@
 #include <string>
 
 namespace console {
-bool FindConsoleEdit(HWND explorer, HWND& edit);
-}
 
 // The window property on the Explorer window that names its console bar.
 constexpr const char kConsoleBarProperty[] = "ConsoleBar";
@@ -54,7 +52,7 @@ public:
     ~CConsoleBar() override;
 
 private:
-    friend bool console::FindConsoleEdit(HWND explorer, HWND& edit);
+    friend bool FindConsoleEdit(HWND explorer, HWND& edit);
     static LRESULT CALLBACK EditProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam, UINT_PTR id,
                                      DWORD_PTR data);
     void OnFocusChange(bool focused);
@@ -69,8 +67,6 @@ private:
     DWORD viewMode_ = 0;
     HWND propertyWindow_ = nullptr;  // the Explorer window that holds our property
 };
-
-namespace console {
 
 // What the console link asks of the bar: whether a console bar names itself on the Explorer window, and
 // its edit control (null while it has none). Any thread: the bar's property is read under the bar's lock,

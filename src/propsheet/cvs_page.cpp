@@ -7,6 +7,8 @@
 #include "model/log_reader.h"
 #include "resources/resource.h"
 
+namespace propsheet {
+
 namespace {
 
 // Shows the local log of the path chosen in the File list; on failure the log keeps what it showed.
@@ -62,3 +64,5 @@ protected:
 INT_PTR CALLBACK CvsPageProc(HWND page, UINT message, WPARAM wParam, LPARAM lParam) {
     return ferrow::CDialog::SheetPageProc<CCvsPage, CCVSPropSheetExt>(page, message, wParam, lParam);
 }
+
+}  // namespace propsheet

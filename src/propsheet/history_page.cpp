@@ -12,6 +12,8 @@
 
 #include <vector>
 
+namespace propsheet {
+
 namespace {
 
 struct ListColumn {
@@ -219,3 +221,5 @@ protected:
 INT_PTR CALLBACK HistoryPageProc(HWND page, UINT message, WPARAM wParam, LPARAM lParam) {
     return ferrow::CDialog::SheetPageProc<CHistoryPage, CCVSPropSheetExt>(page, message, wParam, lParam);
 }
+
+}  // namespace propsheet

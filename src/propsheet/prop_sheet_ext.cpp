@@ -11,6 +11,8 @@
 #include <shellapi.h>
 #include <shlwapi.h>
 
+namespace propsheet {
+
 namespace {
 
 // The page callback: drops the reference the page took on the extension object when the page goes.
@@ -118,3 +120,5 @@ STDMETHODIMP CCVSPropSheetExt::AddPages(LPFNSVADDPROPSHEETPAGE pfnAddPage, LPARA
 }
 
 STDMETHODIMP CCVSPropSheetExt::ReplacePage(EXPPS, LPFNSVADDPROPSHEETPAGE, LPARAM) { return E_NOTIMPL; }
+
+}  // namespace propsheet

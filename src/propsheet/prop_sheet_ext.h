@@ -12,6 +12,8 @@
 #include <string>
 #include <vector>
 
+namespace propsheet {
+
 class CCVSPropSheetExt
     : public ferrow::ComObject<CCVSPropSheetExt, IShellExtInit, IShellPropSheetExt,
                                ferrow::ProvideClassInfoImpl<CCVSPropSheetExt>> {
@@ -70,3 +72,5 @@ private:
 // The dialog procedures of the two pages (cvs_page.cpp, history_page.cpp).
 INT_PTR CALLBACK CvsPageProc(HWND page, UINT message, WPARAM wParam, LPARAM lParam);
 INT_PTR CALLBACK HistoryPageProc(HWND page, UINT message, WPARAM wParam, LPARAM lParam);
+
+}  // namespace propsheet

@@ -101,7 +101,7 @@ protected:
 
     ferrow::ComPtr<IShellExtInit> Create() {
         ferrow::ComPtr<IShellExtInit> init;
-        EXPECT_EQ(S_OK, ferrow::CreateInstance<CCVSPropSheetExt>(nullptr, IID_IShellExtInit, init.PutVoid()));
+        EXPECT_EQ(S_OK, ferrow::CreateInstance<propsheet::CCVSPropSheetExt>(nullptr, IID_IShellExtInit, init.PutVoid()));
         return init;
     }
     HRESULT Init(IShellExtInit* init, const std::vector<std::string>& paths) {
@@ -466,7 +466,7 @@ namespace {
 
 TEST_F(PropSheetTest, ImageListHoldsTheFourHistoryImages) {
     ferrow::ComPtr<IShellExtInit> init = Create();
-    auto* object = static_cast<CCVSPropSheetExt*>(init.Get());
+    auto* object = static_cast<propsheet::CCVSPropSheetExt*>(init.Get());
     ASSERT_NE(nullptr, object->ImageList());
     EXPECT_EQ(4, ImageList_GetImageCount(object->ImageList()));
     int cx = 0, cy = 0;
@@ -488,7 +488,7 @@ TEST_F(PropSheetTest, FolderShowsItsOwnCvsFilesAndLocalLog) {
     ASSERT_NE(nullptr, page);
     EXPECT_EQ("mod/sub", Text(page, IDC_CVS_REPOSITORY));
     EXPECT_EQ("", Text(page, IDC_CVS_TAG));  // the folder has no CVS/Tag
-    EXPECT_EQ(page, static_cast<CCVSPropSheetExt*>(init.Get())->CvsPageWindow());
+    EXPECT_EQ(page, static_cast<propsheet::CCVSPropSheetExt*>(init.Get())->CvsPageWindow());
     const std::vector<std::string> calls = stub_.CallLines();
     ASSERT_EQ(1u, calls.size());
     EXPECT_EQ(wc_.Path() + "\tlog -l  sub ", calls[0]);

@@ -187,7 +187,7 @@ BOOL CALLBACK TakePage(HPROPSHEETPAGE page, LPARAM) {
 
 TEST_F(AllocationFailure, PropertySheetAndConsoleBar) {
     ferrow::ComPtr<IShellExtInit> init;
-    ASSERT_EQ(S_OK, ferrow::CreateInstance<CCVSPropSheetExt>(nullptr, IID_IShellExtInit, init.PutVoid()));
+    ASSERT_EQ(S_OK, ferrow::CreateInstance<propsheet::CCVSPropSheetExt>(nullptr, IID_IShellExtInit, init.PutVoid()));
     ferrow::ComPtr<IShellPropSheetExt> sheet;
     ASSERT_EQ(S_OK, init->QueryInterface(IID_IShellPropSheetExt, sheet.PutVoid()));
     ferrow::ComPtr<IDataObject> data = ferrow::MakeHDropDataObject({dir_ / "a.c"});
@@ -198,7 +198,7 @@ TEST_F(AllocationFailure, PropertySheetAndConsoleBar) {
     EXPECT_GT(g_pages, 0u);
 
     ferrow::ComPtr<IDeskBand> band;
-    ASSERT_EQ(S_OK, CConsoleBar::CreateInstance(nullptr, IID_IDeskBand, band.PutVoid()));
+    ASSERT_EQ(S_OK, console::CConsoleBar::CreateInstance(nullptr, IID_IDeskBand, band.PutVoid()));
     DESKBANDINFO info = {};
     WithEachAllocationFailing("GetBandInfo",
                               [&] {
@@ -215,16 +215,16 @@ TEST_F(AllocationFailure, PageWindowProcedures) {
     exec_test::EnvironmentGuard env;
     env.Set("COMSPEC", nullptr);
     ferrow::ComPtr<IShellExtInit> init;
-    ASSERT_EQ(S_OK, ferrow::CreateInstance<CCVSPropSheetExt>(nullptr, IID_IShellExtInit, init.PutVoid()));
+    ASSERT_EQ(S_OK, ferrow::CreateInstance<propsheet::CCVSPropSheetExt>(nullptr, IID_IShellExtInit, init.PutVoid()));
     ferrow::ComPtr<IDataObject> data = ferrow::MakeHDropDataObject({dir_ / "a.c"});
     ASSERT_EQ(S_OK, init->Initialize(nullptr, data.Get(), nullptr));
     PROPSHEETPAGEA page = {};
     page.dwSize = sizeof page;
-    page.lParam = reinterpret_cast<LPARAM>(static_cast<CCVSPropSheetExt*>(init.Get()));
+    page.lParam = reinterpret_cast<LPARAM>(static_cast<propsheet::CCVSPropSheetExt*>(init.Get()));
     const struct {
         UINT templateId;
         DLGPROC procedure;
-    } pages[] = {{IDD_CVS_PAGE, CvsPageProc}, {IDD_HISTORY_PAGE, HistoryPageProc}};
+    } pages[] = {{IDD_CVS_PAGE, propsheet::CvsPageProc}, {IDD_HISTORY_PAGE, propsheet::HistoryPageProc}};
     ::InitCommonControls();
     // The pages are child dialogs: a hidden window stands in for the property sheet.
     HWND sheet = ::CreateWindowExA(0, "STATIC", "sheet", WS_OVERLAPPED, 0, 0, 600, 500, nullptr, nullptr,
