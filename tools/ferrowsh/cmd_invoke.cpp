@@ -12,9 +12,7 @@
 #include "host.h"
 #include "menu_host.h"
 
-#include "hostsupport/band_host.h"
 #include "menu/operation_dialogs.h"
-#include "server/guids.h"
 
 #include <cstdio>
 #include <cstdlib>
@@ -167,17 +165,8 @@ int RunInvoke(Host& host, const Args& args) {
     }
 
     // The window the handler is sited in, with its console bar open; both objects come from the same module.
-    auto createBand = [&host](REFCLSID clsid, IUnknown** band) {
-        return host.CreateObject(clsid, IID_IUnknown, reinterpret_cast<void**>(band));
-    };
-    CBandHost window(createBand, "Ferrow - invoke");
-    ferrow::ComPtr<IUnknown> band;
-    HRESULT sited = createBand(CLSID_CConsoleBar, band.Put());
-    if (SUCCEEDED(sited)) sited = window.OpenBand(band.Get());
-    if (FAILED(sited)) {
-        PrintError("the console bar could not be sited: " + HResultText(sited));
-        return kExitFailed;
-    }
+    CBandHost window(BandFactory(host), "Ferrow - invoke");
+    if (FAILED(OpenConsoleBar(host, window))) return kExitFailed;
     ferrow::ComPtr<IObjectWithSite> siting;
     if (SUCCEEDED(handler.As(siting))) siting->SetSite(window.Site());
 

@@ -1,6 +1,7 @@
 #include "host.h"
 
 #include "common/module_instance.h"
+#include "server/guids.h"
 
 #include <objbase.h>
 #include <shlwapi.h>
@@ -104,6 +105,21 @@ std::vector<std::string> FolderItems(const std::string& folder) {
     } while (::FindNextFileA(find, &data));
     ::FindClose(find);
     return names;
+}
+
+CBandHost::BandFactory BandFactory(Host& host) {
+    return [&host](REFCLSID clsid, IUnknown** band) {
+        return host.CreateObject(clsid, IID_IUnknown, reinterpret_cast<void**>(band));
+    };
+}
+
+HRESULT OpenConsoleBar(Host& host, CBandHost& window) {
+    ferrow::ComPtr<IUnknown> band;
+    HRESULT hr = host.CreateObject(CLSID_CConsoleBar, IID_IUnknown, band.PutVoid());
+    if (FAILED(hr)) return hr;
+    hr = window.OpenBand(band.Get());
+    if (FAILED(hr)) PrintError("the console bar could not be sited: " + HResultText(hr));
+    return hr;
 }
 
 }  // namespace ferrowsh
