@@ -8,6 +8,7 @@
 
 #include <shlguid.h>
 
+namespace console {
 namespace {
 
 // The current link. Never destroyed with the process's static objects: at module end it is dropped
@@ -73,8 +74,6 @@ bool CConsoleLink::ClearConsole() {
     if (edit) ::SetWindowTextA(edit, "");
     return true;
 }
-
-namespace console {
 
 HRESULT ReplaceLink(IUnknown* site) {
     if (!site) return S_OK;

@@ -13,6 +13,8 @@
 #include <mutex>
 #include <string>
 
+namespace console {
+
 class CConsoleLink {
 public:
     // Reads "AutoShowOutput" and asks the site for the window's browser. Does not make itself current:
@@ -34,8 +36,6 @@ private:
     DWORD autoShow_ = 0;
 };
 
-namespace console {
-
 // With a site: the current link is dropped and a new one made from the site becomes current (S_OK); when
 // it cannot be made, none is current (E_OUTOFMEMORY, E_UNEXPECTED). Without a site nothing changes (S_OK).
 HRESULT ReplaceLink(IUnknown* site);
@@ -43,10 +43,6 @@ HRESULT ReplaceLink(IUnknown* site);
 void DropLink();
 // The current link, shared; null when there is none.
 std::shared_ptr<CConsoleLink> CurrentLink();
-
-}  // namespace console
-
-namespace console {
 
 // Told by the module when it starts and ends: at the end the current link goes.
 void ModuleEvent(bool starting);
