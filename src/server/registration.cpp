@@ -87,13 +87,15 @@ HRESULT UpdateClassCategories(const ObjectEntry& entry, bool registering) noexce
     if (count == 0) return S_OK;
     if (!registering) {
         // Nothing to remove once the class key is gone (unregistering twice).
-        UniqueKey key;
+        bool present = false;
         const HRESULT hr = GuardedCall([&]() -> HRESULT {
             const std::wstring path = L"CLSID\\" + GuidString(*entry.clsid);
-            return ::RegOpenKeyExW(HKEY_CLASSES_ROOT, path.c_str(), 0, KEY_READ, key.Put()) == ERROR_SUCCESS ? S_OK
-                                                                                                          : S_FALSE;
+            UniqueKey key;
+            present = ::RegOpenKeyExW(HKEY_CLASSES_ROOT, path.c_str(), 0, KEY_READ, key.Put()) == ERROR_SUCCESS;
+            return S_OK;
         });
-        if (hr != S_OK) return SUCCEEDED(hr) ? S_OK : hr;
+        if (FAILED(hr)) return hr;
+        if (!present) return S_OK;
     }
     ComPtr<ICatRegister> manager;
     HRESULT hr = ::CoCreateInstance(CLSID_StdComponentCategoriesMgr, nullptr, CLSCTX_INPROC_SERVER, IID_ICatRegister,
