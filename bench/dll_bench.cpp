@@ -12,8 +12,8 @@
 // Usage: dll_bench [path\to\Ferrow.dll]
 #include "bench/bench_common.h"
 #include "common/handles.h"
-#include "common/hdrop_data_object.h"
-#include "common/import_hook.h"
+#include "hostsupport/hdrop_data_object.h"
+#include "hostsupport/import_hook.h"
 #include "common/text.h"
 #include "model/core/entry.h"
 #include "model/core/line_splitter.h"

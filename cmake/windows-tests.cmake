@@ -3,7 +3,7 @@
 file(GLOB FERROW_SUPPORT_SOURCES CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/tests/support/*.cpp)
 add_library(ferrow_test_support STATIC ${FERROW_SUPPORT_SOURCES})
 target_include_directories(ferrow_test_support PUBLIC ${CMAKE_SOURCE_DIR}/tests)
-target_link_libraries(ferrow_test_support PUBLIC ferrow_impl gtest)
+target_link_libraries(ferrow_test_support PUBLIC ferrow_hostsupport gtest)
 target_compile_definitions(ferrow_test_support PUBLIC
   FERROW_DLL="Z:$<TARGET_FILE:Ferrow>"
   FERROW_TEST_DATA="Z:${CMAKE_SOURCE_DIR}/tests/data"

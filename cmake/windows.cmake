@@ -15,6 +15,7 @@ list(FILTER FERROW_WIN_SOURCES EXCLUDE REGEX "/src/server/exports\\.cpp$")
 add_library(ferrow_impl STATIC ${FERROW_WIN_SOURCES})
 target_include_directories(ferrow_impl PUBLIC ${CMAKE_SOURCE_DIR}/src ${CMAKE_BINARY_DIR}/generated)
 target_link_libraries(ferrow_impl PUBLIC ferrow_core ${FERROW_SYSTEM_LIBS})
+add_subdirectory(hostsupport)
 
 # Resources: strings, dialogs, images, version, manifest, registration script, type library.
 if(EXISTS ${CMAKE_SOURCE_DIR}/cmake/resources.cmake)
@@ -68,4 +69,4 @@ endif()
 # The benchmark of the DLL's answers (not a test; scripts/bench.sh runs it).
 add_executable(dll_bench ${CMAKE_SOURCE_DIR}/bench/dll_bench.cpp)
 target_include_directories(dll_bench PRIVATE ${CMAKE_SOURCE_DIR})
-target_link_libraries(dll_bench PRIVATE ferrow_impl)
+target_link_libraries(dll_bench PRIVATE ferrow_hostsupport)

@@ -1,6 +1,7 @@
-// The boundary between C++ and its callers: no exception may leave a COM method or a window procedure
-// (the shell would crash, or unwind through frames that know nothing of C++). Each such entry point runs
-// its body through one of these guards, which turn an escaping exception into an answer.
+// The boundary between C++ and its callers: no exception may leave a COM method, a window, dialog or page
+// procedure or a thread's entry (the shell would crash, or unwind through frames that know nothing of
+// C++). Each such entry point runs its body through one of these guards, which turn an escaping exception
+// into the one answer: E_OUTOFMEMORY for std::bad_alloc, E_UNEXPECTED (or the caller's "no") otherwise.
 #pragma once
 
 #include <windows.h>
@@ -31,6 +32,19 @@ Result GuardedAnswer(Result fallback, Body&& body) noexcept {
         return std::forward<Body>(body)();
     } catch (...) {
         return fallback;
+    }
+}
+
+// A dialog procedure's answer: the result of `body()`; when it throws, a modal dialog ends as IDCANCEL
+// (the message counts as handled) and a page or child dialog stays as it is (not handled).
+template <class Body>
+INT_PTR GuardedDialogCall(HWND dialog, bool endOnException, Body&& body) noexcept {
+    try {
+        return std::forward<Body>(body)();
+    } catch (...) {
+        if (!endOnException) return FALSE;
+        ::EndDialog(dialog, IDCANCEL);
+        return TRUE;
     }
 }
 

@@ -1,5 +1,6 @@
 #include "common/module_instance.h"
 
+#include "common/exception_guard.h"
 #include "common/text.h"
 
 #include <atomic>
@@ -16,11 +17,22 @@ HINSTANCE ModuleInstance() noexcept {
 
 void SetModuleInstance(HINSTANCE instance) noexcept { g_instance.store(instance); }
 
-std::string ModulePath() {
-    char path[MAX_PATH + 1] = {};
-    DWORD n = ::GetModuleFileNameA(ModuleInstance(), path, MAX_PATH);
-    if (n == 0 || n >= MAX_PATH) return std::string();
-    return std::string(path, n);
+HRESULT ModuleFileName(HMODULE module, std::wstring& path) noexcept {
+    wchar_t buffer[MAX_PATH + 1] = {};
+    const DWORD n = ::GetModuleFileNameW(module, buffer, MAX_PATH + 1);
+    if (n == 0) return HRESULT_FROM_WIN32(::GetLastError());
+    if (n > MAX_PATH) return HRESULT_FROM_WIN32(ERROR_INSUFFICIENT_BUFFER);
+    return GuardedCall([&] {
+        path.assign(buffer, n);
+        return S_OK;
+    });
+}
+
+std::string ModulePath(HMODULE module) {
+    std::wstring wide;
+    std::string path;
+    if (FAILED(ModuleFileName(module, wide)) || !WideToAnsiPath(wide.c_str(), path)) return std::string();
+    return path;
 }
 
 std::wstring LoadResStringW(UINT id) {

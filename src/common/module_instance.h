@@ -11,8 +11,12 @@ namespace ferrow {
 HINSTANCE ModuleInstance() noexcept;
 void SetModuleInstance(HINSTANCE instance) noexcept;
 
-// The module's full path in the ANSI code page; empty on failure.
-std::string ModulePath();
+// The full path of a module (null: the program's file): S_OK; the error of GetModuleFileName; or
+// ERROR_INSUFFICIENT_BUFFER beyond MAX_PATH characters (a cut path would name another file).
+HRESULT ModuleFileName(HMODULE module, std::wstring& path) noexcept;
+// The same in the ANSI code page; empty on failure, or when the path does not fit 259 characters or has
+// a character the code page lacks.
+std::string ModulePath(HMODULE module);
 
 // A string of the module's string table in the calling thread's resource language, converted to the
 // thread's ANSI code page; empty when the string does not exist.

@@ -1,4 +1,7 @@
 #include "config/file_version.h"
+#include "common/exception_guard.h"
+#include "common/module_instance.h"
+#include "common/text.h"
 
 #include <cstdio>
 #include <cstring>
@@ -16,15 +19,19 @@ HRESULT LastError() noexcept {
 }
 }  // namespace
 
+namespace config {
+
 CFileVersion::CFileVersion() noexcept : fixed_(), language_(kDefaultLanguage), codePage_(kDefaultCodePage) {}
 
 CFileVersion::~CFileVersion() = default;
 
 HRESULT CFileVersion::Open(HINSTANCE module) noexcept {
-    char path[MAX_PATH] = {};
-    DWORD n = ::GetModuleFileNameA(module, path, MAX_PATH);
-    if (n == 0 || n >= MAX_PATH) return n == 0 ? LastError() : HRESULT_FROM_WIN32(ERROR_INSUFFICIENT_BUFFER);
-    return Read(path);
+    std::wstring wide;
+    const HRESULT hr = ferrow::ModuleFileName(module, wide);
+    if (FAILED(hr)) return hr;
+    std::string path;
+    if (!ferrow::WideToAnsiPath(wide.c_str(), path)) return HRESULT_FROM_WIN32(ERROR_INSUFFICIENT_BUFFER);
+    return Read(path.c_str());
 }
 
 HRESULT CFileVersion::Read(const char* path) noexcept {
@@ -61,10 +68,10 @@ HRESULT CFileVersion::GetString(const char* name, std::string& value) const noex
     void* text = nullptr;
     UINT length = 0;
     if (!::VerQueryValueA(data_.get(), query, &text, &length) || !text) return E_FAIL;
-    try {
+    return ferrow::GuardedCall([&] {
         value.assign(static_cast<const char*>(text));
-    } catch (...) {
-        return E_OUTOFMEMORY;
-    }
-    return S_OK;
+        return S_OK;
+    });
 }
+
+}  // namespace config

@@ -7,6 +7,8 @@
 #include <memory>
 #include <string>
 
+namespace config {
+
 class CFileVersion {
 public:
     CFileVersion() noexcept;
@@ -37,3 +39,5 @@ private:
     WORD language_;
     WORD codePage_;
 };
+
+}  // namespace config

@@ -1,5 +1,6 @@
 #include "config/property_page.h"
 
+#include "common/exception_guard.h"
 #include "common/module_instance.h"
 #include "common/text.h"
 #include "config/core/dialog_template.h"
@@ -55,11 +56,11 @@ HRESULT LoadTaskMemString(UINT id, LPOLESTR* out) noexcept {
     *out = nullptr;
     if (id == 0) return S_OK;
     std::wstring text;
-    try {
+    const HRESULT loaded = ferrow::GuardedCall([&] {
         text = ferrow::LoadResStringW(id);
-    } catch (...) {
-        return E_OUTOFMEMORY;
-    }
+        return S_OK;
+    });
+    if (FAILED(loaded)) return loaded;
     const size_t bytes = (text.size() + 1) * sizeof(wchar_t);
     auto* copy = static_cast<LPOLESTR>(::CoTaskMemAlloc(bytes));
     if (!copy) return E_OUTOFMEMORY;
@@ -98,11 +99,10 @@ HRESULT CPropertyPageState::SetPageSite(IPropertyPageSite* site) noexcept {
     return S_OK;
 }
 
-HRESULT CPropertyPageState::Activate(const PageStrings& page, DLGPROC proc, LPARAM param, HWND parent,
-                                     LPCRECT rect) noexcept {
+HRESULT CPropertyPageState::Activate(ferrow::CDialog& dialogObject, HWND parent, LPCRECT rect) noexcept {
     if (!rect) return E_POINTER;
     if (window_) return E_UNEXPECTED;  // already active: a second window would be orphaned
-    HWND dialog = ::CreateDialogParamW(ferrow::ModuleInstance(), MAKEINTRESOURCEW(page.dialogId), parent, proc, param);
+    HWND dialog = dialogObject.CreateChild(parent);
     if (!dialog) {
         DWORD error = ::GetLastError();
         return error ? HRESULT_FROM_WIN32(error) : E_FAIL;
@@ -158,11 +158,11 @@ HRESULT CPropertyPageState::SetObjects(ULONG count, IUnknown** objects) noexcept
     if (count == 0) return S_OK;
     if (!objects) return E_POINTER;
     if (count > 0x3FFFFFFF) return E_OUTOFMEMORY;
-    try {
+    const HRESULT reserved = ferrow::GuardedCall([&] {
         objects_.reserve(count);
-    } catch (...) {
-        return E_OUTOFMEMORY;
-    }
+        return S_OK;
+    });
+    if (FAILED(reserved)) return reserved;
     for (ULONG i = 0; i < count; ++i) {
         if (objects[i]) objects[i]->AddRef();
         objects_.push_back(objects[i]);
@@ -211,7 +211,7 @@ std::string FindHelpFile(LPCOLESTR directory, const std::wstring& file) {
         std::string path = MakeHelpPath(directory, file);
         if (IsFile(path)) return path;
     }
-    std::string path = ferrow::ModulePath();
+    std::string path = ferrow::ModulePath(ferrow::ModuleInstance());
     const size_t slash = path.find_last_of('\\');
     if (slash == std::string::npos) return {};
     path.resize(slash + 1);
@@ -221,17 +221,15 @@ std::string FindHelpFile(LPCOLESTR directory, const std::wstring& file) {
 
 HRESULT CPropertyPageState::Help(const PageStrings& page, LPCOLESTR directory) noexcept {
     if (page.helpFileId == 0) return S_OK;
-    try {
+    return ferrow::GuardedCall([&]() -> HRESULT {
         const std::string path = FindHelpFile(directory, ferrow::LoadResStringW(page.helpFileId));
         if (path.empty()) return S_OK;
         HtmlHelpFn htmlHelp = HtmlHelpEntry();
         if (!htmlHelp) return S_OK;
         const std::string topic = path + "::/" + kHelpTopic;
         htmlHelp(window_, topic.c_str(), 0 /* HH_DISPLAY_TOPIC */, 0);
-    } catch (...) {
-        return E_OUTOFMEMORY;
-    }
-    return S_OK;
+        return S_OK;
+    });
 }
 
 HRESULT CPropertyPageState::TranslateAccelerator(MSG* message) noexcept {

@@ -12,6 +12,8 @@
 //   };
 #pragma once
 
+#include "common/dialog.h"
+#include "common/exception_guard.h"
 #include "common/handles.h"
 
 #include <windows.h>
@@ -58,7 +60,7 @@ public:
     ~CPropertyPageState();
 
     HRESULT SetPageSite(IPropertyPageSite* site) noexcept;
-    HRESULT Activate(const PageStrings& page, DLGPROC proc, LPARAM param, HWND parent, LPCRECT rect) noexcept;
+    HRESULT Activate(ferrow::CDialog& dialog, HWND parent, LPCRECT rect) noexcept;
     HRESULT Deactivate() noexcept;
     HRESULT GetPageInfo(const PageStrings& page, PROPPAGEINFO* info) noexcept;
     HRESULT SetObjects(ULONG count, IUnknown** objects) noexcept;
@@ -94,7 +96,7 @@ public:
 
     STDMETHODIMP SetPageSite(IPropertyPageSite* site) override { return state_.SetPageSite(site); }
     STDMETHODIMP Activate(HWND parent, LPCRECT rect, BOOL) override {
-        return state_.Activate(Derived::kPage, &DialogProc, reinterpret_cast<LPARAM>(this), parent, rect);
+        return state_.Activate(dialog_, parent, rect);
     }
     STDMETHODIMP Deactivate() override { return state_.Deactivate(); }
     STDMETHODIMP GetPageInfo(PROPPAGEINFO* info) override { return state_.GetPageInfo(Derived::kPage, info); }
@@ -105,10 +107,10 @@ public:
     STDMETHODIMP Apply() override {
         // A page that was never shown has nothing to write: the stored settings stay as they are.
         if (HWND dialog = state_.Window()) {
-            try {
+            ferrow::GuardedAnswer(false, [&] {
                 static_cast<Derived*>(this)->OnApply(dialog);
-            } catch (...) {
-            }
+                return true;
+            });
         }
         state_.SetDirty(false);
         return S_OK;
@@ -119,20 +121,23 @@ public:
     const CPropertyPageState& PageState() const noexcept { return state_; }
 
 private:
-    static INT_PTR CALLBACK DialogProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam) {
-        if (message == WM_INITDIALOG) ::SetWindowLongPtrW(dialog, DWLP_USER, lParam);
-        auto* self = reinterpret_cast<CPropertyPageImpl*>(::GetWindowLongPtrW(dialog, DWLP_USER));
-        if (!self) return FALSE;
-        if (self->state_.HandleCommonMessage(dialog, message, wParam, lParam)) return TRUE;
-        if (message != WM_INITDIALOG) return FALSE;
-        try {
-            return static_cast<Derived*>(self)->OnInitDialog(dialog);
-        } catch (...) {
-            return TRUE;
+    // The page's dialog: the page class fills it; the state answers the messages every page shares.
+    class PageDialog : public ferrow::CDialog {
+    public:
+        explicit PageDialog(CPropertyPageImpl& page) noexcept : CDialog(Derived::kPage.dialogId), page_(page) {}
+
+    protected:
+        BOOL OnInitDialog() override { return static_cast<Derived&>(page_).OnInitDialog(Window()); }
+        bool OnMessage(UINT message, WPARAM wParam, LPARAM lParam) override {
+            return page_.state_.HandleCommonMessage(Window(), message, wParam, lParam);
         }
-    }
+
+    private:
+        CPropertyPageImpl& page_;
+    };
 
     CPropertyPageState state_;
+    PageDialog dialog_{*this};  // after state_: goes first, before the state takes the window down
 };
 
 }  // namespace config

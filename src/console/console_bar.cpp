@@ -1,15 +1,16 @@
 #include "console/console_bar.h"
 
 #include "common/exception_guard.h"
+#include "common/handles.h"
 #include "common/module_instance.h"
 #include "common/text.h"
-#include "console/console_link.h"
 #include "resources/resource.h"
 #include "server/guids.h"
 
 #include <commctrl.h>
 
 #include <cwchar>
+#include <mutex>
 
 namespace {
 
@@ -18,7 +19,16 @@ namespace {
 constexpr DWORD kEditStyle = 0x503015C4;
 constexpr UINT_PTR kSubclassId = 1;
 
+// Guards the "ConsoleBar" window properties: a band removes its property under it before it goes away,
+// and the link finds a band's edit control under it. Nothing is sent to a window while it is held.
+std::mutex& PropertyLock() {
+    static std::mutex* lock = new std::mutex;  // never destroyed: bands may go after static destruction
+    return *lock;
+}
+
 }  // namespace
+
+namespace console {
 
 const CLSID& CConsoleBar::ClassId() noexcept { return CLSID_CConsoleBar; }
 
@@ -131,45 +141,34 @@ STDMETHODIMP CConsoleBar::UIActivateIO(BOOL activate, MSG*) {
 
 STDMETHODIMP CConsoleBar::HasFocusIO() { return focus_ ? S_OK : S_FALSE; }
 
-int CConsoleBar::AppendText(const char* text) {
-    AppendTextTo(edit_, text);
-    return 1;
-}
-
-BOOL CConsoleBar::ClearText() { return ClearTextOf(edit_); }
-
-void CConsoleBar::AppendTextTo(HWND edit, const char* text) {
-    if (!edit || !text) return;
-    ::SendMessageA(edit, EM_SETSEL, static_cast<WPARAM>(-1), -1);
-    ::SendMessageA(edit, EM_REPLACESEL, FALSE, reinterpret_cast<LPARAM>(text));
-}
-
-BOOL CConsoleBar::ClearTextOf(HWND edit) { return edit ? ::SetWindowTextA(edit, "") : FALSE; }
-
 LRESULT CALLBACK CConsoleBar::EditProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam, UINT_PTR,
                                        DWORD_PTR data) {
-    auto* bar = reinterpret_cast<CConsoleBar*>(data);
-    switch (message) {
-    case WM_SETFOCUS:
-        bar->OnFocusChange(true);
-        break;
-    case WM_KILLFOCUS:
-        bar->OnFocusChange(false);
-        break;
-    case WM_DESTROY:
-        // Destroyed with its parent, without CloseDW: the band has no window to offer any more.
-        if (bar->edit_ == window) {
-            bar->RemoveProperty();
-            bar->edit_ = nullptr;
-            bar->focus_ = false;
+    // No exception leaves the window procedure: the control goes on as an edit control.
+    ferrow::GuardedAnswer(false, [&] {
+        auto* bar = reinterpret_cast<CConsoleBar*>(data);
+        switch (message) {
+        case WM_SETFOCUS:
+            bar->OnFocusChange(true);
+            break;
+        case WM_KILLFOCUS:
+            bar->OnFocusChange(false);
+            break;
+        case WM_DESTROY:
+            // Destroyed with its parent, without CloseDW: the band has no window to offer any more.
+            if (bar->edit_ == window) {
+                bar->RemoveProperty();
+                bar->edit_ = nullptr;
+                bar->focus_ = false;
+            }
+            break;
+        case WM_NCDESTROY:
+            ::RemoveWindowSubclass(window, EditProc, kSubclassId);
+            break;
+        default:
+            break;
         }
-        break;
-    case WM_NCDESTROY:
-        ::RemoveWindowSubclass(window, EditProc, kSubclassId);
-        break;
-    default:
-        break;
-    }
+        return true;
+    });
     return ::DefSubclassProc(window, message, wParam, lParam);
 }
 
@@ -182,7 +181,7 @@ void CConsoleBar::OnFocusChange(bool focused) {
 }
 
 void CConsoleBar::RegisterProperty(HWND explorer) {
-    std::lock_guard<std::mutex> guard(console::PropertyLock());
+    std::lock_guard<std::mutex> guard(PropertyLock());
     if (propertyWindow_ && propertyWindow_ != explorer && ::GetPropA(propertyWindow_, kConsoleBarProperty) == this)
         ::RemovePropA(propertyWindow_, kConsoleBarProperty);
     propertyWindow_ = nullptr;
@@ -190,7 +189,7 @@ void CConsoleBar::RegisterProperty(HWND explorer) {
 }
 
 void CConsoleBar::RemoveProperty() {
-    std::lock_guard<std::mutex> guard(console::PropertyLock());
+    std::lock_guard<std::mutex> guard(PropertyLock());
     // Only our own entry: a newer band of the same window may have taken the name.
     if (propertyWindow_ && ::GetPropA(propertyWindow_, kConsoleBarProperty) == this)
         ::RemovePropA(propertyWindow_, kConsoleBarProperty);
@@ -210,3 +209,15 @@ void CConsoleBar::DestroyEdit() {
     }
     edit_ = nullptr;
 }
+
+bool FindConsoleEdit(HWND explorer, HWND& edit) {
+    edit = nullptr;
+    if (!explorer) return false;
+    std::lock_guard<std::mutex> guard(PropertyLock());
+    auto* bar = static_cast<CConsoleBar*>(::GetPropA(explorer, kConsoleBarProperty));
+    if (!bar) return false;
+    edit = bar->edit_;
+    return true;
+}
+
+}  // namespace console

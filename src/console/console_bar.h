@@ -13,6 +13,8 @@
 
 #include <string>
 
+namespace console {
+
 // The window property on the Explorer window that names its console bar.
 constexpr const char kConsoleBarProperty[] = "ConsoleBar";
 
@@ -45,20 +47,12 @@ public:
     STDMETHODIMP HasFocusIO() override;
     STDMETHODIMP TranslateAcceleratorIO(MSG*) override { return S_FALSE; }
 
-    // For the console link: appends at the caret (after removing any selection), or empties the control.
-    int AppendText(const char* text);
-    BOOL ClearText();
-    // The same on an edit control the caller found through a band; a window that is gone takes nothing.
-    static void AppendTextTo(HWND edit, const char* text);
-    static BOOL ClearTextOf(HWND edit);
-
-    HWND EditWindow() const noexcept { return edit_; }
-
     // Created through ComObject::CreateInstance only.
     CConsoleBar() = default;
     ~CConsoleBar() override;
 
 private:
+    friend bool FindConsoleEdit(HWND explorer, HWND& edit);
     static LRESULT CALLBACK EditProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam, UINT_PTR id,
                                      DWORD_PTR data);
     void OnFocusChange(bool focused);
@@ -73,3 +67,11 @@ private:
     DWORD viewMode_ = 0;
     HWND propertyWindow_ = nullptr;  // the Explorer window that holds our property
 };
+
+// What the console link asks of the bar: whether a console bar names itself on the Explorer window, and
+// its edit control (null while it has none). Any thread: the bar's property is read under the bar's lock,
+// so a band that is going is never touched; the control may still go at once, so callers only send it
+// messages (a window that is gone takes nothing).
+bool FindConsoleEdit(HWND explorer, HWND& edit);
+
+}  // namespace console

@@ -1,5 +1,6 @@
 #include "console/console_link.h"
 
+#include "common/exception_guard.h"
 #include "console/console_bar.h"
 #include "console/console_output.h"
 #include "server/guids.h"
@@ -7,6 +8,7 @@
 
 #include <shlguid.h>
 
+namespace console {
 namespace {
 
 // The current link. Never destroyed with the process's static objects: at module end it is dropped
@@ -55,62 +57,39 @@ HWND CConsoleLink::BrowserWindow() {
     return reinterpret_cast<HWND>(window);
 }
 
-CConsoleBar* CConsoleLink::FindConsoleBar() {
-    HWND window = BrowserWindow();
-    if (!window) return nullptr;
-    return static_cast<CConsoleBar*>(::GetPropA(window, kConsoleBarProperty));
-}
-
 bool CConsoleLink::AppendConsoleText(const std::string& text) {
-    HWND window = BrowserWindow();
-    if (!window) return false;
     HWND edit = nullptr;
-    {
-        std::lock_guard<std::mutex> guard(console::PropertyLock());
-        auto* bar = static_cast<CConsoleBar*>(::GetPropA(window, kConsoleBarProperty));
-        if (!bar) return false;
-        edit = bar->EditWindow();
+    if (!console::FindConsoleEdit(BrowserWindow(), edit)) return false;
+    if (edit) {
+        // At the caret, after removing any selection.
+        ::SendMessageA(edit, EM_SETSEL, static_cast<WPARAM>(-1), -1);
+        ::SendMessageA(edit, EM_REPLACESEL, FALSE, reinterpret_cast<LPARAM>(text.c_str()));
     }
-    CConsoleBar::AppendTextTo(edit, text.c_str());
     return true;
 }
 
 bool CConsoleLink::ClearConsole() {
-    HWND window = BrowserWindow();
-    if (!window) return false;
     HWND edit = nullptr;
-    {
-        std::lock_guard<std::mutex> guard(console::PropertyLock());
-        auto* bar = static_cast<CConsoleBar*>(::GetPropA(window, kConsoleBarProperty));
-        if (!bar) return false;
-        edit = bar->EditWindow();
-    }
-    CConsoleBar::ClearTextOf(edit);
+    if (!console::FindConsoleEdit(BrowserWindow(), edit)) return false;
+    if (edit) ::SetWindowTextA(edit, "");
     return true;
-}
-
-namespace console {
-
-std::mutex& PropertyLock() {
-    static std::mutex* lock = new std::mutex;
-    return *lock;
 }
 
 HRESULT ReplaceLink(IUnknown* site) {
     if (!site) return S_OK;
     std::shared_ptr<CConsoleLink> fresh;
-    try {
+    // A link that cannot be made leaves none: the old one names another window's console.
+    const HRESULT hr = ferrow::GuardedCall([&] {
         fresh = std::make_shared<CConsoleLink>(site);
-    } catch (...) {
         return S_OK;
-    }
+    });
     std::shared_ptr<CConsoleLink> old;
     {
         std::lock_guard<std::mutex> guard(Slot().lock);
         old = std::move(Slot().link);
         Slot().link = std::move(fresh);
     }
-    return S_OK;  // the old link goes here, outside the lock, unless a writer still holds it
+    return hr;  // the old link goes here, outside the lock, unless a writer still holds it
 }
 
 void DropLink() {

@@ -13,7 +13,7 @@
 #include <mutex>
 #include <string>
 
-class CConsoleBar;
+namespace console {
 
 class CConsoleLink {
 public:
@@ -26,13 +26,8 @@ public:
 
     // Opens the console bar of the window when "AutoShowOutput" was exactly 1; true when it asked.
     bool ShowConsoleIfAuto();
-    // The band registered on the window, or null.
-    CConsoleBar* FindConsoleBar();
     bool AppendConsoleText(const std::string& text);
     bool ClearConsole();
-
-    bool HasBrowser() const { return static_cast<bool>(browser_); }
-    DWORD AutoShow() const { return autoShow_; }
 
 private:
     HWND BrowserWindow();
@@ -41,24 +36,13 @@ private:
     DWORD autoShow_ = 0;
 };
 
-namespace console {
-
-// With a site: the current link is dropped and a new one made from the site becomes current. Without a
-// site nothing changes. S_OK in both cases.
+// With a site: the current link is dropped and a new one made from the site becomes current (S_OK); when
+// it cannot be made, none is current (E_OUTOFMEMORY, E_UNEXPECTED). Without a site nothing changes (S_OK).
 HRESULT ReplaceLink(IUnknown* site);
 // No link is current afterwards (module end, tests).
 void DropLink();
 // The current link, shared; null when there is none.
 std::shared_ptr<CConsoleLink> CurrentLink();
-
-}  // namespace console
-
-namespace console {
-
-// Guards the "ConsoleBar" window properties: a band removes its property under it before it goes away,
-// and a writer finds a band and takes its edit window under it, so it never touches a band that is gone.
-// Nothing is sent to a window while it is held.
-std::mutex& PropertyLock();
 
 // Told by the module when it starts and ends: at the end the current link goes.
 void ModuleEvent(bool starting);

@@ -1,5 +1,7 @@
 #include "exec/capture_output.h"
 
+#include "common/exception_guard.h"
+
 namespace {
 
 constexpr DWORD kChunkSize = 256;
@@ -53,11 +55,11 @@ void CCaptureOutput::OnOutput(const char* bytes, DWORD count) { AppendText(bytes
 void CCaptureOutput::AppendText(const char* bytes, DWORD count) {
     // Runs on the reader thread, where an exception would end the process: output that no longer fits
     // in memory is dropped, and the pipe is still drained so that the command can finish.
-    try {
+    ferrow::GuardedAnswer(false, [&] {
         std::lock_guard<std::mutex> guard(textLock_);
         text_.append(bytes, count);
-    } catch (...) {
-    }
+        return true;
+    });
 }
 
 std::string CCaptureOutput::GetText() {
@@ -109,10 +111,10 @@ void CCaptureOutput::ReadUntilEnd() {
             if (!::PeekNamedPipe(read_.Get(), nullptr, 0, nullptr, nullptr, nullptr)) return;
             continue;
         }
-        try {
+        // The reader thread never ends the process; what could not be kept is dropped.
+        ferrow::GuardedAnswer(false, [&] {
             OnOutput(buffer, got);
-        } catch (...) {
-            // The reader thread never ends the process; what could not be kept is dropped.
-        }
+            return true;
+        });
     }
 }

@@ -8,7 +8,7 @@
 
 namespace {
 
-constexpr UINT kProgressAnimation = 213;  // AVI resource; the window goes without animation when absent
+constexpr UINT kProgressAnimation = IDR_PROGRESS_AVI;  // the window goes without animation when absent
 
 }  // namespace
 

@@ -1,5 +1,6 @@
 #include "menu/context_menu.h"
 
+#include "common/dropped_paths.h"
 #include "common/exception_guard.h"
 #include "common/module_instance.h"
 #include "common/text.h"
@@ -21,8 +22,6 @@
 #include <shellapi.h>
 #include <shlwapi.h>
 #include <olectl.h>
-
-#include <new>
 
 namespace {
 
@@ -83,6 +82,8 @@ private:
 
 }  // namespace
 
+namespace menu {
+
 CCVSContextMenu::CCVSContextMenu() {
     for (unsigned offset = 0; offset < menu::kCommandCount; ++offset) {
         bitmaps_[offset].Reset(LoadMenuBitmap(menu::FindCommandResources(offset)->bitmapId));
@@ -94,43 +95,15 @@ CCVSContextMenu::~CCVSContextMenu() = default;
 
 STDMETHODIMP CCVSContextMenu::Initialize(PCIDLIST_ABSOLUTE, IDataObject* pdtobj, HKEY) {
     inWorkingCopy_ = false;
-    if (!pdtobj) return E_INVALIDARG;
-    FORMATETC format = {CF_HDROP, nullptr, DVASPECT_CONTENT, -1, TYMED_HGLOBAL};
-    STGMEDIUM medium = {};
-    if (FAILED(pdtobj->GetData(&format, &medium))) return E_INVALIDARG;
-
-    HRESULT hr = S_OK;
-    try {
-        HDROP drop = static_cast<HDROP>(::GlobalLock(medium.hGlobal));
-        if (!drop) {
-            hr = E_INVALIDARG;
-        } else {
-            UINT count = ::DragQueryFileW(drop, 0xFFFFFFFF, nullptr, 0);
-            selection_.clear();
-            for (UINT i = 0; i < count; ++i) {
-                // A path that does not fit, or has a character the ANSI code page lacks, would be cut or
-                // spelled as another item's name: a command must never act on that one instead.
-                const UINT length = ::DragQueryFileW(drop, i, nullptr, 0);
-                if (length == 0 || length >= MAX_PATH) continue;
-                wchar_t wide[MAX_PATH] = {};
-                if (::DragQueryFileW(drop, i, wide, MAX_PATH) == 0) continue;
-                std::string item;
-                if (!ferrow::WideToAnsiPath(wide, item)) continue;
-                if (!IsAdminDirectory(item)) selection_.push_back(item);
-            }
-            ::GlobalUnlock(medium.hGlobal);
-            if (count == 0) hr = E_INVALIDARG;
-        }
-    } catch (const std::bad_alloc&) {
-        hr = E_OUTOFMEMORY;
-    } catch (...) {
-        hr = E_UNEXPECTED;
-    }
-    ::ReleaseStgMedium(&medium);
+    std::vector<std::string> paths;
+    const HRESULT hr = ferrow::ReadDroppedPaths(pdtobj, paths);
     if (FAILED(hr)) return hr;
-    if (selection_.empty()) return E_INVALIDARG;
-
-    return ferrow::GuardedCall([this]() -> HRESULT {
+    return ferrow::GuardedCall([&]() -> HRESULT {
+        selection_.clear();
+        for (std::string& path : paths) {
+            if (!IsAdminDirectory(path)) selection_.push_back(std::move(path));
+        }
+        if (selection_.empty()) return E_INVALIDARG;
         const char* first = selection_.front().c_str();
         inWorkingCopy_ = IsControlled(first) || ParentHasCVSDir(first);
         return S_OK;
@@ -138,9 +111,9 @@ STDMETHODIMP CCVSContextMenu::Initialize(PCIDLIST_ABSOLUTE, IDataObject* pdtobj,
 }
 
 STDMETHODIMP CCVSContextMenu::QueryContextMenu(HMENU hmenu, UINT indexMenu, UINT idCmdFirst, UINT, UINT uFlags) {
-    try {
+    return ferrow::GuardedCall([&]() -> HRESULT {
         if (selection_.empty()) return MAKE_HRESULT(SEVERITY_SUCCESS, 0, 0);
-        menu::SelectionFacts facts = GatherSelectionFacts(selection_.front(), selection_.size(), inWorkingCopy_);
+        menu::SelectionFacts facts = menu::GatherSelectionFacts(selection_.front(), selection_.size(), inWorkingCopy_);
         if (!menu::WantsSubmenu(facts, uFlags)) return MAKE_HRESULT(SEVERITY_SUCCESS, 0, 0);
 
         ferrow::UniqueMenu popup(::CreatePopupMenu());
@@ -164,11 +137,7 @@ STDMETHODIMP CCVSContextMenu::QueryContextMenu(HMENU hmenu, UINT indexMenu, UINT
         popup.Release();  // the shell's menu owns the submenu now
         ::SetMenuItemBitmaps(hmenu, indexMenu, MF_BYPOSITION, static_cast<HBITMAP>(submenuBitmap_.Get()), nullptr);
         return MAKE_HRESULT(SEVERITY_SUCCESS, 0, menu::kCommandCount);
-    } catch (const std::bad_alloc&) {
-        return E_OUTOFMEMORY;
-    } catch (...) {
-        return E_UNEXPECTED;
-    }
+    });
 }
 
 STDMETHODIMP CCVSContextMenu::GetCommandString(UINT_PTR idCmd, UINT uType, UINT*, CHAR* pszName, UINT cchMax) {
@@ -176,7 +145,7 @@ STDMETHODIMP CCVSContextMenu::GetCommandString(UINT_PTR idCmd, UINT uType, UINT*
     const menu::CommandResources* res = idCmd <= 0xFFFF ? menu::FindCommandResources(static_cast<unsigned>(idCmd))
                                                         : nullptr;
     if (!res || !pszName || cchMax == 0) return E_INVALIDARG;
-    try {
+    return ferrow::GuardedCall([&]() -> HRESULT {
         if (uType & GCS_UNICODE) {
             const std::wstring text = ferrow::AnsiToWide(ferrow::LoadResString(res->helpId));
             ::lstrcpynW(reinterpret_cast<LPWSTR>(pszName), text.c_str(), static_cast<int>(cchMax));
@@ -184,12 +153,8 @@ STDMETHODIMP CCVSContextMenu::GetCommandString(UINT_PTR idCmd, UINT uType, UINT*
             const std::string text = ferrow::LoadResString(res->helpId);
             ::lstrcpynA(pszName, text.c_str(), static_cast<int>(cchMax));
         }
-    } catch (const std::bad_alloc&) {
-        return E_OUTOFMEMORY;
-    } catch (...) {
-        return E_UNEXPECTED;
-    }
-    return S_OK;
+        return S_OK;
+    });
 }
 
 STDMETHODIMP CCVSContextMenu::InvokeCommand(CMINVOKECOMMANDINFO* pici) {
@@ -200,7 +165,7 @@ STDMETHODIMP CCVSContextMenu::InvokeCommand(CMINVOKECOMMANDINFO* pici) {
     if (offset >= menu::kCommandCount) return E_INVALIDARG;
     if (selection_.empty()) return E_INVALIDARG;
     const bool uiAllowed = (pici->fMask & CMIC_MASK_FLAG_NO_UI) == 0;
-    try {
+    return ferrow::GuardedCall([&]() -> HRESULT {
         if (t_operationRunning) {
             // Asked from a message this thread's running operation dispatched: nothing runs, the console
             // says why.
@@ -208,11 +173,7 @@ STDMETHODIMP CCVSContextMenu::InvokeCommand(CMINVOKECOMMANDINFO* pici) {
             return HRESULT_FROM_WIN32(ERROR_BUSY);
         }
         return InvokeOffset(offset, pici->hwnd, uiAllowed);
-    } catch (const std::bad_alloc&) {
-        return E_OUTOFMEMORY;
-    } catch (...) {
-        return E_FAIL;
-    }
+    });
 }
 
 HRESULT CCVSContextMenu::InvokeOffset(unsigned offset, HWND hwnd, bool uiAllowed) {
@@ -343,8 +304,8 @@ HRESULT CCVSContextMenu::RunCommand(unsigned offset, HWND hwnd, bool uiAllowed) 
     if (hr == kRunCancelled) return hr;
     if (FAILED(hr)) {
         if (uiAllowed) {
-            const std::string fallback = ferrow::LoadResString(127);
-            const std::string caption = ferrow::LoadResString(128);
+            const std::string fallback = ferrow::LoadResString(IDS_ERROR_TEXT);
+            const std::string caption = ferrow::LoadResString(IDS_ERROR_CAPTION);
             ::MessageBoxA(hwnd, menu::ChooseErrorText(err, out, fallback).c_str(), caption.c_str(), MB_ICONERROR);
         }
         return E_FAIL;
@@ -370,7 +331,7 @@ HRESULT CCVSContextMenu::ShowOptions(HWND hwnd) {
     for (ULONG i = 0; i < pages.cElems; ++i) {
         if (ferrow::FindObjectEntry(pages.pElems[i])) served.push_back(pages.pElems[i]);
     }
-    const std::wstring caption = ferrow::AnsiToWide(ferrow::LoadResString(100));
+    const std::wstring caption = ferrow::AnsiToWide(ferrow::LoadResString(IDS_PROJNAME));
     IUnknown* objects[] = {self.Get()};
     ::OleCreatePropertyFrame(hwnd, 0, 0, caption.c_str(), 1, objects, static_cast<ULONG>(served.size()),
                              served.empty() ? nullptr : served.data(), 0, 0, nullptr);
@@ -379,13 +340,11 @@ HRESULT CCVSContextMenu::ShowOptions(HWND hwnd) {
 
 STDMETHODIMP CCVSContextMenu::GetPages(CAUUID* pPages) {
     if (!pPages) return E_POINTER;
+    static const CLSID* const kPages[] = {&CLSID_COptionsPage, &CLSID_CToolsPage, &CLSID_CAboutPage};
     pPages->cElems = 0;
-    pPages->pElems = static_cast<GUID*>(::CoTaskMemAlloc(3 * sizeof(GUID)));
+    pPages->pElems = static_cast<GUID*>(::CoTaskMemAlloc(sizeof(kPages) / sizeof(kPages[0]) * sizeof(GUID)));
     if (!pPages->pElems) return E_OUTOFMEMORY;
-    pPages->pElems[0] = CLSID_COptionsPage;
-    pPages->pElems[1] = CLSID_CToolsPage;
-    pPages->pElems[2] = CLSID_CAboutPage;
-    pPages->cElems = 3;
+    for (const CLSID* page : kPages) pPages->pElems[pPages->cElems++] = *page;
     return S_OK;
 }
 
@@ -399,3 +358,5 @@ STDMETHODIMP CCVSContextMenu::GetSite(REFIID, void** ppvSite) {
     if (ppvSite) *ppvSite = nullptr;
     return E_NOTIMPL;
 }
+
+}  // namespace menu

@@ -5,6 +5,7 @@
 #pragma once
 
 #include "common/handles.h"
+#include "menu/core/menu_rules.h"
 #include "server/com_object.h"
 #include "server/guids.h"
 
@@ -14,6 +15,8 @@
 
 #include <string>
 #include <vector>
+
+namespace menu {
 
 class CCVSContextMenu : public ferrow::ComObject<CCVSContextMenu, IShellExtInit, IContextMenu, ISpecifyPropertyPages,
                                                  IObjectWithSite, ferrow::ProvideClassInfoImpl<CCVSContextMenu>> {
@@ -54,6 +57,8 @@ private:
     bool checkFlag_ = false;
     bool moveFlag_ = false;
     // One image per command offset, and one for the submenu.
-    ferrow::UniqueGdiObject bitmaps_[10];
+    ferrow::UniqueGdiObject bitmaps_[menu::kCommandCount];
     ferrow::UniqueGdiObject submenuBitmap_;
 };
+
+}  // namespace menu

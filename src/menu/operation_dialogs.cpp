@@ -9,7 +9,7 @@ namespace menu {
 
 namespace {
 
-void FillList(HWND list, const CMRUList& entries) {
+void FillList(HWND list, const settings::CMRUList& entries) {
     for (const std::string& entry : entries) {
         ::SendMessageA(list, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(entry.c_str()));
     }
@@ -29,6 +29,22 @@ bool SelectedText(HWND list, std::string& text) {
     return true;
 }
 
+// A previous entry chosen in the drop-down list `list` replaces the text of `edit`; true when the command
+// was that choice.
+bool TakePrevious(HWND dialog, WORD id, WORD code, int list, int edit) {
+    if (id != list || code != CBN_SELCHANGE) return false;
+    std::string text;
+    if (SelectedText(::GetDlgItem(dialog, list), text)) ::SetDlgItemTextA(dialog, edit, text.c_str());
+    return true;
+}
+
+// A confirmed entry goes first into its recent list, which is saved; an empty one is not kept.
+void Remember(settings::CMRUList& recent, const std::string& entry) {
+    if (entry.empty()) return;
+    recent.Add(entry);
+    recent.Save();
+}
+
 // For exactly one selected item with an entry: its revision and tag for display. False otherwise.
 bool ReadEntryTexts(size_t itemCount, const std::string& path, std::string& revision, std::string& tag) {
     if (itemCount != 1) return false;
@@ -42,38 +58,31 @@ bool ReadEntryTexts(size_t itemCount, const std::string& path, std::string& revi
 }  // namespace
 
 CCommitDlg::CCommitDlg()
-    : CModalDialog(kCommitDialogId),
+    : CDialog(IDD_COMMIT),
       recentMessages(HKEY_CURRENT_USER, settings::kMRUKey, settings::kMRULogMessage, settings::kMRUCapacity) {}
 
 BOOL CCommitDlg::OnInitDialog() {
-    SetItemText(kCommitMessageEdit, message);
+    SetItemText(IDC_COMMIT_MESSAGE, message);
     if (ReadEntryTexts(itemCount, path, revisionText, tagText)) {
-        SetItemText(kTagEdit, tagText);
-        SetItemText(kRevisionEdit, revisionText);
-        ::EnableWindow(Item(kCompareButton), TRUE);
+        SetItemText(IDC_TAG, tagText);
+        SetItemText(IDC_REVISION, revisionText);
+        ::EnableWindow(Item(IDC_COMMIT_COMPARE), TRUE);
     }
-    if (recentMessages.Load()) FillList(Item(kCommitPreviousList), recentMessages);
+    if (recentMessages.Load()) FillList(Item(IDC_COMMIT_PREVIOUS), recentMessages);
     CenterOverOwner();
     return TRUE;
 }
 
 bool CCommitDlg::OnCommand(WORD id, WORD code) {
-    if (id == kCommitPreviousList && code == CBN_SELCHANGE) {
-        std::string text;
-        if (SelectedText(Item(kCommitPreviousList), text)) SetItemText(kCommitMessageEdit, text);
-        return true;
-    }
+    if (TakePrevious(Window(), id, code, IDC_COMMIT_PREVIOUS, IDC_COMMIT_MESSAGE)) return true;
     if (code != BN_CLICKED) return false;
     switch (id) {
-    case kCompareButton:
+    case IDC_COMMIT_COMPARE:
         CompareRevisions(path, nullptr, nullptr);
         return true;
     case IDOK:
-        message = MakeOneLine(ItemText(kCommitMessageEdit));
-        if (!message.empty()) {
-            recentMessages.Add(message);
-            recentMessages.Save();
-        }
+        message = MakeOneLine(ItemText(IDC_COMMIT_MESSAGE));
+        Remember(recentMessages, message);
         End(IDOK);
         return true;
     case IDCANCEL:
@@ -85,19 +94,19 @@ bool CCommitDlg::OnCommand(WORD id, WORD code) {
 }
 
 CTagDlg::CTagDlg()
-    : CModalDialog(kTagDialogId),
+    : CDialog(IDD_TAG),
       recentTags(HKEY_CURRENT_USER, settings::kMRUKey, settings::kMRUTag, settings::kMRUCapacity) {}
 
 BOOL CTagDlg::OnInitDialog() {
-    ::CheckDlgButton(Window(), kMoveCheck, moveFlag ? BST_CHECKED : BST_UNCHECKED);
-    ::CheckDlgButton(Window(), kCheckCheck, checkFlag ? BST_CHECKED : BST_UNCHECKED);
-    ::CheckDlgButton(Window(), kBranchCheck, branchFlag ? BST_CHECKED : BST_UNCHECKED);
+    ::CheckDlgButton(Window(), IDC_TAG_MOVE, moveFlag ? BST_CHECKED : BST_UNCHECKED);
+    ::CheckDlgButton(Window(), IDC_TAG_CHECK, checkFlag ? BST_CHECKED : BST_UNCHECKED);
+    ::CheckDlgButton(Window(), IDC_TAG_BRANCH, branchFlag ? BST_CHECKED : BST_UNCHECKED);
     if (ReadEntryTexts(itemCount, path, revisionText, tagText)) {
-        SetItemText(kTagEdit, tagText);
-        SetItemText(kRevisionEdit, revisionText);
+        SetItemText(IDC_TAG, tagText);
+        SetItemText(IDC_REVISION, revisionText);
     }
-    if (recentTags.Load()) FillList(Item(kTagCombo), recentTags);
-    SetItemText(kTagCombo, tagName);
+    if (recentTags.Load()) FillList(Item(IDC_TAG_NAME), recentTags);
+    SetItemText(IDC_TAG_NAME, tagName);
     CenterOverOwner();
     return TRUE;
 }
@@ -106,14 +115,13 @@ bool CTagDlg::OnCommand(WORD id, WORD code) {
     if (code != BN_CLICKED) return false;
     switch (id) {
     case IDOK:
-        tagName = ItemText(kTagCombo);
-        moveFlag = ::IsDlgButtonChecked(Window(), kMoveCheck) == BST_CHECKED;
-        checkFlag = ::IsDlgButtonChecked(Window(), kCheckCheck) == BST_CHECKED;
-        branchFlag = ::IsDlgButtonChecked(Window(), kBranchCheck) == BST_CHECKED;
+        tagName = ItemText(IDC_TAG_NAME);
+        moveFlag = ::IsDlgButtonChecked(Window(), IDC_TAG_MOVE) == BST_CHECKED;
+        checkFlag = ::IsDlgButtonChecked(Window(), IDC_TAG_CHECK) == BST_CHECKED;
+        branchFlag = ::IsDlgButtonChecked(Window(), IDC_TAG_BRANCH) == BST_CHECKED;
         // Without a name there is nothing to tag: the dialog stays open.
         if (tagName.empty()) return true;
-        recentTags.Add(tagName);
-        recentTags.Save();
+        Remember(recentTags, tagName);
         End(IDOK);
         return true;
     case IDCANCEL:
@@ -125,31 +133,24 @@ bool CTagDlg::OnCommand(WORD id, WORD code) {
 }
 
 CCustomCmdDlg::CCustomCmdDlg()
-    : CModalDialog(kCustomCmdDialogId),
+    : CDialog(IDD_CUSTOM_COMMAND),
       recentCommandLines(HKEY_CURRENT_USER, settings::kMRUKey, settings::kMRUCustomCommand,
                          settings::kMRUCapacity) {}
 
 BOOL CCustomCmdDlg::OnInitDialog() {
-    SetItemText(kCustomCommandEdit, commandLine);
-    if (recentCommandLines.Load()) FillList(Item(kCustomPreviousList), recentCommandLines);
+    SetItemText(IDC_CUSTOM_COMMAND, commandLine);
+    if (recentCommandLines.Load()) FillList(Item(IDC_CUSTOM_PREVIOUS), recentCommandLines);
     CenterOverOwner();
     return TRUE;
 }
 
 bool CCustomCmdDlg::OnCommand(WORD id, WORD code) {
-    if (id == kCustomPreviousList && code == CBN_SELCHANGE) {
-        std::string text;
-        if (SelectedText(Item(kCustomPreviousList), text)) SetItemText(kCustomCommandEdit, text);
-        return true;
-    }
+    if (TakePrevious(Window(), id, code, IDC_CUSTOM_PREVIOUS, IDC_CUSTOM_COMMAND)) return true;
     if (code != BN_CLICKED) return false;
     switch (id) {
     case IDOK:
-        commandLine = ItemText(kCustomCommandEdit);
-        if (!commandLine.empty()) {
-            recentCommandLines.Add(commandLine);
-            recentCommandLines.Save();
-        }
+        commandLine = ItemText(IDC_CUSTOM_COMMAND);
+        Remember(recentCommandLines, commandLine);
         End(IDOK);
         return true;
     case IDCANCEL:

@@ -3,36 +3,20 @@
 // recent-entries list under HKCU\Software\Pembrake\Ferrow\MRU, loaded when the dialog opens and saved on OK.
 #pragma once
 
-#include "menu/dialog_base.h"
+#include "common/dialog.h"
+#include "resources/resource.h"
 #include "settings/mru_list.h"
 
 #include <string>
 
 namespace menu {
 
-// Dialog templates and control identifiers.
-constexpr UINT kCustomCmdDialogId = 208;
-constexpr UINT kTagDialogId = 214;
-constexpr UINT kCommitDialogId = 215;
-
-constexpr int kCommitMessageEdit = 1019;
-constexpr int kCommitPreviousList = 1003;
-constexpr int kRevisionEdit = 1017;
-constexpr int kTagEdit = 1007;
-constexpr int kCompareButton = 1015;
-constexpr int kTagCombo = 1038;
-constexpr int kMoveCheck = 1037;
-constexpr int kCheckCheck = 1028;
-constexpr int kBranchCheck = 1027;
-constexpr int kCustomCommandEdit = 1025;
-constexpr int kCustomPreviousList = 1024;
-
-class CCommitDlg : public CModalDialog {
+class CCommitDlg : public ferrow::CDialog {
 public:
     CCommitDlg();
 
     std::string message;       // in: initial message; out: the confirmed message as one line
-    CMRUList recentMessages;   // "LogMessage"
+    settings::CMRUList recentMessages;  // "LogMessage"
     size_t itemCount = 0;      // in: number of selected items
     std::string path;          // in: first selected path
     std::string revisionText;  // shown for a single file
@@ -43,12 +27,12 @@ protected:
     bool OnCommand(WORD id, WORD code) override;
 };
 
-class CTagDlg : public CModalDialog {
+class CTagDlg : public ferrow::CDialog {
 public:
     CTagDlg();
 
     std::string tagName;   // in and out
-    CMRUList recentTags;   // "Tag"
+    settings::CMRUList recentTags;  // "Tag"
     bool branchFlag = false;
     bool checkFlag = false;
     bool moveFlag = false;
@@ -62,12 +46,12 @@ protected:
     bool OnCommand(WORD id, WORD code) override;
 };
 
-class CCustomCmdDlg : public CModalDialog {
+class CCustomCmdDlg : public ferrow::CDialog {
 public:
     CCustomCmdDlg();
 
     std::string commandLine;     // in and out, line breaks kept
-    CMRUList recentCommandLines; // "CustomCommand"
+    settings::CMRUList recentCommandLines;  // "CustomCommand"
 
 protected:
     BOOL OnInitDialog() override;

@@ -5,8 +5,10 @@
 
 #include <shlwapi.h>
 
-menu::SelectionFacts GatherSelectionFacts(const std::string& firstPath, size_t count, bool inWorkingCopy) {
-    menu::SelectionFacts f;
+namespace menu {
+
+SelectionFacts GatherSelectionFacts(const std::string& firstPath, size_t count, bool inWorkingCopy) {
+    SelectionFacts f;
     const char* p = firstPath.c_str();
     f.inWorkingCopy = inWorkingCopy;
     f.count = count;
@@ -28,3 +30,4 @@ menu::SelectionFacts GatherSelectionFacts(const std::string& firstPath, size_t c
     return f;
 }
 
+}  // namespace menu

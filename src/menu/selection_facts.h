@@ -7,4 +7,8 @@
 
 #include <string>
 
-menu::SelectionFacts GatherSelectionFacts(const std::string& firstPath, size_t count, bool inWorkingCopy);
+namespace menu {
+
+SelectionFacts GatherSelectionFacts(const std::string& firstPath, size_t count, bool inWorkingCopy);
+
+}  // namespace menu

@@ -2,16 +2,14 @@
 // log of the path chosen among them.
 #include "propsheet/prop_sheet_ext.h"
 
-#include "common/exception_guard.h"
+#include "common/dialog.h"
 #include "model/admin_files.h"
-#include "propsheet/log_reader.h"
+#include "model/log_reader.h"
 #include "resources/resource.h"
 
-namespace {
+namespace propsheet {
 
-CCVSPropSheetExt* PageOwner(HWND page) {
-    return reinterpret_cast<CCVSPropSheetExt*>(::GetWindowLongPtrA(page, DWLP_USER));
-}
+namespace {
 
 // Shows the local log of the path chosen in the File list; on failure the log keeps what it showed.
 void ShowChosenLog(HWND page) {
@@ -46,34 +44,25 @@ void FillPage(HWND page, CCVSPropSheetExt* owner) {
     ShowChosenLog(page);
 }
 
+class CCvsPage : public CSheetPage {
+public:
+    using CSheetPage::CSheetPage;
+
+protected:
+    BOOL OnInitDialog() override {
+        FillPage(Window(), Owner());
+        return FALSE;  // the dialog manager keeps its default focus
+    }
+    bool OnCommand(WORD id, WORD code) override {
+        if (code == CBN_SELCHANGE && id == IDC_CVS_FILES) ShowChosenLog(Window());
+        return false;
+    }
+};
+
 }  // namespace
 
 INT_PTR CALLBACK CvsPageProc(HWND page, UINT message, WPARAM wParam, LPARAM lParam) {
-    // No exception leaves the window procedure: a page that cannot be filled stays as it is.
-    return ferrow::GuardedAnswer<INT_PTR>(FALSE, [&]() -> INT_PTR {
-        switch (message) {
-        case WM_INITDIALOG: {
-            const PROPSHEETPAGEA* sheetPage = reinterpret_cast<const PROPSHEETPAGEA*>(lParam);
-            CCVSPropSheetExt* owner = sheetPage ? reinterpret_cast<CCVSPropSheetExt*>(sheetPage->lParam) : nullptr;
-            ::SetWindowLongPtrA(page, DWLP_USER, reinterpret_cast<LONG_PTR>(owner));
-            if (owner) FillPage(page, owner);
-            return FALSE;  // the dialog manager keeps its default focus
-        }
-        case WM_COMMAND:
-            if (HIWORD(wParam) == CBN_SELCHANGE && LOWORD(wParam) == IDC_CVS_FILES && PageOwner(page)) {
-                ShowChosenLog(page);
-            }
-            return FALSE;
-        case WM_NOTIFY: {
-            const NMHDR* header = reinterpret_cast<const NMHDR*>(lParam);
-            if (header && header->code == static_cast<UINT>(PSN_APPLY)) {
-                ::SetWindowLongPtrA(page, DWLP_MSGRESULT, PSNRET_NOERROR);
-                return TRUE;
-            }
-            return FALSE;
-        }
-        default:
-            return FALSE;
-        }
-    });
+    return ferrow::CDialog::SheetPageProc<CCvsPage, CCVSPropSheetExt>(page, message, wParam, lParam);
 }
+
+}  // namespace propsheet

@@ -2,15 +2,17 @@
 // with View, Save as and Compare through the external tools.
 #include "propsheet/prop_sheet_ext.h"
 
-#include "common/exception_guard.h"
+#include "common/dialog.h"
 #include "common/module_instance.h"
 #include "exec/tools.h"
 #include "model/admin_files.h"
 #include "propsheet/core/history_tree.h"
-#include "propsheet/log_reader.h"
+#include "model/log_reader.h"
 #include "resources/resource.h"
 
 #include <vector>
+
+namespace propsheet {
 
 namespace {
 
@@ -180,47 +182,44 @@ void FillPage(HWND page, CCVSPropSheetExt* owner) {
     FillTree(tree, BuildHistoryTree(log, working));
 }
 
+class CHistoryPage : public CSheetPage {
+public:
+    using CSheetPage::CSheetPage;
+
+protected:
+    BOOL OnInitDialog() override {
+        FillPage(Window(), Owner());
+        UpdateButtons(Window());  // nothing is selected yet: all disabled
+        return FALSE;
+    }
+    bool OnCommand(WORD id, WORD) override {
+        HWND page = Window();
+        switch (id) {
+        case IDC_HISTORY_SHOW_LIST: ShowList(page, true); break;
+        case IDC_HISTORY_SHOW_TREE: ShowList(page, false); break;
+        case IDC_HISTORY_VIEW: View(page); break;
+        case IDC_HISTORY_SAVE: SaveAs(page); break;
+        case IDC_HISTORY_COMPARE: Compare(page); break;
+        default: break;  // "Merge" has no action on this page
+        }
+        return false;
+    }
+    bool OnNotify(const NMHDR& header, LRESULT& result) override {
+        const bool fromViews = header.idFrom == IDC_HISTORY_LIST || header.idFrom == IDC_HISTORY_TREE;
+        if (header.code == static_cast<UINT>(LVN_ITEMCHANGED) || header.code == static_cast<UINT>(TVN_SELCHANGEDA) ||
+            header.code == static_cast<UINT>(TVN_SELCHANGEDW)) {
+            if (fromViews) UpdateButtons(Window());
+        } else if (header.code == static_cast<UINT>(NM_DBLCLK)) {
+            if (fromViews) View(Window());
+        }
+        return CSheetPage::OnNotify(header, result);
+    }
+};
+
 }  // namespace
 
 INT_PTR CALLBACK HistoryPageProc(HWND page, UINT message, WPARAM wParam, LPARAM lParam) {
-    // No exception leaves the window procedure: a page that cannot be filled stays as it is.
-    return ferrow::GuardedAnswer<INT_PTR>(FALSE, [&]() -> INT_PTR {
-        switch (message) {
-        case WM_INITDIALOG: {
-            const PROPSHEETPAGEA* sheetPage = reinterpret_cast<const PROPSHEETPAGEA*>(lParam);
-            CCVSPropSheetExt* owner = sheetPage ? reinterpret_cast<CCVSPropSheetExt*>(sheetPage->lParam) : nullptr;
-            ::SetWindowLongPtrA(page, DWLP_USER, reinterpret_cast<LONG_PTR>(owner));
-            if (owner) FillPage(page, owner);
-            UpdateButtons(page);  // nothing is selected yet: all disabled
-            return FALSE;
-        }
-        case WM_COMMAND:
-            switch (LOWORD(wParam)) {
-            case IDC_HISTORY_SHOW_LIST: ShowList(page, true); break;
-            case IDC_HISTORY_SHOW_TREE: ShowList(page, false); break;
-            case IDC_HISTORY_VIEW: View(page); break;
-            case IDC_HISTORY_SAVE: SaveAs(page); break;
-            case IDC_HISTORY_COMPARE: Compare(page); break;
-            default: break;  // "Merge" has no action on this page
-            }
-            return FALSE;
-        case WM_NOTIFY: {
-            const NMHDR* header = reinterpret_cast<const NMHDR*>(lParam);
-            if (!header) return FALSE;
-            const bool fromViews = header->idFrom == IDC_HISTORY_LIST || header->idFrom == IDC_HISTORY_TREE;
-            if (header->code == static_cast<UINT>(LVN_ITEMCHANGED) || header->code == static_cast<UINT>(TVN_SELCHANGEDA) ||
-                header->code == static_cast<UINT>(TVN_SELCHANGEDW)) {
-                if (fromViews) UpdateButtons(page);
-            } else if (header->code == static_cast<UINT>(NM_DBLCLK)) {
-                if (fromViews) View(page);
-            } else if (header->code == static_cast<UINT>(PSN_APPLY)) {
-                ::SetWindowLongPtrA(page, DWLP_MSGRESULT, PSNRET_NOERROR);
-                return TRUE;
-            }
-            return FALSE;
-        }
-        default:
-            return FALSE;
-        }
-    });
+    return ferrow::CDialog::SheetPageProc<CHistoryPage, CCVSPropSheetExt>(page, message, wParam, lParam);
 }
+
+}  // namespace propsheet

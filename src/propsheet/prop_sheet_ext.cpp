@@ -1,5 +1,6 @@
 #include "propsheet/prop_sheet_ext.h"
 
+#include "common/dropped_paths.h"
 #include "common/exception_guard.h"
 #include "common/handles.h"
 #include "common/module_instance.h"
@@ -9,6 +10,8 @@
 
 #include <shellapi.h>
 #include <shlwapi.h>
+
+namespace propsheet {
 
 namespace {
 
@@ -43,9 +46,9 @@ CCVSPropSheetExt::CCVSPropSheetExt() {
     context.dwFlags = ACTCTX_FLAG_HMODULE_VALID | ACTCTX_FLAG_RESOURCE_NAME_VALID;
     context.hModule = ferrow::ModuleInstance();
     context.lpResourceName = MAKEINTRESOURCEA(IDR_MANIFEST);
-    char path[MAX_PATH] = {};
-    if (::GetModuleFileNameA(ferrow::ModuleInstance(), path, MAX_PATH) && path[MAX_PATH - 1] == '\0') {
-        context.lpSource = path;
+    const std::string path = ferrow::ModulePath(ferrow::ModuleInstance());
+    if (!path.empty()) {
+        context.lpSource = path.c_str();
         activationContext_ = ::CreateActCtxA(&context);
     }
 }
@@ -56,30 +59,8 @@ CCVSPropSheetExt::~CCVSPropSheetExt() {
 }
 
 STDMETHODIMP CCVSPropSheetExt::Initialize(PCIDLIST_ABSOLUTE, IDataObject* pdtobj, HKEY) {
-    if (!pdtobj) return E_INVALIDARG;
-    FORMATETC format = {CF_HDROP, nullptr, DVASPECT_CONTENT, -1, TYMED_HGLOBAL};
-    STGMEDIUM medium = {};
-    if (FAILED(pdtobj->GetData(&format, &medium))) return E_INVALIDARG;
-    HDROP drop = static_cast<HDROP>(::GlobalLock(medium.hGlobal));
-    if (!drop) {
-        ::ReleaseStgMedium(&medium);
-        return E_INVALIDARG;
-    }
     std::vector<std::string> paths;
-    const HRESULT hr = ferrow::GuardedCall([drop, &paths]() -> HRESULT {
-        const UINT count = ::DragQueryFileA(drop, 0xFFFFFFFF, nullptr, 0);
-        paths.resize(count);
-        for (UINT i = 0; i < count; ++i) {
-            char name[MAX_PATH] = {};
-            // A name that does not fit is not fetched cut short: it stays empty.
-            const UINT length = ::DragQueryFileA(drop, i, nullptr, 0);
-            if (length == 0 || length >= MAX_PATH) continue;
-            if (::DragQueryFileA(drop, i, name, MAX_PATH)) paths[i] = name;
-        }
-        return S_OK;
-    });
-    ::GlobalUnlock(medium.hGlobal);
-    ::ReleaseStgMedium(&medium);
+    const HRESULT hr = ferrow::ReadDroppedPaths(pdtobj, paths);
     if (FAILED(hr)) return hr;
     return ferrow::GuardedCall([this, &paths] { return InitializeFromPaths(paths); });
 }
@@ -139,3 +120,5 @@ STDMETHODIMP CCVSPropSheetExt::AddPages(LPFNSVADDPROPSHEETPAGE pfnAddPage, LPARA
 }
 
 STDMETHODIMP CCVSPropSheetExt::ReplacePage(EXPPS, LPFNSVADDPROPSHEETPAGE, LPARAM) { return E_NOTIMPL; }
+
+}  // namespace propsheet

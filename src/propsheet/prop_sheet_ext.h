@@ -2,6 +2,7 @@
 // and a "History" page when that item is the only one and a file.
 #pragma once
 
+#include "common/dialog.h"
 #include "server/com_object.h"
 #include "server/guids.h"
 
@@ -10,6 +11,8 @@
 
 #include <string>
 #include <vector>
+
+namespace propsheet {
 
 class CCVSPropSheetExt
     : public ferrow::ComObject<CCVSPropSheetExt, IShellExtInit, IShellPropSheetExt,
@@ -47,6 +50,27 @@ private:
     HANDLE activationContext_ = INVALID_HANDLE_VALUE;
 };
 
+// What the two pages share: the page object, made by the page's window and deleted with it, reads its
+// owner, which outlives the window (the page holds a reference on it until the sheet releases the page);
+// Apply has nothing to write.
+class CSheetPage : public ferrow::CDialog {
+public:
+    explicit CSheetPage(CCVSPropSheetExt* owner) noexcept : owner_(owner) {}
+
+protected:
+    CCVSPropSheetExt* Owner() const noexcept { return owner_; }
+    bool OnNotify(const NMHDR& header, LRESULT& result) override {
+        if (header.code != static_cast<UINT>(PSN_APPLY)) return false;
+        result = PSNRET_NOERROR;
+        return true;
+    }
+
+private:
+    CCVSPropSheetExt* owner_;
+};
+
 // The dialog procedures of the two pages (cvs_page.cpp, history_page.cpp).
 INT_PTR CALLBACK CvsPageProc(HWND page, UINT message, WPARAM wParam, LPARAM lParam);
 INT_PTR CALLBACK HistoryPageProc(HWND page, UINT message, WPARAM wParam, LPARAM lParam);
+
+}  // namespace propsheet

@@ -1,4 +1,5 @@
 #include "server/com_object.h"
+#include "common/exception_guard.h"
 
 #include "common/handles.h"
 #include "common/module_instance.h"
@@ -80,12 +81,10 @@ HRESULT CFerrowModule::GetGITPtr(IGlobalInterfaceTable** out) noexcept {
 HRESULT CFerrowModule::AddCommonRGSReplacements(RegistryReplacements& replacements) noexcept {
     wchar_t text[64] = {};
     if (!::StringFromGUID2(identity_, text, 64)) return E_FAIL;
-    try {
+    return GuardedCall([&] {
         replacements.Add(L"APPID", text);
-    } catch (...) {
-        return E_OUTOFMEMORY;
-    }
-    return S_OK;
+        return S_OK;
+    });
 }
 
 HRESULT CFerrowModule::GetClassObject(REFCLSID clsid, REFIID riid, void** ppv) noexcept {
@@ -165,12 +164,11 @@ HRESULT CClassFactory::LockServer(BOOL lock) {
 HRESULT LoadClassTypeInfo(REFCLSID clsid, ITypeInfo** out) noexcept {
     if (!out) return E_POINTER;
     *out = nullptr;
-    wchar_t path[MAX_PATH + 1] = {};
-    DWORD n = ::GetModuleFileNameW(ModuleInstance(), path, MAX_PATH + 1);
-    if (n == 0) return HRESULT_FROM_WIN32(::GetLastError());
-    if (n > MAX_PATH) return HRESULT_FROM_WIN32(ERROR_INSUFFICIENT_BUFFER);
+    std::wstring path;
+    HRESULT hr = ModuleFileName(ModuleInstance(), path);
+    if (FAILED(hr)) return hr;
     ComPtr<ITypeLib> library;
-    HRESULT hr = ::LoadTypeLibEx(path, REGKIND_NONE, library.Put());
+    hr = ::LoadTypeLibEx(path.c_str(), REGKIND_NONE, library.Put());
     if (FAILED(hr)) return hr;
     return library->GetTypeInfoOfGuid(clsid, out);
 }

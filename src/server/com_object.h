@@ -11,6 +11,7 @@
 #pragma once
 
 #include "server/core/replacements.h"
+#include "common/exception_guard.h"
 #include "server/interface_ids.h"
 #include "server/object_map.h"
 
@@ -99,20 +100,15 @@ public:
         *ppv = nullptr;
         if (outer && !IsEqualIID(riid, IID_IUnknown)) return CLASS_E_NOAGGREGATION;
         Derived* object = nullptr;
-        try {
+        const HRESULT made = GuardedCall([&] {
             object = new Derived();
-        } catch (...) {
-            return E_OUTOFMEMORY;
-        }
+            return S_OK;
+        });
+        if (FAILED(made)) return made;
         ComObject* base = object;
         base->inner_.AddRef();  // the creator's reference, released below on every path
         if (outer) base->outer_ = outer;
-        HRESULT hr;
-        try {
-            hr = object->FinalConstruct();
-        } catch (...) {
-            hr = E_OUTOFMEMORY;
-        }
+        HRESULT hr = GuardedCall([object] { return object->FinalConstruct(); });
         if (SUCCEEDED(hr)) hr = base->InnerQueryInterface(riid, ppv);
         base->inner_.Release();
         return hr;

@@ -1,4 +1,5 @@
 #include "server/registrar.h"
+#include "common/exception_guard.h"
 
 #include "common/handles.h"
 #include "common/module_instance.h"
@@ -111,7 +112,7 @@ LONG Unregister(HKEY parent, const std::wstring& path, const std::vector<Registr
 }  // namespace
 
 HRESULT ApplyRegistryScript(const RegistryScript& script, bool registering, KeepKeyFn keep) noexcept {
-    try {  // the paths of the keys visited are built as it goes
+    return GuardedCall([&]() -> HRESULT {  // the paths of the keys visited are built as it goes
         for (const RegistryRootBlock& block : script.roots) {
             const HKEY root = RootKey(block.root);
             LONG error = registering ? Register(root, block.children)
@@ -119,21 +120,17 @@ HRESULT ApplyRegistryScript(const RegistryScript& script, bool registering, Keep
             if (error != ERROR_SUCCESS) return HRESULT_FROM_WIN32(error);
         }
         return S_OK;
-    } catch (...) {
-        return E_OUTOFMEMORY;
-    }
+    });
 }
 
 HRESULT RunRegistryScript(const std::wstring& text, const RegistryReplacements& replacements, bool registering,
                           KeepKeyFn keep) noexcept {
-    try {
+    return GuardedCall([&]() -> HRESULT {
         RegistryScript script;
         std::wstring error;
         if (!ParseRegistryScript(text, replacements, script, error)) return E_INVALIDARG;
         return ApplyRegistryScript(script, registering, keep);
-    } catch (...) {
-        return E_OUTOFMEMORY;
-    }
+    });
 }
 
 HRESULT LoadRegistryScriptResource(UINT id, std::wstring& text) noexcept {
@@ -145,7 +142,7 @@ HRESULT LoadRegistryScriptResource(UINT id, std::wstring& text) noexcept {
     const DWORD size = ::SizeofResource(module, found);
     const char* bytes = loaded ? static_cast<const char*>(::LockResource(loaded)) : nullptr;
     if (!bytes) return HRESULT_FROM_WIN32(::GetLastError());
-    try {
+    return GuardedCall([&]() -> HRESULT {
         if (size >= 2 && static_cast<unsigned char>(bytes[0]) == 0xFF && static_cast<unsigned char>(bytes[1]) == 0xFE) {
             text.resize((size - 2) / sizeof(wchar_t));
             if (!text.empty()) std::memcpy(&text[0], bytes + 2, text.size() * sizeof(wchar_t));
@@ -163,10 +160,8 @@ HRESULT LoadRegistryScriptResource(UINT id, std::wstring& text) noexcept {
         // Resource compilers may pad with NULs: the text ends at the first one.
         const size_t nul = text.find(L'\0');
         if (nul != std::wstring::npos) text.resize(nul);
-    } catch (...) {
-        return E_OUTOFMEMORY;
-    }
-    return S_OK;
+        return S_OK;
+    });
 }
 
 }  // namespace ferrow

@@ -1,5 +1,6 @@
 #include "server/registration.h"
 
+#include "common/exception_guard.h"
 #include "common/handles.h"
 #include "common/module_instance.h"
 #include "server/com_object.h"
@@ -16,14 +17,7 @@
 namespace ferrow {
 namespace {
 
-HRESULT ModulePathW(std::wstring& path) {
-    wchar_t buffer[MAX_PATH + 1] = {};
-    const DWORD n = ::GetModuleFileNameW(ModuleInstance(), buffer, MAX_PATH + 1);
-    if (n == 0) return HRESULT_FROM_WIN32(::GetLastError());
-    if (n > MAX_PATH) return HRESULT_FROM_WIN32(ERROR_INSUFFICIENT_BUFFER);
-    path.assign(buffer, n);
-    return S_OK;
-}
+HRESULT ModulePathW(std::wstring& path) { return ModuleFileName(ModuleInstance(), path); }
 
 // Switches the calling thread to the system default locale (and user-interface language, which selects
 // resources on current systems) so that texts loaded while registering are in the system's language;
@@ -150,13 +144,15 @@ HRESULT UpdateClassCategories(const ObjectEntry& entry, bool registering) noexce
     if (count == 0) return S_OK;
     if (!registering) {
         // Nothing to remove once the class key is gone (unregistering twice).
-        UniqueKey key;
-        try {
+        bool present = false;
+        const HRESULT hr = GuardedCall([&]() -> HRESULT {
             const std::wstring path = L"CLSID\\" + GuidString(*entry.clsid);
-            if (::RegOpenKeyExW(HKEY_CLASSES_ROOT, path.c_str(), 0, KEY_READ, key.Put()) != ERROR_SUCCESS) return S_OK;
-        } catch (...) {
-            return E_OUTOFMEMORY;
-        }
+            UniqueKey key;
+            present = ::RegOpenKeyExW(HKEY_CLASSES_ROOT, path.c_str(), 0, KEY_READ, key.Put()) == ERROR_SUCCESS;
+            return S_OK;
+        });
+        if (FAILED(hr)) return hr;
+        if (!present) return S_OK;
     }
     ComPtr<ICatRegister> manager;
     HRESULT hr = ::CoCreateInstance(CLSID_StdComponentCategoriesMgr, nullptr, CLSCTX_INPROC_SERVER, IID_ICatRegister,
@@ -203,7 +199,7 @@ HRESULT UpdateTypeLibrary(bool registering) {
 }  // namespace
 
 HRESULT RegisterServer() noexcept {
-    try {
+    return GuardedCall([]() -> HRESULT {
         SystemLocaleScope locale;
         ComScope com;
         RegistryReplacements replacements;
@@ -219,15 +215,13 @@ HRESULT RegisterServer() noexcept {
             if (FAILED(hr)) return hr;
         }
         return UpdateTypeLibrary(true);
-    } catch (...) {
-        return E_OUTOFMEMORY;
-    }
+    });
 }
 
 // Unregistration goes on past a failing step, so that one stale entry does not leave the rest behind;
 // it returns the first failure.
 HRESULT UnregisterServer() noexcept {
-    try {
+    return GuardedCall([]() -> HRESULT {
         SystemLocaleScope locale;
         ComScope com;
         RegistryReplacements replacements;
@@ -245,9 +239,7 @@ HRESULT UnregisterServer() noexcept {
         note(UpdateTypeLibrary(false));
         note(RunModuleScript(replacements, false));
         return first;
-    } catch (...) {
-        return E_OUTOFMEMORY;
-    }
+    });
 }
 
 }  // namespace ferrow

@@ -5,6 +5,8 @@
 
 #include <vector>
 
+namespace settings {
+
 CMRUList::CMRUList(HKEY root, const char* keyPath, const char* valueName, size_t capacity)
     : root_(root), keyPath_(keyPath ? keyPath : ""), valueName_(valueName ? valueName : ""), capacity_(capacity) {}
 
@@ -37,3 +39,5 @@ bool CMRUList::Save() const {
 }
 
 void CMRUList::Add(const std::string& text) { mru::AddEntry(entries_, text, capacity_); }
+
+}  // namespace settings

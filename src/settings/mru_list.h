@@ -7,6 +7,8 @@
 #include <list>
 #include <string>
 
+namespace settings {
+
 class CMRUList {
 public:
     using const_iterator = std::list<std::string>::const_iterator;
@@ -36,3 +38,5 @@ private:
     std::string valueName_;
     size_t capacity_;
 };
+
+}  // namespace settings

@@ -39,19 +39,12 @@ constexpr const char kMRUTag[] = "Tag";
 constexpr const char kMRUCustomCommand[] = "CustomCommand";
 constexpr size_t kMRUCapacity = 20;
 
-// Columns (REG_DWORD flag sets, never written by the extension).
+// Columns (REG_DWORD flag sets, never written by the extension; bits and defaults in views/core/column_rules.h).
 constexpr const char kColumnStatus[] = "Status";
 constexpr const char kColumnTag[] = "Tag";
 constexpr const char kColumnOptions[] = "Options";
 constexpr const char kColumnRevision[] = "Revision";
 constexpr const char kColumnAuthor[] = "Author";
-constexpr DWORD kDefaultColumnStatus = 3;
-constexpr DWORD kDefaultColumnTag = 3;
-constexpr DWORD kDefaultColumnOptions = 1;
-constexpr DWORD kDefaultColumnRevision = 1;
-constexpr DWORD kDefaultColumnAuthor = 0;
-constexpr DWORD kColumnAvailable = 1;     // "Author" only: the column exists at all
-constexpr DWORD kColumnShownByDefault = 2;
 
 // The browser-helper key the Options page makes sure of (HKEY_LOCAL_MACHINE); the CLSID is appended in braces.
 constexpr const char kBrowserHelperObjectsKey[] =

@@ -5,7 +5,7 @@
 #include "common/text.h"
 #include "model/admin_files.h"
 #include "model/file_status.h"
-#include "propsheet/log_reader.h"
+#include "model/log_reader.h"
 #include "settings/settings_store.h"
 
 #include <oleauto.h>
@@ -42,11 +42,7 @@ STDMETHODIMP CCVSColumnProvider::Initialize(LPCSHCOLUMNINIT psci) {
                             {settings::kColumnOptions, &flags_.Options},
                             {settings::kColumnRevision, &flags_.Revision},
                             {settings::kColumnAuthor, &flags_.Author}};
-        for (const Value& v : values) {
-            DWORD value = *v.flags;  // kept when the value is missing
-            settings::ReadDword(settings::kColumnsKey, v.name, value);
-            *v.flags = value;
-        }
+        for (const Value& v : values) *v.flags = settings::GetColumnFlags(v.name, *v.flags);  // kept when missing
         return S_OK;
     });
 }

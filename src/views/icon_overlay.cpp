@@ -26,11 +26,10 @@ std::string NarrowPath(LPCWSTR path) {
 HRESULT FillOverlayInfo(LPWSTR iconFile, int capacity, int* index, DWORD* flags, int iconIndex) noexcept {
     if (!iconFile || !index || !flags) return E_POINTER;
     if (capacity < 1) return E_INVALIDARG;
-    wchar_t module[MAX_PATH + 1] = {};
-    const DWORD n = ::GetModuleFileNameW(ModuleInstance(), module, MAX_PATH + 1);
-    if (n == 0) return HRESULT_FROM_WIN32(::GetLastError());
-    if (n > MAX_PATH) return HRESULT_FROM_WIN32(ERROR_INSUFFICIENT_BUFFER);  // a cut name would name no file
-    ::lstrcpynW(iconFile, module, capacity);
+    std::wstring module;
+    const HRESULT hr = ModuleFileName(ModuleInstance(), module);  // a cut name would name no file
+    if (FAILED(hr)) return hr;
+    ::lstrcpynW(iconFile, module.c_str(), capacity);
     *index = iconIndex;
     *flags |= ISIOI_ICONFILE | ISIOI_ICONINDEX;
     return S_OK;

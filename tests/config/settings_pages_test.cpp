@@ -18,6 +18,7 @@
 #include <thread>
 #include <vector>
 
+using config::CFileVersion;
 using pagetest::CreatePage;
 using pagetest::HostWindow;
 using pagetest::ItemText;

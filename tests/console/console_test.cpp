@@ -1,5 +1,5 @@
 #include "common/text.h"
-#include "console/band_host.h"
+#include "hostsupport/band_host.h"
 #include "console/console_bar.h"
 #include "console/console_link.h"
 #include "console/console_output.h"
@@ -19,15 +19,15 @@ namespace {
 
 ferrow::ComPtr<IDeskBand> NewBar() {
     ferrow::ComPtr<IDeskBand> band;
-    EXPECT_EQ(S_OK, CConsoleBar::CreateInstance(nullptr, IID_IDeskBand, band.PutVoid()));
+    EXPECT_EQ(S_OK, console::CConsoleBar::CreateInstance(nullptr, IID_IDeskBand, band.PutVoid()));
     return band;
 }
 
-CConsoleBar* AsBar(IDeskBand* band) { return static_cast<CConsoleBar*>(band); }
+console::CConsoleBar* AsBar(IDeskBand* band) { return static_cast<console::CConsoleBar*>(band); }
 
 HRESULT CreateBar(REFCLSID clsid, IUnknown** out) {
     if (!IsEqualCLSID(clsid, CLSID_CConsoleBar)) return REGDB_E_CLASSNOTREG;
-    return CConsoleBar::CreateInstance(nullptr, IID_IUnknown, reinterpret_cast<void**>(out));
+    return console::CConsoleBar::CreateInstance(nullptr, IID_IUnknown, reinterpret_cast<void**>(out));
 }
 
 std::string EditText(HWND edit) {

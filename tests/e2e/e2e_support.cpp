@@ -1,8 +1,8 @@
 #include "e2e/e2e_support.h"
 
-#include "common/hdrop_data_object.h"
+#include "hostsupport/hdrop_data_object.h"
 #include "common/text.h"
-#include "console/band_host.h"
+#include "hostsupport/band_host.h"
 #include "server/guids.h"
 #include "server/interface_ids.h"
 #include "support/fixtures.h"
@@ -238,18 +238,6 @@ void Check(HWND dialog, int id, bool on) {
 
 void Press(HWND dialog, int id) {
     ::PostMessageA(dialog, WM_COMMAND, MAKEWPARAM(id, BN_CLICKED), reinterpret_cast<LPARAM>(::GetDlgItem(dialog, id)));
-}
-
-std::string MessageBoxText(HWND box) {
-    std::string best;
-    for (HWND child = ::GetWindow(box, GW_CHILD); child; child = ::GetWindow(child, GW_HWNDNEXT)) {
-        char cls[32] = {};
-        ::GetClassNameA(child, cls, sizeof cls);
-        if (::lstrcmpiA(cls, "Static") != 0) continue;
-        std::string text = WindowText(child);
-        if (text.size() > best.size()) best = text;
-    }
-    return best;
 }
 
 // Explorer

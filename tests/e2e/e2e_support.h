@@ -17,6 +17,7 @@
 namespace e2e {
 
 using testing_support::WindowDriver;
+using testing_support::MessageBoxText;
 using testing_support::WindowText;
 
 // An object of one of the DLL's classes, made through the DLL's own DllGetClassObject (the DLL is loaded
@@ -77,10 +78,7 @@ private:
 std::string ItemText(HWND dialog, int id);
 void SetItemText(HWND dialog, int id, const std::string& text);
 void Check(HWND dialog, int id, bool on);
-void Press(HWND dialog, int id);  // a posted click, processed by the dialog's own thread
-// The message of a message box (its longest static text).
-std::string MessageBoxText(HWND box);
-
+void Press(HWND dialog, int id);  
 // A window that hosts the DLL's console bar as Explorer does, and the context-menu handler sited in it.
 class Explorer {
 public:

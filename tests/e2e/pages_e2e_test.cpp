@@ -1,8 +1,8 @@
 // The Properties pages of a file with a branch and tags, filled from the real client's log.
 #include "e2e/e2e_support.h"
 
-#include "common/hdrop_data_object.h"
-#include "console/band_host.h"
+#include "hostsupport/hdrop_data_object.h"
+#include "hostsupport/band_host.h"
 #include "resources/resource.h"
 #include "server/guids.h"
 #include "support/settings_guard.h"

@@ -6,6 +6,7 @@
 // Input: the first byte chooses the code page (odd: bytes 0x81..0xFE lead a double-byte character), the
 // rest is split at 0x01 into the texts.
 #include "exec/core/command_text.h"
+#include "common/core/replace_all.h"
 #include "menu/core/operation_rules.h"
 
 #include <cstdint>
@@ -148,7 +149,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
         const std::string replaced = cmdline::ReplaceVariable(text, variable, value, isLead);
         if (cmdline::ReplaceVariable(text, variable, variable, isLead) != text) __builtin_trap();
         if (isLead == cmdline::NoLeadBytes && replaced != NaiveReplace(text, variable, value)) __builtin_trap();
-        if (menu::ReplaceAll(text, variable, value) != NaiveReplace(text, variable, value)) __builtin_trap();
+        if (ferrow::ReplaceAll(text, variable, value) != NaiveReplace(text, variable, value)) __builtin_trap();
     }
 
     // Line ends: every LF ends up after a CR, and nothing but line ends changes.

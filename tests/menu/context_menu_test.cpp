@@ -12,6 +12,7 @@
 #include "common/module_instance.h"
 #include "common/text.h"
 #include "menu/context_menu.h"
+#include "resources/resource.h"
 #include "server/guids.h"
 
 using menu_test::BuildMenu;
@@ -93,7 +94,7 @@ TEST(ContextMenu, InitializeRefusesEmptyAndAdministrativeSelections) {
         EXPECT_EQ(E_INVALIDARG, init);
     }
     ferrow::ComPtr<IShellExtInit> init;
-    ASSERT_EQ(S_OK, CCVSContextMenu::CreateInstance(nullptr, IID_IShellExtInit, init.PutVoid()));
+    ASSERT_EQ(S_OK, menu::CCVSContextMenu::CreateInstance(nullptr, IID_IShellExtInit, init.PutVoid()));
     EXPECT_EQ(E_INVALIDARG, init->Initialize(nullptr, nullptr, nullptr));
 }
 
@@ -121,7 +122,7 @@ TEST(ContextMenu, HelpTexts) {
     // Offset 9 is the configuration help text of string 147.
     char options[256] = {};
     ASSERT_EQ(S_OK, handler->GetCommandString(9, GCS_HELPTEXTA, nullptr, options, sizeof options));
-    EXPECT_EQ(ferrow::LoadResString(147), options);
+    EXPECT_EQ(ferrow::LoadResString(IDS_HELP_OPTIONS), options);
     EXPECT_FALSE(std::string(options).empty());
 
     // Cut to the buffer, terminator included.

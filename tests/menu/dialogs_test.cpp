@@ -14,6 +14,8 @@ using menu_test::SetControlText;
 using menu_test::WindowDriver;
 using menu_test::WindowText;
 
+using settings::CMRUList;
+
 namespace {
 
 std::string Wc(const char* relative) { return testing_support::Join(testing_support::SampleFixture("wc"), relative); }
@@ -43,12 +45,12 @@ TEST(CommitDialog, TwoLinesBecomeOneAndAreRemembered) {
     bool compareEnabled = false;
     std::vector<std::string> offered;
     WindowDriver driver("CVS Commit", [&](HWND hwnd) {
-        shownMessage = WindowText(::GetDlgItem(hwnd, menu::kCommitMessageEdit));
-        revision = WindowText(::GetDlgItem(hwnd, menu::kRevisionEdit));
-        tag = WindowText(::GetDlgItem(hwnd, menu::kTagEdit));
-        compareEnabled = Enabled(hwnd, menu::kCompareButton);
-        offered = menu_test::ListEntries(hwnd, menu::kCommitPreviousList);
-        SetControlText(hwnd, menu::kCommitMessageEdit, "first line\r\nsecond line");
+        shownMessage = WindowText(::GetDlgItem(hwnd, IDC_COMMIT_MESSAGE));
+        revision = WindowText(::GetDlgItem(hwnd, IDC_REVISION));
+        tag = WindowText(::GetDlgItem(hwnd, IDC_TAG));
+        compareEnabled = Enabled(hwnd, IDC_COMMIT_COMPARE);
+        offered = menu_test::ListEntries(hwnd, IDC_COMMIT_PREVIOUS);
+        SetControlText(hwnd, IDC_COMMIT_MESSAGE, "first line\r\nsecond line");
         Click(hwnd, IDOK);
     });
     EXPECT_EQ(IDOK, dialog.DoModal(nullptr));
@@ -70,8 +72,8 @@ TEST(CommitDialog, EmptyMessageClosesWithoutTouchingTheList) {
     std::string revision = "marker";
     bool compareEnabled = true;
     WindowDriver driver("CVS Commit", [&](HWND hwnd) {
-        revision = WindowText(::GetDlgItem(hwnd, menu::kRevisionEdit));
-        compareEnabled = Enabled(hwnd, menu::kCompareButton);
+        revision = WindowText(::GetDlgItem(hwnd, IDC_REVISION));
+        compareEnabled = Enabled(hwnd, IDC_COMMIT_COMPARE);
         Click(hwnd, IDOK);
     });
     EXPECT_EQ(IDOK, dialog.DoModal(nullptr));
@@ -89,9 +91,9 @@ TEST(CommitDialog, ChoosingAPreviousMessageReplacesTheText) {
     dialog.path = Wc("removed.txt");
     std::string revision;
     WindowDriver driver("CVS Commit", [&](HWND hwnd) {
-        revision = WindowText(::GetDlgItem(hwnd, menu::kRevisionEdit));
-        SetControlText(hwnd, menu::kCommitMessageEdit, "typed so far");
-        menu_test::SelectListEntry(hwnd, menu::kCommitPreviousList, 1);
+        revision = WindowText(::GetDlgItem(hwnd, IDC_REVISION));
+        SetControlText(hwnd, IDC_COMMIT_MESSAGE, "typed so far");
+        menu_test::SelectListEntry(hwnd, IDC_COMMIT_PREVIOUS, 1);
         Click(hwnd, IDOK);
     });
     EXPECT_EQ(IDOK, dialog.DoModal(nullptr));
@@ -109,14 +111,14 @@ TEST(TagDialog, EmptyNameKeepsTheDialogOpen) {
     bool openAfterEmptyOk = false;
     bool moveShown = false, checkShown = true;
     WindowDriver driver("CVS Tag", [&](HWND hwnd) {
-        moveShown = ::IsDlgButtonChecked(hwnd, menu::kMoveCheck) == BST_CHECKED;
-        checkShown = ::IsDlgButtonChecked(hwnd, menu::kCheckCheck) == BST_CHECKED;
+        moveShown = ::IsDlgButtonChecked(hwnd, IDC_TAG_MOVE) == BST_CHECKED;
+        checkShown = ::IsDlgButtonChecked(hwnd, IDC_TAG_CHECK) == BST_CHECKED;
         Click(hwnd, IDOK);
         ::Sleep(300);
         openAfterEmptyOk = ::IsWindow(hwnd) && ::IsWindowVisible(hwnd);
-        SetControlText(hwnd, menu::kTagCombo, "REL_1");
-        ::SendDlgItemMessageA(hwnd, menu::kBranchCheck, BM_SETCHECK, BST_CHECKED, 0);
-        ::SendDlgItemMessageA(hwnd, menu::kMoveCheck, BM_SETCHECK, BST_UNCHECKED, 0);
+        SetControlText(hwnd, IDC_TAG_NAME, "REL_1");
+        ::SendDlgItemMessageA(hwnd, IDC_TAG_BRANCH, BM_SETCHECK, BST_CHECKED, 0);
+        ::SendDlgItemMessageA(hwnd, IDC_TAG_MOVE, BM_SETCHECK, BST_UNCHECKED, 0);
         Click(hwnd, IDOK);
     });
     EXPECT_EQ(IDOK, dialog.DoModal(nullptr));
@@ -137,8 +139,8 @@ TEST(CustomCommandDialog, EmptyLineClosesAndChoiceCopies) {
         dialog.commandLine = "$(CVS) update $(Names)";
         std::string shown;
         WindowDriver driver("CVS custom command", [&](HWND hwnd) {
-            shown = WindowText(::GetDlgItem(hwnd, menu::kCustomCommandEdit));
-            SetControlText(hwnd, menu::kCustomCommandEdit, "");
+            shown = WindowText(::GetDlgItem(hwnd, IDC_CUSTOM_COMMAND));
+            SetControlText(hwnd, IDC_CUSTOM_COMMAND, "");
             Click(hwnd, IDOK);
         });
         EXPECT_EQ(IDOK, dialog.DoModal(nullptr));
@@ -149,7 +151,7 @@ TEST(CustomCommandDialog, EmptyLineClosesAndChoiceCopies) {
     StoreList("CustomCommand", {"$(CVS) status $(Names)", "$(CVS) log $(Names)"});
     menu::CCustomCmdDlg dialog;
     WindowDriver driver("CVS custom command", [&](HWND hwnd) {
-        menu_test::SelectListEntry(hwnd, menu::kCustomPreviousList, 1);
+        menu_test::SelectListEntry(hwnd, IDC_CUSTOM_PREVIOUS, 1);
         Click(hwnd, IDOK);
     });
     EXPECT_EQ(IDOK, dialog.DoModal(nullptr));
@@ -186,7 +188,7 @@ TEST(DialogCommands, CommitTagAndCustomCommandLines) {
     auto handler = menu_test::MakeHandler({f / "modified.c", f / "unchanged.txt"});
     {
         WindowDriver driver("CVS Commit", [](HWND hwnd) {
-            SetControlText(hwnd, menu::kCommitMessageEdit, "fix \"x\" & %PATH% now");
+            SetControlText(hwnd, IDC_COMMIT_MESSAGE, "fix \"x\" & %PATH% now");
             Click(hwnd, IDOK);
         });
         EXPECT_EQ(S_OK, menu_test::Invoke(handler.Get(), 1));
@@ -195,8 +197,8 @@ TEST(DialogCommands, CommitTagAndCustomCommandLines) {
         // The next commit of the same handler starts from the confirmed message; an empty one reaches cvs.
         std::string prefilled;
         WindowDriver driver("CVS Commit", [&](HWND hwnd) {
-            prefilled = WindowText(::GetDlgItem(hwnd, menu::kCommitMessageEdit));
-            SetControlText(hwnd, menu::kCommitMessageEdit, "");
+            prefilled = WindowText(::GetDlgItem(hwnd, IDC_COMMIT_MESSAGE));
+            SetControlText(hwnd, IDC_COMMIT_MESSAGE, "");
             Click(hwnd, IDOK);
         });
         EXPECT_EQ(S_OK, menu_test::Invoke(handler.Get(), 1));
@@ -204,8 +206,8 @@ TEST(DialogCommands, CommitTagAndCustomCommandLines) {
     }
     {
         WindowDriver driver("CVS Tag", [](HWND hwnd) {
-            SetControlText(hwnd, menu::kTagCombo, "REL_1");
-            for (int id : {menu::kMoveCheck, menu::kCheckCheck, menu::kBranchCheck})
+            SetControlText(hwnd, IDC_TAG_NAME, "REL_1");
+            for (int id : {IDC_TAG_MOVE, IDC_TAG_CHECK, IDC_TAG_BRANCH})
                 ::SendDlgItemMessageA(hwnd, id, BM_SETCHECK, BST_CHECKED, 0);
             Click(hwnd, IDOK);
         });
@@ -213,7 +215,7 @@ TEST(DialogCommands, CommitTagAndCustomCommandLines) {
     }
     {
         WindowDriver driver("CVS custom command", [](HWND hwnd) {
-            SetControlText(hwnd, menu::kCustomCommandEdit, "$(CVS) status -v $(Names)");
+            SetControlText(hwnd, IDC_CUSTOM_COMMAND, "$(CVS) status -v $(Names)");
             Click(hwnd, IDOK);
         });
         EXPECT_EQ(S_OK, menu_test::Invoke(handler.Get(), 5));
@@ -248,7 +250,7 @@ TEST(DialogCommands, CancelRunsNothing) {
     for (const auto& c : cases) {
         SCOPED_TRACE(c.title);
         WindowDriver driver(c.title, [](HWND hwnd) {
-            SetControlText(hwnd, menu::kTagCombo, "never");
+            SetControlText(hwnd, IDC_TAG_NAME, "never");
             Click(hwnd, IDCANCEL);
         });
         EXPECT_EQ(E_ABORT, menu_test::Invoke(handler.Get(), c.offset));
@@ -258,7 +260,7 @@ TEST(DialogCommands, CancelRunsNothing) {
     std::string prefilled = "marker";
     {
         WindowDriver driver("CVS Tag", [&](HWND hwnd) {
-            prefilled = WindowText(::GetDlgItem(hwnd, menu::kTagCombo));
+            prefilled = WindowText(::GetDlgItem(hwnd, IDC_TAG_NAME));
             Click(hwnd, IDCANCEL);
         });
         EXPECT_EQ(E_ABORT, menu_test::Invoke(handler.Get(), 7));

@@ -1,6 +1,6 @@
 #include "menu/menu_support.h"
 
-#include "common/hdrop_data_object.h"
+#include "hostsupport/hdrop_data_object.h"
 #include "menu/context_menu.h"
 
 #include <shlobj.h>
@@ -22,7 +22,7 @@ ferrow::ComPtr<IDataObject> MakeHDropDataObject(const std::vector<std::string>& 
 
 ferrow::ComPtr<IContextMenu> MakeHandler(const std::vector<std::string>& paths, HRESULT* initResult) {
     ferrow::ComPtr<IShellExtInit> init;
-    if (FAILED(CCVSContextMenu::CreateInstance(nullptr, IID_IShellExtInit, init.PutVoid()))) return nullptr;
+    if (FAILED(menu::CCVSContextMenu::CreateInstance(nullptr, IID_IShellExtInit, init.PutVoid()))) return nullptr;
     auto data = MakeHDropDataObject(paths);
     HRESULT hr = init->Initialize(nullptr, data.Get(), nullptr);
     if (initResult) *initResult = hr;
@@ -106,22 +106,10 @@ std::vector<std::string> ListEntries(HWND dialog, int id) {
     return entries;
 }
 
-std::string MessageBoxText(HWND box) {
-    std::string best;
-    for (HWND child = ::GetWindow(box, GW_CHILD); child; child = ::GetWindow(child, GW_HWNDNEXT)) {
-        char cls[32] = {};
-        ::GetClassNameA(child, cls, sizeof cls);
-        if (::lstrcmpiA(cls, "Static") != 0) continue;
-        std::string text = WindowText(child);
-        if (text.size() > best.size()) best = text;
-    }
-    return best;
-}
-
 }  // namespace menu_test
 
 namespace menu_test {
 HRESULT CCVSContextMenuCreate(ferrow::ComPtr<IContextMenu>& out) {
-    return CCVSContextMenu::CreateInstance(nullptr, IID_IContextMenu, out.PutVoid());
+    return menu::CCVSContextMenu::CreateInstance(nullptr, IID_IContextMenu, out.PutVoid());
 }
 }  // namespace menu_test

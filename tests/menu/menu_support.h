@@ -17,6 +17,7 @@
 namespace menu_test {
 
 using testing_support::WindowDriver;
+using testing_support::MessageBoxText;
 using testing_support::WindowText;
 
 // An IDataObject offering only CF_HDROP (ANSI DROPFILES) for the given paths.
@@ -45,8 +46,6 @@ void Click(HWND dialog, int id);  // a posted BN_CLICKED, processed by the dialo
 // Selects an entry of a drop-down list and tells the dialog, as a user's choice would.
 void SelectListEntry(HWND dialog, int id, int index);
 std::vector<std::string> ListEntries(HWND dialog, int id);
-// The message text of a message box (its longest static text).
-std::string MessageBoxText(HWND box);
 
 // A fresh CCVSContextMenu without a selection.
 HRESULT CCVSContextMenuCreate(ferrow::ComPtr<IContextMenu>& out);

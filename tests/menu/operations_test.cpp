@@ -6,6 +6,7 @@
 #include "support/fixtures.h"
 
 #include "common/module_instance.h"
+#include "resources/resource.h"
 
 #include <gtest/gtest.h>
 
@@ -107,7 +108,7 @@ TEST(Operations, SuccessRefreshesOnlyWithUserInterface) {
 }
 
 TEST(Operations, FailureMessageBoxText) {
-    const std::string generic = ferrow::LoadResString(127);
+    const std::string generic = ferrow::LoadResString(IDS_ERROR_TEXT);
     ASSERT_EQ("An error occured while executing the command.", generic);
     struct Case {
         const char* stdOut;
@@ -204,7 +205,7 @@ TEST(Remove, FailedDeletionRunsNothing) {
 
 }  // namespace
 
-#include "console/band_host.h"
+#include "hostsupport/band_host.h"
 #include "console/console_link.h"
 #include "server/guids.h"
 #include "server/com_object.h"

@@ -1,4 +1,4 @@
-#include "propsheet/log_reader.h"
+#include "model/log_reader.h"
 
 #include "propsheet/stub_client.h"
 
@@ -89,7 +89,7 @@ TEST_F(LogReaderTest, GetLogRunsTheFullLogAndParsesIt) {
     ASSERT_EQ(5u, log.Revisions.size());
     EXPECT_EQ("1.3", log.Head);
     EXPECT_EQ(4u, log.Tags.Count());
-    const std::vector<std::string> calls = stub_.Calls();
+    const std::vector<std::string> calls = stub_.CallLines();
     ASSERT_EQ(1u, calls.size());
     // Run in the file's folder, on its name; the redirection is the interpreter's, so the client never
     // sees it.
@@ -100,7 +100,7 @@ TEST_F(LogReaderTest, LocalLogTextKeepsLinesWithCrLf) {
     stub_.Serve("local-branch.log");
     std::string text = "old";
     ASSERT_TRUE(GetLocalLogText(file_.c_str(), text));
-    const std::vector<std::string> calls = stub_.Calls();
+    const std::vector<std::string> calls = stub_.CallLines();
     ASSERT_EQ(1u, calls.size());
     EXPECT_EQ(work_.Path() + "\tlog -l  branch.c ", calls[0]);
     EXPECT_EQ(0u, text.find("RCS file: "));
@@ -113,7 +113,7 @@ TEST_F(LogReaderTest, FolderRunsInItsParent) {
     stub_.Serve("folder.log");
     std::string text;
     ASSERT_TRUE(GetLocalLogText(work_.Path().c_str(), text));
-    const std::vector<std::string> calls = stub_.Calls();
+    const std::vector<std::string> calls = stub_.CallLines();
     ASSERT_EQ(1u, calls.size());
     EXPECT_NE(std::string::npos, calls[0].find("\tlog -l "));
 }

@@ -1,6 +1,7 @@
 #include "propsheet/prop_sheet_ext.h"
 
 #include "common/handles.h"
+#include "hostsupport/hdrop_data_object.h"
 #include "resources/resource.h"
 #include "propsheet/stub_client.h"
 
@@ -100,7 +101,7 @@ protected:
 
     ferrow::ComPtr<IShellExtInit> Create() {
         ferrow::ComPtr<IShellExtInit> init;
-        EXPECT_EQ(S_OK, ferrow::CreateInstance<CCVSPropSheetExt>(nullptr, IID_IShellExtInit, init.PutVoid()));
+        EXPECT_EQ(S_OK, ferrow::CreateInstance<propsheet::CCVSPropSheetExt>(nullptr, IID_IShellExtInit, init.PutVoid()));
         return init;
     }
     HRESULT Init(IShellExtInit* init, const std::vector<std::string>& paths) {
@@ -156,6 +157,10 @@ TEST_F(PropSheetTest, RejectsMissingOrEmptyData) {
     EXPECT_EQ(E_INVALIDARG, Init(init.Get(), {}));
     // An over-long name is not taken cut short.
     EXPECT_EQ(E_INVALIDARG, Init(init.Get(), {wc_ / std::string(300, 'x')}));
+    // Nor is a name the ANSI code page cannot spell: read narrow it would name "?.c", another item.
+    const std::wstring foreign = testing_support::WideOf(wc_.Path()) + L"\\\x4E2D.c";
+    ferrow::ComPtr<IDataObject> wide = ferrow::MakeHDropDataObject(std::vector<std::wstring>{foreign});
+    EXPECT_EQ(E_INVALIDARG, init->Initialize(nullptr, wide.Get(), nullptr));
 }
 
 TEST_F(PropSheetTest, PagesKeepTheObjectAliveAndRefusedPagesAreDestroyed) {
@@ -247,7 +252,7 @@ TEST_F(PropSheetTest, CvsPageFields) {
     EXPECT_EQ(0, ::SendMessageA(files, CB_GETCURSEL, 0, 0));
     const std::string log = Text(page, IDC_CVS_LOG);
     EXPECT_EQ(0u, log.find("RCS file: "));
-    std::vector<std::string> calls = stub_.Calls();
+    std::vector<std::string> calls = stub_.CallLines();
     ASSERT_EQ(1u, calls.size());
     EXPECT_EQ(wc_.Path() + "\tlog -l  a.c ", calls[0]);
 
@@ -255,7 +260,7 @@ TEST_F(PropSheetTest, CvsPageFields) {
     stub_.Exit(1);
     ::SendMessageA(files, CB_SETCURSEL, 1, 0);
     ::SendMessageA(page, WM_COMMAND, MAKEWPARAM(IDC_CVS_FILES, CBN_SELCHANGE), reinterpret_cast<LPARAM>(files));
-    calls = stub_.Calls();
+    calls = stub_.CallLines();
     ASSERT_EQ(2u, calls.size());
     EXPECT_EQ(wc_.Path() + "\tlog -l  b.c ", calls[1]);
     EXPECT_EQ(log, Text(page, IDC_CVS_LOG));
@@ -385,7 +390,7 @@ namespace {
 std::vector<std::string> WaitForCalls(const StubClient& stub, size_t count) {
     std::vector<std::string> calls;
     for (int i = 0; i < 100; ++i) {
-        calls = stub.Calls();
+        calls = stub.CallLines();
         if (calls.size() >= count) break;
         ::Sleep(50);
     }
@@ -461,7 +466,7 @@ namespace {
 
 TEST_F(PropSheetTest, ImageListHoldsTheFourHistoryImages) {
     ferrow::ComPtr<IShellExtInit> init = Create();
-    auto* object = static_cast<CCVSPropSheetExt*>(init.Get());
+    auto* object = static_cast<propsheet::CCVSPropSheetExt*>(init.Get());
     ASSERT_NE(nullptr, object->ImageList());
     EXPECT_EQ(4, ImageList_GetImageCount(object->ImageList()));
     int cx = 0, cy = 0;
@@ -483,8 +488,8 @@ TEST_F(PropSheetTest, FolderShowsItsOwnCvsFilesAndLocalLog) {
     ASSERT_NE(nullptr, page);
     EXPECT_EQ("mod/sub", Text(page, IDC_CVS_REPOSITORY));
     EXPECT_EQ("", Text(page, IDC_CVS_TAG));  // the folder has no CVS/Tag
-    EXPECT_EQ(page, static_cast<CCVSPropSheetExt*>(init.Get())->CvsPageWindow());
-    const std::vector<std::string> calls = stub_.Calls();
+    EXPECT_EQ(page, static_cast<propsheet::CCVSPropSheetExt*>(init.Get())->CvsPageWindow());
+    const std::vector<std::string> calls = stub_.CallLines();
     ASSERT_EQ(1u, calls.size());
     EXPECT_EQ(wc_.Path() + "\tlog -l  sub ", calls[0]);
     EXPECT_NE(std::string::npos, Text(page, IDC_CVS_LOG).find("Working file: gone.c\r\n"));

@@ -3,7 +3,7 @@
 // bounded, so a deadlock fails the test instead of hanging it.
 #include "robustness/robustness_support.h"
 
-#include "console/band_host.h"
+#include "hostsupport/band_host.h"
 #include "exec/exec_support.h"
 #include "support/fixtures.h"
 #include "views/core/column_rules.h"

@@ -2,10 +2,11 @@
 // its n-th allocation failing (n = 0, 1, 2, ... until a call needs no more), as a string or a list that
 // cannot grow fails in a crowded Explorer. Each call must return an answer, never throw.
 // This program's operator new is replaced (below) by one that fails on request, on the calling thread only.
-#include "common/hdrop_data_object.h"
+#include "hostsupport/hdrop_data_object.h"
 #include "common/module_instance.h"
 #include "common/text.h"
 #include "console/console_bar.h"
+#include "console/console_link.h"
 #include "exec/exec_support.h"
 #include "menu/context_menu.h"
 #include "propsheet/prop_sheet_ext.h"
@@ -147,7 +148,7 @@ TEST_F(AllocationFailure, Columns) {
 
 TEST_F(AllocationFailure, ContextMenu) {
     ferrow::ComPtr<IShellExtInit> init;
-    ASSERT_EQ(S_OK, ferrow::CreateInstance<CCVSContextMenu>(nullptr, IID_IShellExtInit, init.PutVoid()));
+    ASSERT_EQ(S_OK, ferrow::CreateInstance<menu::CCVSContextMenu>(nullptr, IID_IShellExtInit, init.PutVoid()));
     ferrow::ComPtr<IContextMenu> menu;
     ASSERT_EQ(S_OK, init->QueryInterface(IID_IContextMenu, menu.PutVoid()));
     ferrow::ComPtr<IDataObject> data = ferrow::MakeHDropDataObject({dir_ / "a.c", dir_ / "sub"});
@@ -167,6 +168,14 @@ TEST_F(AllocationFailure, ContextMenu) {
     WithEachAllocationFailing("GetCommandString",
                               [&] { return menu->GetCommandString(0, GCS_HELPTEXTA, nullptr, help, sizeof help); },
                               {S_OK, E_OUTOFMEMORY});
+    // A console link that cannot be made is reported, not answered with S_OK.
+    ferrow::ComPtr<IObjectWithSite> withSite;
+    ASSERT_EQ(S_OK, init->QueryInterface(IID_IObjectWithSite, withSite.PutVoid()));
+    t_failAfter = 0;
+    const HRESULT sited = withSite->SetSite(data.Get());
+    t_failAfter = -1;
+    EXPECT_EQ(E_OUTOFMEMORY, sited);
+    console::DropLink();
 }
 
 UINT g_pages = 0;
@@ -178,7 +187,7 @@ BOOL CALLBACK TakePage(HPROPSHEETPAGE page, LPARAM) {
 
 TEST_F(AllocationFailure, PropertySheetAndConsoleBar) {
     ferrow::ComPtr<IShellExtInit> init;
-    ASSERT_EQ(S_OK, ferrow::CreateInstance<CCVSPropSheetExt>(nullptr, IID_IShellExtInit, init.PutVoid()));
+    ASSERT_EQ(S_OK, ferrow::CreateInstance<propsheet::CCVSPropSheetExt>(nullptr, IID_IShellExtInit, init.PutVoid()));
     ferrow::ComPtr<IShellPropSheetExt> sheet;
     ASSERT_EQ(S_OK, init->QueryInterface(IID_IShellPropSheetExt, sheet.PutVoid()));
     ferrow::ComPtr<IDataObject> data = ferrow::MakeHDropDataObject({dir_ / "a.c"});
@@ -189,7 +198,7 @@ TEST_F(AllocationFailure, PropertySheetAndConsoleBar) {
     EXPECT_GT(g_pages, 0u);
 
     ferrow::ComPtr<IDeskBand> band;
-    ASSERT_EQ(S_OK, CConsoleBar::CreateInstance(nullptr, IID_IDeskBand, band.PutVoid()));
+    ASSERT_EQ(S_OK, console::CConsoleBar::CreateInstance(nullptr, IID_IDeskBand, band.PutVoid()));
     DESKBANDINFO info = {};
     WithEachAllocationFailing("GetBandInfo",
                               [&] {
@@ -206,16 +215,16 @@ TEST_F(AllocationFailure, PageWindowProcedures) {
     exec_test::EnvironmentGuard env;
     env.Set("COMSPEC", nullptr);
     ferrow::ComPtr<IShellExtInit> init;
-    ASSERT_EQ(S_OK, ferrow::CreateInstance<CCVSPropSheetExt>(nullptr, IID_IShellExtInit, init.PutVoid()));
+    ASSERT_EQ(S_OK, ferrow::CreateInstance<propsheet::CCVSPropSheetExt>(nullptr, IID_IShellExtInit, init.PutVoid()));
     ferrow::ComPtr<IDataObject> data = ferrow::MakeHDropDataObject({dir_ / "a.c"});
     ASSERT_EQ(S_OK, init->Initialize(nullptr, data.Get(), nullptr));
     PROPSHEETPAGEA page = {};
     page.dwSize = sizeof page;
-    page.lParam = reinterpret_cast<LPARAM>(static_cast<CCVSPropSheetExt*>(init.Get()));
+    page.lParam = reinterpret_cast<LPARAM>(static_cast<propsheet::CCVSPropSheetExt*>(init.Get()));
     const struct {
         UINT templateId;
         DLGPROC procedure;
-    } pages[] = {{IDD_CVS_PAGE, CvsPageProc}, {IDD_HISTORY_PAGE, HistoryPageProc}};
+    } pages[] = {{IDD_CVS_PAGE, propsheet::CvsPageProc}, {IDD_HISTORY_PAGE, propsheet::HistoryPageProc}};
     ::InitCommonControls();
     // The pages are child dialogs: a hidden window stands in for the property sheet.
     HWND sheet = ::CreateWindowExA(0, "STATIC", "sheet", WS_OVERLAPPED, 0, 0, 600, 500, nullptr, nullptr,

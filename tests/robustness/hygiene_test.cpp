@@ -3,7 +3,7 @@
 // before the call returns (watched through the DLL's imports of CreateFile and CloseHandle).
 #include "robustness/robustness_support.h"
 
-#include "console/band_host.h"
+#include "hostsupport/band_host.h"
 #include "console/console_bar.h"
 #include "console/console_link.h"
 #include "console/console_output.h"
@@ -176,7 +176,7 @@ TEST(Hygiene, ConsoleAppendsLeaveNothingBehind) {
     // The console link of this program's copy of the module: a thousand lines, clears and re-sitings.
     CBandHost host;
     ferrow::ComPtr<IDeskBand> band;
-    ASSERT_EQ(S_OK, CConsoleBar::CreateInstance(nullptr, IID_IDeskBand, band.PutVoid()));
+    ASSERT_EQ(S_OK, console::CConsoleBar::CreateInstance(nullptr, IID_IDeskBand, band.PutVoid()));
     ASSERT_EQ(S_OK, host.OpenBand(band.Get()));
     ASSERT_EQ(S_OK, console::ReplaceLink(host.Site()));
     for (int i = 0; i < 50; ++i) console::Append("warm up\r\n");

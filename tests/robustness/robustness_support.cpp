@@ -1,6 +1,6 @@
 #include "robustness/robustness_support.h"
 
-#include "common/import_hook.h"
+#include "hostsupport/import_hook.h"
 #include "common/text.h"
 #include "views/core/column_rules.h"
 

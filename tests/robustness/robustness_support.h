@@ -4,7 +4,7 @@
 #pragma once
 
 #include "common/handles.h"
-#include "common/hdrop_data_object.h"
+#include "hostsupport/hdrop_data_object.h"
 #include "server/guids.h"
 #include "server/interface_ids.h"
 

@@ -7,6 +7,7 @@
 #include <string>
 #include <vector>
 
+using settings::CMRUList;
 using testing_support::GetRawValue;
 using testing_support::SetRawValue;
 using testing_support::SettingsGuard;

@@ -1,5 +1,6 @@
 #include "settings/settings_store.h"
 #include "support/settings_guard.h"
+#include "views/core/column_rules.h"
 
 #include <gtest/gtest.h>
 
@@ -25,11 +26,11 @@ TEST(SettingsStore, FreshUserGetsEveryDefault) {
     EXPECT_EQ("untouched", tool);
     EXPECT_FALSE(settings::UseCVSNTTimestamps());
     EXPECT_EQ(0u, settings::GetAutoShowOutput());
-    EXPECT_EQ(3u, settings::GetColumnFlags("Status", settings::kDefaultColumnStatus));
-    EXPECT_EQ(3u, settings::GetColumnFlags("Tag", settings::kDefaultColumnTag));
-    EXPECT_EQ(1u, settings::GetColumnFlags("Options", settings::kDefaultColumnOptions));
-    EXPECT_EQ(1u, settings::GetColumnFlags("Revision", settings::kDefaultColumnRevision));
-    EXPECT_EQ(0u, settings::GetColumnFlags("Author", settings::kDefaultColumnAuthor));
+    EXPECT_EQ(3u, settings::GetColumnFlags("Status", ColumnFlags{}.Status));
+    EXPECT_EQ(3u, settings::GetColumnFlags("Tag", ColumnFlags{}.Tag));
+    EXPECT_EQ(1u, settings::GetColumnFlags("Options", ColumnFlags{}.Options));
+    EXPECT_EQ(1u, settings::GetColumnFlags("Revision", ColumnFlags{}.Revision));
+    EXPECT_EQ(0u, settings::GetColumnFlags("Author", ColumnFlags{}.Author));
 }
 
 // How a stored "Diff" value of a given type and raw bytes reads.
@@ -169,8 +170,8 @@ TEST(SettingsStore, ColumnFlagsReadAsStored) {
     SettingsGuard guard;
     DWORD author = 3;
     ASSERT_TRUE(SetRawValue(settings::kColumnsKey, "Author", REG_DWORD, &author, sizeof author));
-    EXPECT_EQ(3u, settings::GetColumnFlags("Author", settings::kDefaultColumnAuthor));
-    EXPECT_EQ(1u, settings::GetColumnFlags("Options", settings::kDefaultColumnOptions));
+    EXPECT_EQ(3u, settings::GetColumnFlags("Author", ColumnFlags{}.Author));
+    EXPECT_EQ(1u, settings::GetColumnFlags("Options", ColumnFlags{}.Options));
 }
 
 }  // namespace

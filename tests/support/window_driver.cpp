@@ -52,4 +52,16 @@ std::string WindowText(HWND hwnd) {
     return text;
 }
 
+std::string MessageBoxText(HWND box) {
+    std::string best;
+    for (HWND child = ::GetWindow(box, GW_CHILD); child; child = ::GetWindow(child, GW_HWNDNEXT)) {
+        char cls[32] = {};
+        ::GetClassNameA(child, cls, sizeof cls);
+        if (::lstrcmpiA(cls, "Static") != 0) continue;
+        std::string text = WindowText(child);
+        if (text.size() > best.size()) best = text;
+    }
+    return best;
+}
+
 }  // namespace testing_support

@@ -30,5 +30,7 @@ private:
 };
 
 std::string WindowText(HWND hwnd);
+// The message of a message box: its longest static text.
+std::string MessageBoxText(HWND box);
 
 }  // namespace testing_support

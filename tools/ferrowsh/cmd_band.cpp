@@ -3,10 +3,8 @@
 // until the window is closed, or for <ms> milliseconds.
 #include "host.h"
 
-#include "console/band_host.h"
 #include "console/console_link.h"
 #include "console/console_output.h"
-#include "server/guids.h"
 
 #include <cstdlib>
 #include <string>
@@ -20,18 +18,8 @@ int RunBand(Host& host, const Args& args) {
         forMs = static_cast<DWORD>(std::strtoul(args[1].c_str(), nullptr, 10));
         first = 2;
     }
-    auto factory = [&host](REFCLSID clsid, IUnknown** band) {
-        return host.CreateObject(clsid, IID_IUnknown, reinterpret_cast<void**>(band));
-    };
-    CBandHost window(factory, "Ferrow - CVS Output");
-    ferrow::ComPtr<IUnknown> band;
-    HRESULT hr = factory(CLSID_CConsoleBar, band.Put());
-    if (FAILED(hr)) return kExitFailed;
-    hr = window.OpenBand(band.Get());
-    if (FAILED(hr)) {
-        PrintError("the console bar could not be sited: " + HResultText(hr));
-        return kExitFailed;
-    }
+    CBandHost window(BandFactory(host), "Ferrow - CVS Output");
+    if (FAILED(OpenConsoleBar(host, window))) return kExitFailed;
     console::ReplaceLink(window.Site());
     for (size_t i = first; i < args.size(); ++i) console::Append(args[i] + "\r\n");
     if (forMs == 0) {

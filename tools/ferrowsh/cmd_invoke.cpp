@@ -12,9 +12,7 @@
 #include "host.h"
 #include "menu_host.h"
 
-#include "console/band_host.h"
 #include "menu/operation_dialogs.h"
-#include "server/guids.h"
 
 #include <cstdio>
 #include <cstdlib>
@@ -93,13 +91,13 @@ HWND DriveDialog(DWORD thread, const DialogAnswers& answers, const volatile bool
     if (!dialog) return nullptr;
     ::Sleep(answers.pauseMs);
     if (!answers.cancel) {
-        if (answers.message) SetText(dialog, menu::kCommitMessageEdit, answers.messageText);
-        if (answers.command) SetText(dialog, menu::kCustomCommandEdit, answers.commandText);
+        if (answers.message) SetText(dialog, IDC_COMMIT_MESSAGE, answers.messageText);
+        if (answers.command) SetText(dialog, IDC_CUSTOM_COMMAND, answers.commandText);
         if (answers.tag) {
-            SetText(dialog, menu::kTagCombo, answers.tagText);
-            Tick(dialog, menu::kMoveCheck, answers.move);
-            Tick(dialog, menu::kCheckCheck, answers.check);
-            Tick(dialog, menu::kBranchCheck, answers.branch);
+            SetText(dialog, IDC_TAG_NAME, answers.tagText);
+            Tick(dialog, IDC_TAG_MOVE, answers.move);
+            Tick(dialog, IDC_TAG_CHECK, answers.check);
+            Tick(dialog, IDC_TAG_BRANCH, answers.branch);
         }
     }
     const int button = answers.cancel ? IDCANCEL : IDOK;
@@ -167,17 +165,8 @@ int RunInvoke(Host& host, const Args& args) {
     }
 
     // The window the handler is sited in, with its console bar open; both objects come from the same module.
-    auto createBand = [&host](REFCLSID clsid, IUnknown** band) {
-        return host.CreateObject(clsid, IID_IUnknown, reinterpret_cast<void**>(band));
-    };
-    CBandHost window(createBand, "Ferrow - invoke");
-    ferrow::ComPtr<IUnknown> band;
-    HRESULT sited = createBand(CLSID_CConsoleBar, band.Put());
-    if (SUCCEEDED(sited)) sited = window.OpenBand(band.Get());
-    if (FAILED(sited)) {
-        PrintError("the console bar could not be sited: " + HResultText(sited));
-        return kExitFailed;
-    }
+    CBandHost window(BandFactory(host), "Ferrow - invoke");
+    if (FAILED(OpenConsoleBar(host, window))) return kExitFailed;
     ferrow::ComPtr<IObjectWithSite> siting;
     if (SUCCEEDED(handler.As(siting))) siting->SetSite(window.Site());
 

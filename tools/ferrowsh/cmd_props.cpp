@@ -7,8 +7,9 @@
 // closes it.
 #include "host.h"
 
-#include "common/hdrop_data_object.h"
+#include "hostsupport/hdrop_data_object.h"
 #include "common/text.h"
+#include "resources/resource.h"
 #include "server/guids.h"
 
 #include <commctrl.h>
@@ -24,10 +25,6 @@
 
 namespace ferrowsh {
 namespace {
-
-// Control ids of the two pages (see src/resources/resource.h).
-constexpr int kRoot = 1006, kRepository = 1008, kTag = 1007, kFiles = 1013, kLog = 209;
-constexpr int kHistoryList = 1012, kHistoryTree = 1021, kShowTree = 1023;
 
 struct Watch {
     std::string shot;  // --shot: a BMP of the dialog as it is shown
@@ -56,20 +53,20 @@ BOOL CALLBACK FindSheet(HWND window, LPARAM param) {
 }
 
 void PrintPage(HWND page) {
-    if (::GetDlgItem(page, kFiles)) {
-        std::printf("CVS page: root \"%s\", repository \"%s\", tag \"%s\"\n", ControlText(page, kRoot).c_str(),
-                    ControlText(page, kRepository).c_str(), ControlText(page, kTag).c_str());
-        HWND files = ::GetDlgItem(page, kFiles);
+    if (::GetDlgItem(page, IDC_CVS_FILES)) {
+        std::printf("CVS page: root \"%s\", repository \"%s\", tag \"%s\"\n", ControlText(page, IDC_CVS_ROOT).c_str(),
+                    ControlText(page, IDC_CVS_REPOSITORY).c_str(), ControlText(page, IDC_CVS_TAG).c_str());
+        HWND files = ::GetDlgItem(page, IDC_CVS_FILES);
         const int n = static_cast<int>(::SendMessageA(files, CB_GETCOUNT, 0, 0));
         for (int i = 0; i < n; ++i) {
             char text[MAX_PATH] = {};
             ::SendMessageA(files, CB_GETLBTEXT, i, reinterpret_cast<LPARAM>(text));
             std::printf("  file %s\n", text);
         }
-        std::printf("  log: %d characters\n", ::GetWindowTextLengthA(::GetDlgItem(page, kLog)));
-    } else if (HWND list = ::GetDlgItem(page, kHistoryList)) {
+        std::printf("  log: %d characters\n", ::GetWindowTextLengthA(::GetDlgItem(page, IDC_CVS_LOG)));
+    } else if (HWND list = ::GetDlgItem(page, IDC_HISTORY_LIST)) {
         std::printf("History page: %d revisions, %u tree nodes\n", ListView_GetItemCount(list),
-                    static_cast<unsigned>(TreeView_GetCount(::GetDlgItem(page, kHistoryTree))));
+                    static_cast<unsigned>(TreeView_GetCount(::GetDlgItem(page, IDC_HISTORY_TREE))));
     }
     std::fflush(stdout);
 }
@@ -135,9 +132,9 @@ DWORD WINAPI WatchSheet(void* param) {
     watch.found = true;
     ::SendMessageA(sheet, PSM_SETCURSEL, watch.page, 0);
     HWND page = reinterpret_cast<HWND>(::SendMessageA(sheet, PSM_GETCURRENTPAGEHWND, 0, 0));
-    if (page && watch.tree && ::GetDlgItem(page, kShowTree)) {
-        ::SendMessageA(::GetDlgItem(page, kShowTree), BM_CLICK, 0, 0);
-        HWND tree = ::GetDlgItem(page, kHistoryTree);
+    if (page && watch.tree && ::GetDlgItem(page, IDC_HISTORY_SHOW_TREE)) {
+        ::SendMessageA(::GetDlgItem(page, IDC_HISTORY_SHOW_TREE), BM_CLICK, 0, 0);
+        HWND tree = ::GetDlgItem(page, IDC_HISTORY_TREE);
         ExpandAll(tree, TreeView_GetRoot(tree));
     }
     if (page) PrintPage(page);

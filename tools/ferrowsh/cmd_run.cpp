@@ -3,14 +3,12 @@
 // sited in a window of its own, and prints what the bar shows. Exit code 0 when the command succeeded.
 #include "host.h"
 
-#include "console/band_host.h"
 #include "console/console_link.h"
 #include "console/console_output.h"
 #include "exec/command_line.h"
 #include "exec/process_runner.h"
 #include "exec/progress_dialog.h"
 #include "menu/core/operation_rules.h"
-#include "server/guids.h"
 
 #include <string>
 
@@ -28,23 +26,14 @@ int RunTemplate(Host& host, const Args& args) {
         selection.push_back(full);
     }
 
-    auto factory = [&host](REFCLSID clsid, IUnknown** band) {
-        return host.CreateObject(clsid, IID_IUnknown, reinterpret_cast<void**>(band));
-    };
-    CBandHost window(factory, "Ferrow - run");
-    ferrow::ComPtr<IUnknown> band;
-    HRESULT hr = factory(CLSID_CConsoleBar, band.Put());
-    if (FAILED(hr)) return kExitFailed;
-    hr = window.OpenBand(band.Get());
-    if (FAILED(hr)) {
-        PrintError("the console bar could not be sited: " + HResultText(hr));
-        return kExitFailed;
-    }
+    CBandHost window(BandFactory(host), "Ferrow - run");
+    if (FAILED(OpenConsoleBar(host, window))) return kExitFailed;
     console::ReplaceLink(window.Site());
     console::ShowIfAuto();
     console::Clear();
 
     std::string out, err;
+    HRESULT hr = S_OK;
     {
         CProgressDialog progress;
         progress.SetCommandEcho([](const std::string& line) { console::Append(">" + line + "\r\n"); });
@@ -59,8 +48,7 @@ int RunTemplate(Host& host, const Args& args) {
     console::Append(SUCCEEDED(hr) ? "ok\r\n" : "failed\r\n");
 
     HWND edit = nullptr;
-    ferrow::ComPtr<IOleWindow> oleWindow;
-    if (SUCCEEDED(band->QueryInterface(IID_IOleWindow, oleWindow.PutVoid()))) oleWindow->GetWindow(&edit);
+    if (IDeskBand* bar = window.Band()) bar->GetWindow(&edit);
     std::string shown;
     if (edit) {
         shown.resize(static_cast<size_t>(::GetWindowTextLengthA(edit)) + 1);

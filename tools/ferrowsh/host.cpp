@@ -1,5 +1,8 @@
 #include "host.h"
 
+#include "common/module_instance.h"
+#include "server/guids.h"
+
 #include <objbase.h>
 #include <shlwapi.h>
 
@@ -29,7 +32,9 @@ std::string Host::DllPath() const {
         if (!::GetFullPathNameA(dllPath_.c_str(), MAX_PATH, full, nullptr)) return dllPath_;
         return full;
     }
-    if (!::GetModuleFileNameA(nullptr, full, MAX_PATH)) return "Ferrow.dll";
+    const std::string program = ferrow::ModulePath(nullptr);
+    if (program.empty() || program.size() >= MAX_PATH) return "Ferrow.dll";
+    ::lstrcpynA(full, program.c_str(), MAX_PATH);
     ::PathRemoveFileSpecA(full);
     ::PathAppendA(full, "Ferrow.dll");
     return full;
@@ -100,6 +105,21 @@ std::vector<std::string> FolderItems(const std::string& folder) {
     } while (::FindNextFileA(find, &data));
     ::FindClose(find);
     return names;
+}
+
+CBandHost::BandFactory BandFactory(Host& host) {
+    return [&host](REFCLSID clsid, IUnknown** band) {
+        return host.CreateObject(clsid, IID_IUnknown, reinterpret_cast<void**>(band));
+    };
+}
+
+HRESULT OpenConsoleBar(Host& host, CBandHost& window) {
+    ferrow::ComPtr<IUnknown> band;
+    HRESULT hr = host.CreateObject(CLSID_CConsoleBar, IID_IUnknown, band.PutVoid());
+    if (FAILED(hr)) return hr;
+    hr = window.OpenBand(band.Get());
+    if (FAILED(hr)) PrintError("the console bar could not be sited: " + HResultText(hr));
+    return hr;
 }
 
 }  // namespace ferrowsh

@@ -7,6 +7,7 @@
 #pragma once
 
 #include "common/handles.h"
+#include "hostsupport/band_host.h"
 
 #include <windows.h>
 
@@ -46,6 +47,12 @@ private:
     bool direct_;
     ferrow::UniqueLibrary library_;
 };
+
+// What a band host window of the shell host uses to make a band: the host's CreateObject.
+CBandHost::BandFactory BandFactory(Host& host);
+// Creates the console bar and sites it in `window`; prints the error and returns it when the bar cannot
+// be created or sited.
+HRESULT OpenConsoleBar(Host& host, CBandHost& window);
 
 // "ferrowsh: <text>" on standard error.
 void PrintError(const std::string& text);

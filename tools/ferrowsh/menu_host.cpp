@@ -1,6 +1,6 @@
 #include "menu_host.h"
 
-#include "common/hdrop_data_object.h"
+#include "hostsupport/hdrop_data_object.h"
 #include "server/guids.h"
 
 #include <cstring>

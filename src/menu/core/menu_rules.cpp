@@ -1,21 +1,23 @@
 #include "menu/core/menu_rules.h"
 
+#include "resources/resource.h"
+
 namespace menu {
 
 namespace {
 
-// Indexed by offset. String ids are those of the string table; bitmap ids those of the 13 x 13 images.
+// Indexed by offset.
 const CommandResources kCommands[kCommandCount] = {
-    {118, 135, 204},  // &Update
-    {119, 136, 205},  // &Commit...
-    {120, 140, 206},  // &Diff...
-    {123, 138, 202},  // &Add
-    {122, 139, 203},  // &Remove
-    {124, 142, 215},  // Custom C&ommand...
-    {121, 137, 209},  // &Undo
-    {160, 156, 213},  // &Tag...
-    {159, 157, 214},  // R&eset sticky tag
-    {143, 147, 212},  // &Options...
+    {IDS_MENU_UPDATE, IDS_HELP_UPDATE, IDB_UPDATE},
+    {IDS_MENU_COMMIT, IDS_HELP_COMMIT, IDB_COMMIT},
+    {IDS_MENU_DIFF, IDS_HELP_DIFF, IDB_DIFF},
+    {IDS_MENU_ADD, IDS_HELP_ADD, IDB_ADD},
+    {IDS_MENU_REMOVE, IDS_HELP_REMOVE, IDB_REMOVE},
+    {IDS_MENU_CUSTOM, IDS_HELP_CUSTOM, IDB_CUSTOM},
+    {IDS_MENU_UNDO, IDS_HELP_UNDO, IDB_UNDO},
+    {IDS_MENU_TAG, IDS_HELP_TAG, IDB_TAG},
+    {IDS_MENU_RESET_TAG, IDS_HELP_RESET_TAG, IDB_RESET_TAG},
+    {IDS_MENU_OPTIONS, IDS_HELP_OPTIONS, IDB_OPTIONS},
 };
 
 MenuEntry Item(unsigned offset) { return MenuEntry{false, offset}; }

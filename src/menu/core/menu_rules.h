@@ -3,6 +3,8 @@
 // working-copy model and builds the menu from the result.
 #pragma once
 
+#include "resources/resource.h"
+
 #include <cstddef>
 #include <string>
 #include <vector>
@@ -35,8 +37,8 @@ struct CommandResources {
 const CommandResources* FindCommandResources(unsigned offset);
 
 // The submenu's own text and bitmap.
-constexpr unsigned kSubmenuTextId = 126;
-constexpr unsigned kSubmenuBitmapId = 201;
+constexpr unsigned kSubmenuTextId = IDS_MENU_CVS;
+constexpr unsigned kSubmenuBitmapId = IDB_CVS;
 
 // QueryContextMenu flags that the rules read.
 constexpr unsigned kFlagDefaultOnly = 0x1;     // CMF_DEFAULTONLY

@@ -1,5 +1,7 @@
 #include "menu/core/operation_rules.h"
 
+#include "common/core/replace_all.h"
+
 #include "menu/core/menu_rules.h"
 
 namespace menu {
@@ -17,11 +19,11 @@ const char* FixedTemplate(unsigned offset) {
 }
 
 std::string BuildCommitTemplate(const std::string& quotedMessage) {
-    return ReplaceAll(FixedTemplate(kCmdCommit), "$(Message)", quotedMessage);
+    return ferrow::ReplaceAll(FixedTemplate(kCmdCommit), "$(Message)", quotedMessage);
 }
 
 std::string BuildCommitFileTemplate(const std::string& quotedFile) {
-    return ReplaceAll(FixedTemplate(kCmdCommit), "-m $(Message)", "-F " + quotedFile);
+    return ferrow::ReplaceAll(FixedTemplate(kCmdCommit), "-m $(Message)", "-F " + quotedFile);
 }
 
 std::string BuildTagTemplate(bool moveFlag, bool checkFlag, bool branchFlag, const std::string& quotedTag) {
@@ -34,27 +36,9 @@ std::string BuildTagTemplate(bool moveFlag, bool checkFlag, bool branchFlag, con
     return command;
 }
 
-std::string ReplaceAll(std::string text, const std::string& variable, const std::string& value) {
-    if (variable.empty()) return text;
-    size_t found = text.find(variable);
-    if (found == std::string::npos) return text;
-    // Built anew rather than replaced in place: captured output of megabytes with a line end every few
-    // bytes would otherwise move the rest of the text once per line.
-    std::string out;
-    out.reserve(text.size());
-    size_t pos = 0;
-    do {
-        out.append(text, pos, found - pos);
-        out += value;
-        pos = found + variable.size();
-    } while ((found = text.find(variable, pos)) != std::string::npos);
-    out.append(text, pos, std::string::npos);
-    return out;
-}
-
 std::string NormalizeLineEnds(const std::string& text) {
-    std::string lf = ReplaceAll(text, "\r\n", "\n");
-    return ReplaceAll(lf, "\n", "\r\n");
+    std::string lf = ferrow::ReplaceAll(text, "\r\n", "\n");
+    return ferrow::ReplaceAll(lf, "\n", "\r\n");
 }
 
 const std::string& ChooseErrorText(const std::string& stdErr, const std::string& stdOut,

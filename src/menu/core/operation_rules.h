@@ -21,11 +21,6 @@ std::string BuildCommitFileTemplate(const std::string& quotedFile);
 // quoted tag name + " $(Names)".
 std::string BuildTagTemplate(bool moveFlag, bool checkFlag, bool branchFlag, const std::string& quotedTag);
 
-// Every occurrence of `variable`, left to right, without overlap; the inserted text is not searched again.
-// Variables begin with "$" or "%", which are never the second byte of a double-byte character, so a byte
-// search finds only whole characters.
-std::string ReplaceAll(std::string text, const std::string& variable, const std::string& value);
-
 // Every "\r\n" becomes "\n", then every "\n" becomes "\r\n": each line ends with CR LF. A lone CR stays.
 std::string NormalizeLineEnds(const std::string& text);
 

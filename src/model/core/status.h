@@ -2,18 +2,19 @@
 #pragma once
 
 #include "model/core/entry.h"
+#include "resources/resource.h"
 
 #include <string>
 
 // Status ids are the string-table ids of their display names.
 enum StatusId : unsigned {
-    kStatusAdded = 129,
-    kStatusRemoved = 130,
-    kStatusModified = 131,
-    kStatusConflict = 132,
-    kStatusMerged = 133,
-    kStatusOK = 134,
-    kStatusConflictResolved = 148,
+    kStatusAdded = IDS_STATUS_ADDED,
+    kStatusRemoved = IDS_STATUS_REMOVED,
+    kStatusModified = IDS_STATUS_MODIFIED,
+    kStatusConflict = IDS_STATUS_CONFLICT,
+    kStatusMerged = IDS_STATUS_MERGED,
+    kStatusOK = IDS_STATUS_OK,
+    kStatusConflictResolved = IDS_STATUS_CONFLICT_RESOLVED,
 };
 
 // The first rule that applies decides: revision "0" added; revision "-..." removed; otherwise the time text

@@ -1,5 +1,5 @@
 // The parsed output of the client's log command (the RCS log layout) and its parser. Platform-free: the
-// Win32 side (propsheet/log_reader.h) runs the client and feeds the output file through a CLineReader.
+// Win32 side (model/log_reader.h) runs the client and feeds the output file through a CLineReader.
 #pragma once
 
 #include "model/core/line_splitter.h"

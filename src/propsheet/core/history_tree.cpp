@@ -1,5 +1,7 @@
 #include "propsheet/core/history_tree.h"
 
+#include "common/core/replace_all.h"
+
 #include <unordered_map>
 
 std::string WorkingRevision(const std::string& entryRevision) {
@@ -14,14 +16,7 @@ int RevisionImage(const std::string& revision, const std::string& workingRevisio
 namespace {
 
 // A branch tag's magic number (1.2.0.4) becomes the branch number (1.2.4).
-std::string WithoutMagicZero(std::string revision) {
-    size_t pos = 0;
-    while ((pos = revision.find(".0.", pos)) != std::string::npos) {
-        revision.replace(pos, 3, ".");
-        pos += 1;
-    }
-    return revision;
-}
+std::string WithoutMagicZero(const std::string& revision) { return ferrow::ReplaceAll(revision, ".0.", "."); }
 
 }  // namespace
 

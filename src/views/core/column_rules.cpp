@@ -1,41 +1,30 @@
 #include "views/core/column_rules.h"
 
-namespace {
-
-constexpr uint32_t kAvailable = 1;
-constexpr uint32_t kShownByDefault = 2;
-
-// String ids of the titles and descriptions (resource.h is not reachable from platform-free code).
-constexpr uint32_t kStatusTitle = 102, kStatusDesc = 103;
-constexpr uint32_t kTagTitle = 104, kTagDesc = 105;
-constexpr uint32_t kRevisionTitle = 106, kRevisionDesc = 107;
-constexpr uint32_t kOptionsTitle = 108, kOptionsDesc = 109;
-constexpr uint32_t kAuthorTitle = 110, kAuthorDesc = 111;
-
-}  // namespace
+#include "resources/resource.h"
 
 bool GetColumnDefinition(const ColumnFlags& flags, uint32_t index, ColumnDefinition& definition) {
     switch (index) {
     case 0:
-        definition = {ColumnSet::Own, kPidStatus, kStatusTitle, kStatusDesc, (flags.Status & kShownByDefault) != 0,
-                      false};
+        definition = {ColumnSet::Own, kPidStatus, IDS_COL_STATUS, IDS_COL_STATUS_DESC,
+                      (flags.Status & kColumnShownByDefault) != 0, false};
         return true;
     case 1:
         // Shown by default whatever its flags say.
-        definition = {ColumnSet::Own, kPidTag, kTagTitle, kTagDesc, true, false};
+        definition = {ColumnSet::Own, kPidTag, IDS_COL_TAG, IDS_COL_TAG_DESC, true, false};
         return true;
     case 2:
-        definition = {ColumnSet::Own, kPidOptions, kOptionsTitle, kOptionsDesc,
-                      (flags.Options & kShownByDefault) != 0, false};
+        definition = {ColumnSet::Own, kPidOptions, IDS_COL_OPTIONS, IDS_COL_OPTIONS_DESC,
+                      (flags.Options & kColumnShownByDefault) != 0, false};
         return true;
     case 3:
-        definition = {ColumnSet::SummaryInformation, kPidRevisionNumber, kRevisionTitle, kRevisionDesc, true, false};
+        definition = {ColumnSet::SummaryInformation, kPidRevisionNumber, IDS_COL_REVISION, IDS_COL_REVISION_DESC,
+                      true, false};
         return true;
     case 4:
-        if (!(flags.Author & kAvailable)) return false;
+        if (!(flags.Author & kColumnAvailable)) return false;
         // Each value runs the client: always slow.
-        definition = {ColumnSet::SummaryInformation, kPidAuthor, kAuthorTitle, kAuthorDesc,
-                      (flags.Author & kShownByDefault) != 0, true};
+        definition = {ColumnSet::SummaryInformation, kPidAuthor, IDS_COL_AUTHOR, IDS_COL_AUTHOR_DESC,
+                      (flags.Author & kColumnShownByDefault) != 0, true};
         return true;
     default:
         return false;

@@ -5,12 +5,17 @@
 #include <cstdint>
 #include <string>
 
-// One flag word per column, as stored under the Columns settings key.
+// The bits of a column's flag word.
+constexpr uint32_t kColumnAvailable = 1;       // "Author" only: the column exists at all
+constexpr uint32_t kColumnShownByDefault = 2;  // Status, Options, Author: shown without being chosen
+
+// One flag word per column, as stored under the Columns settings key; the defaults stand for a missing
+// value (the only place they are written down).
 struct ColumnFlags {
-    uint32_t Status = 3;
-    uint32_t Tag = 3;
-    uint32_t Options = 1;
-    uint32_t Revision = 1;
+    uint32_t Status = kColumnAvailable | kColumnShownByDefault;
+    uint32_t Tag = kColumnAvailable | kColumnShownByDefault;
+    uint32_t Options = kColumnAvailable;
+    uint32_t Revision = kColumnAvailable;
     uint32_t Author = 0;
 };
 

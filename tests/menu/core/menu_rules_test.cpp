@@ -1,4 +1,5 @@
 #include "menu/core/menu_rules.h"
+#include "resources/resource.h"
 
 #include <gtest/gtest.h>
 
@@ -130,12 +131,21 @@ TEST(IsSticky, NeedsVersionControl) {
     EXPECT_FALSE(menu::IsSticky(file));
 }
 
-TEST(FindCommandResources, TableOfOffsets) {
+// Each offset must show its own text, help and picture: a row out of place runs one command under another's name.
+TEST(FindCommandResources, EachOffsetHasItsOwnResources) {
     struct Case {
         unsigned offset, text, help, bitmap;
     } const cases[] = {
-        {0, 118, 135, 204}, {1, 119, 136, 205}, {2, 120, 140, 206}, {3, 123, 138, 202}, {4, 122, 139, 203},
-        {5, 124, 142, 215}, {6, 121, 137, 209}, {7, 160, 156, 213}, {8, 159, 157, 214}, {9, 143, 147, 212},
+        {menu::kCmdUpdate, IDS_MENU_UPDATE, IDS_HELP_UPDATE, IDB_UPDATE},
+        {menu::kCmdCommit, IDS_MENU_COMMIT, IDS_HELP_COMMIT, IDB_COMMIT},
+        {menu::kCmdDiff, IDS_MENU_DIFF, IDS_HELP_DIFF, IDB_DIFF},
+        {menu::kCmdAdd, IDS_MENU_ADD, IDS_HELP_ADD, IDB_ADD},
+        {menu::kCmdRemove, IDS_MENU_REMOVE, IDS_HELP_REMOVE, IDB_REMOVE},
+        {menu::kCmdCustom, IDS_MENU_CUSTOM, IDS_HELP_CUSTOM, IDB_CUSTOM},
+        {menu::kCmdUndo, IDS_MENU_UNDO, IDS_HELP_UNDO, IDB_UNDO},
+        {menu::kCmdTag, IDS_MENU_TAG, IDS_HELP_TAG, IDB_TAG},
+        {menu::kCmdResetTag, IDS_MENU_RESET_TAG, IDS_HELP_RESET_TAG, IDB_RESET_TAG},
+        {menu::kCmdOptions, IDS_MENU_OPTIONS, IDS_HELP_OPTIONS, IDB_OPTIONS},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.offset);

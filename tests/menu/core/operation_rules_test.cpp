@@ -1,4 +1,5 @@
 #include "menu/core/operation_rules.h"
+#include "common/core/replace_all.h"
 
 #include <gtest/gtest.h>
 
@@ -75,7 +76,7 @@ TEST(ReplaceAll, EveryOccurrenceWithoutOverlap) {
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.text);
-        EXPECT_EQ(c.result, menu::ReplaceAll(c.text, c.variable, c.value));
+        EXPECT_EQ(c.result, ferrow::ReplaceAll(c.text, c.variable, c.value));
     }
 }
 

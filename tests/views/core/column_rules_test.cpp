@@ -1,5 +1,7 @@
 #include "views/core/column_rules.h"
 
+#include "resources/resource.h"
+
 #include <gtest/gtest.h>
 
 #include <vector>
@@ -54,11 +56,11 @@ TEST(ColumnRules, Definitions) {
         ColumnSet set;
         uint32_t pid, title, desc;
         bool slow;
-    } const expected[] = {{ColumnSet::Own, 0, 102, 103, false},
-                          {ColumnSet::Own, 1, 104, 105, false},
-                          {ColumnSet::Own, 2, 108, 109, false},
-                          {ColumnSet::SummaryInformation, 9, 106, 107, false},
-                          {ColumnSet::SummaryInformation, 4, 110, 111, true}};
+    } const expected[] = {{ColumnSet::Own, 0, IDS_COL_STATUS, IDS_COL_STATUS_DESC, false},
+                          {ColumnSet::Own, 1, IDS_COL_TAG, IDS_COL_TAG_DESC, false},
+                          {ColumnSet::Own, 2, IDS_COL_OPTIONS, IDS_COL_OPTIONS_DESC, false},
+                          {ColumnSet::SummaryInformation, 9, IDS_COL_REVISION, IDS_COL_REVISION_DESC, false},
+                          {ColumnSet::SummaryInformation, 4, IDS_COL_AUTHOR, IDS_COL_AUTHOR_DESC, true}};
     for (uint32_t i = 0; i < 5; ++i) {
         SCOPED_TRACE(i);
         ColumnDefinition d;

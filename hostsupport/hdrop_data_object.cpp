@@ -1,5 +1,6 @@
-#include "common/hdrop_data_object.h"
+#include "hostsupport/hdrop_data_object.h"
 
+#include "common/exception_guard.h"
 #include "common/text.h"
 
 #include <shlobj.h>
@@ -36,11 +37,7 @@ public:
     STDMETHODIMP GetData(FORMATETC* format, STGMEDIUM* medium) override {
         if (!format || !medium) return E_INVALIDARG;
         if (format->cfFormat != CF_HDROP || !(format->tymed & TYMED_HGLOBAL)) return DV_E_FORMATETC;
-        try {
-            return Render(medium);
-        } catch (...) {
-            return E_OUTOFMEMORY;
-        }
+        return GuardedCall([&] { return Render(medium); });
     }
     HRESULT Render(STGMEDIUM* medium) {
         std::string narrow;

@@ -1,4 +1,4 @@
-#include "common/import_hook.h"
+#include "hostsupport/import_hook.h"
 
 namespace ferrow {
 

@@ -1,4 +1,4 @@
-#include "propsheet/log_reader.h"
+#include "model/log_reader.h"
 
 #include "common/text.h"
 #include "exec/command_line.h"

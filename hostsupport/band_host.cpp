@@ -1,4 +1,4 @@
-#include "console/band_host.h"
+#include "hostsupport/band_host.h"
 
 #include <shlguid.h>
 
