@@ -1,4 +1,5 @@
 #include "hostsupport/band_host.h"
+#include "hostsupport/host_object.h"
 
 #include <shlguid.h>
 
@@ -10,7 +11,7 @@ constexpr char kPaneClass[] = "FerrowBandHostPane";
 }  // namespace
 
 // The browser object of the frame: only get_HWND and ShowBrowserBar do anything.
-class CBandHost::BrowserObject final : public IWebBrowser2 {
+class CBandHost::BrowserObject final : public ferrow::HostObject<IWebBrowser2> {
 public:
     explicit BrowserObject(CBandHost* host) : host_(host) {}
     void Detach() { host_ = nullptr; }
@@ -25,12 +26,6 @@ public:
             return S_OK;
         }
         return E_NOINTERFACE;
-    }
-    STDMETHODIMP_(ULONG) AddRef() override { return static_cast<ULONG>(::InterlockedIncrement(&refs_)); }
-    STDMETHODIMP_(ULONG) Release() override {
-        LONG n = ::InterlockedDecrement(&refs_);
-        if (n == 0) delete this;
-        return static_cast<ULONG>(n);
     }
     STDMETHODIMP GetTypeInfoCount(UINT* count) override {
         if (count) *count = 0;
@@ -114,11 +109,10 @@ public:
 
 private:
     CBandHost* host_;
-    LONG refs_ = 1;
 };
 
 // The band's site: its window, focus notices, and the browser as a service.
-class CBandHost::SiteObject final : public IOleWindow, public IInputObjectSite, public IServiceProvider {
+class CBandHost::SiteObject final : public ferrow::HostObject<IOleWindow, IInputObjectSite, IServiceProvider> {
 public:
     explicit SiteObject(CBandHost* host) : host_(host) {}
     void Detach() { host_ = nullptr; }
@@ -137,12 +131,6 @@ public:
         }
         AddRef();
         return S_OK;
-    }
-    STDMETHODIMP_(ULONG) AddRef() override { return static_cast<ULONG>(::InterlockedIncrement(&refs_)); }
-    STDMETHODIMP_(ULONG) Release() override {
-        LONG n = ::InterlockedDecrement(&refs_);
-        if (n == 0) delete this;
-        return static_cast<ULONG>(n);
     }
     STDMETHODIMP GetWindow(HWND* window) override {
         if (!window) return E_POINTER;
@@ -168,7 +156,6 @@ public:
 
 private:
     CBandHost* host_;
-    LONG refs_ = 1;
 };
 
 CBandHost::CBandHost(BandFactory factory, const char* title) : factory_(std::move(factory)) {

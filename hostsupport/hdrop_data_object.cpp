@@ -1,4 +1,5 @@
 #include "hostsupport/hdrop_data_object.h"
+#include "hostsupport/host_object.h"
 
 #include "common/exception_guard.h"
 #include "common/text.h"
@@ -11,7 +12,7 @@
 namespace ferrow {
 namespace {
 
-class HDropDataObject final : public IDataObject {
+class HDropDataObject final : public HostObject<IDataObject> {
 public:
     HDropDataObject(std::vector<std::string> paths, bool wide) : paths_(std::move(paths)), wide_(wide) {
         for (const std::string& p : paths_) widePaths_.push_back(AnsiToWide(p));
@@ -25,12 +26,6 @@ public:
         *ppv = static_cast<IDataObject*>(this);
         AddRef();
         return S_OK;
-    }
-    STDMETHODIMP_(ULONG) AddRef() override { return static_cast<ULONG>(::InterlockedIncrement(&refs_)); }
-    STDMETHODIMP_(ULONG) Release() override {
-        LONG n = ::InterlockedDecrement(&refs_);
-        if (n == 0) delete this;
-        return static_cast<ULONG>(n);
     }
 
     // A new HGLOBAL each call; the receiver releases it with ReleaseStgMedium.
@@ -78,7 +73,6 @@ public:
     STDMETHODIMP EnumDAdvise(IEnumSTATDATA**) override { return OLE_E_ADVISENOTSUPPORTED; }
 
 private:
-    LONG refs_ = 1;
     std::vector<std::string> paths_;
     std::vector<std::wstring> widePaths_;
     bool wide_;
