@@ -81,6 +81,11 @@ struct LibraryTraits {
     static Type Invalid() noexcept { return nullptr; }
     static void Close(Type h) noexcept { ::FreeLibrary(h); }
 };
+struct DesktopTraits {
+    using Type = HDESK;
+    static Type Invalid() noexcept { return nullptr; }
+    static void Close(Type h) noexcept { ::CloseDesktop(h); }
+};
 struct CoTaskMemTraits {
     using Type = void*;
     static Type Invalid() noexcept { return nullptr; }
@@ -94,6 +99,7 @@ using UniqueMenu = UniqueHandle<MenuTraits>;
 using UniqueGdiObject = UniqueHandle<GdiObjectTraits>;
 using UniqueIcon = UniqueHandle<IconTraits>;
 using UniqueLibrary = UniqueHandle<LibraryTraits>;
+using UniqueDesktop = UniqueHandle<DesktopTraits>;
 using UniqueCoTaskMem = UniqueHandle<CoTaskMemTraits>;
 
 // Owns one reference to a COM interface. Move-only: a second reference is taken explicitly with Copy().

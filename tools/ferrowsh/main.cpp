@@ -2,6 +2,8 @@
 #include "commands.h"
 #include "host.h"
 
+#include "common/handles.h"
+
 #include <ole2.h>
 
 #include <cstdio>
@@ -65,7 +67,7 @@ int RunOnOwnDesktop() {
     if (std::getenv(kMarker)) return -1;
     // A name of its own: a desktop made earlier in a session without a display is as unusable.
     std::string desktopName = "ferrowsh-" + std::to_string(::GetCurrentProcessId());
-    HDESK desktop = ::CreateDesktopA(desktopName.c_str(), nullptr, nullptr, 0, GENERIC_ALL, nullptr);
+    ferrow::UniqueDesktop desktop(::CreateDesktopA(desktopName.c_str(), nullptr, nullptr, 0, GENERIC_ALL, nullptr));
     if (!desktop) return -1;
     ::SetEnvironmentVariableA(kMarker, "1");
     STARTUPINFOA startup = {};
@@ -77,14 +79,11 @@ int RunOnOwnDesktop() {
     startup.hStdError = ::GetStdHandle(STD_ERROR_HANDLE);
     std::string line = ::GetCommandLineA();
     PROCESS_INFORMATION info = {};
+    if (!::CreateProcessA(nullptr, &line[0], nullptr, nullptr, TRUE, 0, nullptr, nullptr, &startup, &info)) return -1;
+    ferrow::UniqueKernelHandle thread(info.hThread), process(info.hProcess);
+    ::WaitForSingleObject(process.Get(), INFINITE);
     DWORD code = static_cast<DWORD>(-1);
-    if (::CreateProcessA(nullptr, &line[0], nullptr, nullptr, TRUE, 0, nullptr, nullptr, &startup, &info)) {
-        ::CloseHandle(info.hThread);
-        ::WaitForSingleObject(info.hProcess, INFINITE);
-        ::GetExitCodeProcess(info.hProcess, &code);
-        ::CloseHandle(info.hProcess);
-    }
-    ::CloseDesktop(desktop);
+    ::GetExitCodeProcess(process.Get(), &code);
     return static_cast<int>(code);
 }
 
