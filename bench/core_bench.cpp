@@ -8,7 +8,7 @@
 #include "model/core/line_splitter.h"
 #include "model/core/status.h"
 #include "model/core/entry_index.h"
-#include "propsheet/core/cvs_log.h"
+#include "model/core/cvs_log.h"
 #include "propsheet/core/history_tree.h"
 
 #include <fstream>

@@ -18,8 +18,8 @@
 #include "model/core/entry.h"
 #include "model/core/line_splitter.h"
 #include "model/core/timestamp.h"
-#include "server/guids.h"
-#include "server/interface_ids.h"
+#include "com/guids.h"
+#include "com/interface_ids.h"
 
 #include <windows.h>
 #include <shlobj.h>

@@ -1,4 +1,4 @@
-# Generated resources: the type library, built by widl from src/server/ferrow.idl into
+# Generated resources: the type library, built by widl from src/module/ferrow.idl into
 # ${CMAKE_BINARY_DIR}/generated, where the resource script finds it.
 set(FERROW_GENERATED_DIR ${CMAKE_BINARY_DIR}/generated)
 file(MAKE_DIRECTORY ${FERROW_GENERATED_DIR})
@@ -19,9 +19,9 @@ endif()
 add_custom_command(
   OUTPUT ${FERROW_GENERATED_DIR}/ferrow.tlb
   COMMAND ${FERROW_WIDL} ${FERROW_WIDL_ARCH} -t
-          -I${CMAKE_SOURCE_DIR}/src/server -I/usr/include/wine/wine/windows -L${FERROW_STDOLE_DIR}
-          -o ${FERROW_GENERATED_DIR}/ferrow.tlb ${CMAKE_SOURCE_DIR}/src/server/ferrow.idl
-  DEPENDS ${CMAKE_SOURCE_DIR}/src/server/ferrow.idl ${CMAKE_SOURCE_DIR}/src/server/guids.h
+          -I${CMAKE_SOURCE_DIR}/src/com -I/usr/include/wine/wine/windows -L${FERROW_STDOLE_DIR}
+          -o ${FERROW_GENERATED_DIR}/ferrow.tlb ${CMAKE_SOURCE_DIR}/src/module/ferrow.idl
+  DEPENDS ${CMAKE_SOURCE_DIR}/src/module/ferrow.idl ${CMAKE_SOURCE_DIR}/src/com/guids.h
   COMMENT "Type library ferrow.tlb"
   VERBATIM)
 add_custom_target(ferrow_generated DEPENDS ${FERROW_GENERATED_DIR}/ferrow.tlb)

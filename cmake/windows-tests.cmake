@@ -95,6 +95,6 @@ set_tests_properties(FreshPrefixInvoke PROPERTIES TIMEOUT 300)
 if(CMAKE_SIZEOF_VOID_P EQUAL 8)
   set(FERROW_WIN32_BUILD_DIR ${CMAKE_SOURCE_DIR}/build/win32 CACHE PATH "The 32-bit build whose DLL the x64 package carries")
   add_test(NAME SideBySide
-           COMMAND bash ${CMAKE_SOURCE_DIR}/tests/server/side_by_side.sh ${CMAKE_BINARY_DIR} ${FERROW_WIN32_BUILD_DIR})
+           COMMAND bash ${CMAKE_SOURCE_DIR}/tests/module/side_by_side.sh ${CMAKE_BINARY_DIR} ${FERROW_WIN32_BUILD_DIR})
   set_tests_properties(SideBySide PROPERTIES FIXTURES_REQUIRED wine_server TIMEOUT 300)
 endif()

@@ -11,7 +11,7 @@ target_include_directories(ferrow_core PUBLIC ${CMAKE_SOURCE_DIR}/src)
 
 # Everything of the DLL but its exports, so the Windows tests can call internals directly.
 file(GLOB FERROW_WIN_SOURCES CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/src/*/*.cpp)
-list(FILTER FERROW_WIN_SOURCES EXCLUDE REGEX "/src/server/exports\\.cpp$")
+list(FILTER FERROW_WIN_SOURCES EXCLUDE REGEX "/src/module/exports\\.cpp$")
 add_library(ferrow_impl STATIC ${FERROW_WIN_SOURCES})
 target_include_directories(ferrow_impl PUBLIC ${CMAKE_SOURCE_DIR}/src ${CMAKE_BINARY_DIR}/generated)
 target_link_libraries(ferrow_impl PUBLIC ferrow_core ${FERROW_SYSTEM_LIBS})
@@ -34,7 +34,7 @@ if(TARGET ferrow_generated)
   add_dependencies(ferrow_res ferrow_generated)
 endif()
 
-add_library(Ferrow SHARED ${CMAKE_SOURCE_DIR}/src/server/exports.cpp ${CMAKE_SOURCE_DIR}/src/server/Ferrow.def
+add_library(Ferrow SHARED ${CMAKE_SOURCE_DIR}/src/module/exports.cpp ${CMAKE_SOURCE_DIR}/src/module/Ferrow.def
             $<TARGET_OBJECTS:ferrow_res>)
 set_target_properties(Ferrow PROPERTIES PREFIX "" OUTPUT_NAME Ferrow)
 target_link_libraries(Ferrow PRIVATE ferrow_impl)

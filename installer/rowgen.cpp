@@ -16,10 +16,10 @@
 // NoRemove keys only lead the way. Beyond the scripts, DllRegisterServer registers the component
 // categories of a class (an empty key per category under the class's "Implemented Categories") and the
 // type library ("TypeLib\{id}\<version>" with its help string, "FLAGS", "HELPDIR" and "<lcid>\<platform>").
-#include "server/core/registry_script.h"
-#include "server/com_object.h"
-#include "server/module_scripts.h"
-#include "server/object_map.h"
+#include "com/core/registry_script.h"
+#include "com/com_object.h"
+#include "module/module_scripts.h"
+#include "com/object_map.h"
 
 #include <windows.h>
 #include <oleauto.h>

@@ -27,7 +27,7 @@ if ! dpkg --print-foreign-architectures | grep -qx i386; then
   $SUDO dpkg --add-architecture i386
 fi
 export DEBIAN_FRONTEND=noninteractive
-$SUDO apt-get update -qq
+$SUDO apt-get update -qq || echo "setup: apt-get update reported errors (a mirror in sync?); installing from the indexes it has" >&2
 $SUDO apt-get install -y -qq --no-install-recommends "${missing[@]}" >/dev/null
 # The posix thread model gives std::thread and std::mutex; make it the default for both targets.
 for t in i686 x86_64; do

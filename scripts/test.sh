@@ -11,6 +11,8 @@ root=$PWD
 bash scripts/setup.sh
 jobs=$(nproc)
 
+bash scripts/check-layout.sh  # the floors of src/: what may include what
+
 configure() {  # build-dir [cmake args...]
   local dir=$1; shift
   [ -f "$dir/build.ninja" ] || cmake -S . -B "$dir" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo "$@" >/dev/null

@@ -1,12 +1,12 @@
 // The three pages of the settings frame: Options (timestamp rule, automatic output), Tools (the CVS
 // program, the diff program and the text viewer) and About (icon, version, legal notice, web address).
-// Each is a COM class of its own with a fixed CLSID (server/guids.h), listed in the object map.
+// Each is a COM class of its own with a fixed CLSID (com/guids.h), listed in the object map.
 #pragma once
 
 #include "config/property_page.h"
 #include "resources/resource.h"
-#include "server/com_object.h"
-#include "server/guids.h"
+#include "com/com_object.h"
+#include "com/guids.h"
 
 namespace config {
 

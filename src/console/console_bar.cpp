@@ -5,7 +5,7 @@
 #include "common/module_instance.h"
 #include "common/text.h"
 #include "resources/resource.h"
-#include "server/guids.h"
+#include "com/guids.h"
 
 #include <commctrl.h>
 

@@ -5,7 +5,7 @@
 // names a band that is gone. Producers reach the band only through the console link (console_link.h).
 #pragma once
 
-#include "server/com_object.h"
+#include "com/com_object.h"
 
 #include <windows.h>
 #include <ocidl.h>

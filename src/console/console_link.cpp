@@ -3,7 +3,7 @@
 #include "common/exception_guard.h"
 #include "console/console_bar.h"
 #include "console/console_output.h"
-#include "server/guids.h"
+#include "com/guids.h"
 #include "settings/settings_store.h"
 
 #include <shlguid.h>

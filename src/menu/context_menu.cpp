@@ -17,7 +17,7 @@
 #include "menu/selection_facts.h"
 #include "model/admin_files.h"
 #include "resources/resource.h"
-#include "server/object_map.h"
+#include "com/object_map.h"
 
 #include <shellapi.h>
 #include <shlwapi.h>

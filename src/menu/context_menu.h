@@ -6,8 +6,8 @@
 
 #include "common/handles.h"
 #include "menu/core/menu_rules.h"
-#include "server/com_object.h"
-#include "server/guids.h"
+#include "com/com_object.h"
+#include "com/guids.h"
 
 #include <windows.h>
 #include <ocidl.h>

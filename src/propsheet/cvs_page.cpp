@@ -4,7 +4,7 @@
 
 #include "common/dialog.h"
 #include "model/admin_files.h"
-#include "model/log_reader.h"
+#include "exec/log_reader.h"
 #include "resources/resource.h"
 
 namespace propsheet {

@@ -7,7 +7,7 @@
 #include "exec/tools.h"
 #include "model/admin_files.h"
 #include "propsheet/core/history_tree.h"
-#include "model/log_reader.h"
+#include "exec/log_reader.h"
 #include "resources/resource.h"
 
 #include <vector>

@@ -3,8 +3,8 @@
 #pragma once
 
 #include "common/dialog.h"
-#include "server/com_object.h"
-#include "server/guids.h"
+#include "com/com_object.h"
+#include "com/guids.h"
 
 #include <shlobj.h>
 #include <commctrl.h>

@@ -5,7 +5,7 @@
 #include "common/text.h"
 #include "model/admin_files.h"
 #include "model/file_status.h"
-#include "model/log_reader.h"
+#include "exec/log_reader.h"
 #include "settings/settings_store.h"
 
 #include <oleauto.h>

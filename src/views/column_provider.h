@@ -1,11 +1,11 @@
 // The "CVS ..." columns of Explorer's details view for the files of a working folder.
 #pragma once
 
-#include "server/com_object.h"
-#include "server/guids.h"
+#include "com/com_object.h"
+#include "com/guids.h"
 #include "views/core/column_rules.h"
 
-#include "server/interface_ids.h"
+#include "com/interface_ids.h"
 
 #include <shlobj.h>
 

@@ -5,8 +5,8 @@
 // Both are stateless: every answer is read from the working copy at the moment it is asked.
 #pragma once
 
-#include "server/com_object.h"
-#include "server/guids.h"
+#include "com/com_object.h"
+#include "com/guids.h"
 
 #include <shlobj.h>
 

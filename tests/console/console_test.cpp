@@ -3,7 +3,7 @@
 #include "console/console_bar.h"
 #include "console/console_link.h"
 #include "console/console_output.h"
-#include "server/guids.h"
+#include "com/guids.h"
 #include "support/settings_guard.h"
 
 #include <gtest/gtest.h>

@@ -3,8 +3,8 @@
 #include "hostsupport/hdrop_data_object.h"
 #include "common/text.h"
 #include "hostsupport/band_host.h"
-#include "server/guids.h"
-#include "server/interface_ids.h"
+#include "com/guids.h"
+#include "com/interface_ids.h"
 #include "support/fixtures.h"
 
 #include <gtest/gtest.h>

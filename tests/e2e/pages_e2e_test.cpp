@@ -4,7 +4,7 @@
 #include "hostsupport/hdrop_data_object.h"
 #include "hostsupport/band_host.h"
 #include "resources/resource.h"
-#include "server/guids.h"
+#include "com/guids.h"
 #include "support/settings_guard.h"
 
 #include <gtest/gtest.h>

@@ -3,8 +3,8 @@
 #include "e2e/e2e_support.h"
 
 #include "common/text.h"
-#include "server/guids.h"
-#include "server/interface_ids.h"
+#include "com/guids.h"
+#include "com/interface_ids.h"
 #include "views/core/column_rules.h"
 
 #include <gtest/gtest.h>

@@ -1,6 +1,6 @@
 // Arbitrary bytes as the client's log output: the parser, the local-text filter and the history tree.
 #include "model/core/line_splitter.h"
-#include "propsheet/core/cvs_log.h"
+#include "model/core/cvs_log.h"
 #include "propsheet/core/history_tree.h"
 
 #include <cstdint>

@@ -1,6 +1,6 @@
 // Arbitrary text as a registration script. Each byte becomes one character, except that a byte 0xFF
 // followed by two more stands for the 16-bit character they spell (so names outside Latin-1 occur too).
-#include "server/core/registry_script.h"
+#include "com/core/registry_script.h"
 
 #include <cstdint>
 #include <string>

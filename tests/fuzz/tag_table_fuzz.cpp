@@ -1,7 +1,7 @@
 // The log's table of symbolic names against a plain map: any sequence of additions, replacements and
 // look-ups (names with any bytes, growth through every table size) keeps exactly the map's contents,
 // and the enumeration lists every name once.
-#include "propsheet/core/tag_table.h"
+#include "model/core/tag_table.h"
 
 #include <cstdint>
 #include <map>

@@ -4,7 +4,7 @@ one per value, without the times Wine stores: two snapshots compare with diff or
 written in lower case (the registry ignores their case; which spelling survives depends on which writer
 created a key first).
   registry_lines.py <prefix> [--ferrow]
---ferrow keeps only the lines that name Ferrow, its maker or one of its identifiers (src/server/guids.h)."""
+--ferrow keeps only the lines that name Ferrow, its maker or one of its identifiers (src/com/guids.h)."""
 import os
 import re
 import sys

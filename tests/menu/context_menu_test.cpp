@@ -13,7 +13,7 @@
 #include "common/text.h"
 #include "menu/context_menu.h"
 #include "resources/resource.h"
-#include "server/guids.h"
+#include "com/guids.h"
 
 using menu_test::BuildMenu;
 using menu_test::MakeHandler;

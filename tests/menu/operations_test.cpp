@@ -207,9 +207,9 @@ TEST(Remove, FailedDeletionRunsNothing) {
 
 #include "hostsupport/band_host.h"
 #include "console/console_link.h"
-#include "server/guids.h"
-#include "server/com_object.h"
-#include "server/object_map.h"
+#include "com/guids.h"
+#include "com/com_object.h"
+#include "com/object_map.h"
 
 namespace {
 

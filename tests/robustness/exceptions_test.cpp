@@ -11,7 +11,7 @@
 #include "menu/context_menu.h"
 #include "propsheet/prop_sheet_ext.h"
 #include "resources/resource.h"
-#include "server/guids.h"
+#include "com/guids.h"
 #include "support/fixtures.h"
 #include "views/column_provider.h"
 #include "views/icon_overlay.h"

@@ -5,8 +5,8 @@
 
 #include "common/handles.h"
 #include "hostsupport/hdrop_data_object.h"
-#include "server/guids.h"
-#include "server/interface_ids.h"
+#include "com/guids.h"
+#include "com/interface_ids.h"
 
 #include <windows.h>
 #include <shlobj.h>

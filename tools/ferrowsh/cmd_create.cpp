@@ -3,7 +3,7 @@
 #include "host.h"
 
 #include "common/text.h"
-#include "server/object_map.h"
+#include "com/object_map.h"
 
 #include <cstdio>
 

@@ -5,9 +5,9 @@
 #include "host.h"
 
 #include "common/handles.h"
-#include "server/guids.h"
-#include "server/interface_ids.h"
-#include "server/object_map.h"
+#include "com/guids.h"
+#include "com/interface_ids.h"
+#include "com/object_map.h"
 
 #include <shlobj.h>
 

@@ -3,7 +3,7 @@
 #include "menu_host.h"
 
 #include "common/text.h"
-#include "server/guids.h"
+#include "com/guids.h"
 
 #include <cstdio>
 

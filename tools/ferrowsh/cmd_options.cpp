@@ -6,7 +6,7 @@
 #include "host.h"
 
 #include "common/text.h"
-#include "server/guids.h"
+#include "com/guids.h"
 
 #include <commctrl.h>
 #include <ocidl.h>

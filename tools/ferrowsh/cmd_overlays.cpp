@@ -6,8 +6,8 @@
 #include "host.h"
 
 #include "common/text.h"
-#include "server/guids.h"
-#include "server/interface_ids.h"
+#include "com/guids.h"
+#include "com/interface_ids.h"
 
 #include <shlobj.h>
 

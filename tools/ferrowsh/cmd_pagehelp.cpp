@@ -4,7 +4,7 @@
 #include "host.h"
 
 #include "common/text.h"
-#include "server/guids.h"
+#include "com/guids.h"
 
 #include <ocidl.h>
 

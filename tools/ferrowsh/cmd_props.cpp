@@ -10,7 +10,7 @@
 #include "hostsupport/hdrop_data_object.h"
 #include "common/text.h"
 #include "resources/resource.h"
-#include "server/guids.h"
+#include "com/guids.h"
 
 #include <commctrl.h>
 #include <prsht.h>

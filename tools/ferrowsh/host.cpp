@@ -1,7 +1,7 @@
 #include "host.h"
 
 #include "common/module_instance.h"
-#include "server/guids.h"
+#include "com/guids.h"
 
 #include <objbase.h>
 #include <shlwapi.h>

@@ -1,7 +1,7 @@
 #include "menu_host.h"
 
 #include "hostsupport/hdrop_data_object.h"
-#include "server/guids.h"
+#include "com/guids.h"
 
 #include <cstring>
 

@@ -2,7 +2,7 @@
 // child of which, labels, images), the list rows' images, and the button rules. Platform-free.
 #pragma once
 
-#include "propsheet/core/cvs_log.h"
+#include "model/core/cvs_log.h"
 
 #include <cstddef>
 #include <string>

@@ -1,6 +1,6 @@
 #include "propsheet/core/history_tree.h"
 
-#include "propsheet/core/log_fixture.h"
+#include "model/core/log_fixture.h"
 
 #include <gtest/gtest.h>
 
