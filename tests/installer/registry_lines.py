@@ -11,7 +11,7 @@ import sys
 
 prefix = sys.argv[1]
 only_ferrow = "--ferrow" in sys.argv[2:]
-guids_h = os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "..", "src", "server", "guids.h")
+guids_h = os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "..", "src", "com", "guids.h")
 names = ["ferrow", "pembrake"]
 names += [g.lower() for g in re.findall(r'FERROW_GUID_TEXT_\w+ "([0-9A-Fa-f-]+)"', open(guids_h).read())]
 # Windows Installer keeps components and products by their GUIDs written backwards ("packed"); such keys
