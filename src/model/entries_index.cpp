@@ -5,8 +5,6 @@
 #include <windows.h>
 #include <shlwapi.h>
 
-#include <algorithm>
-#include <cstring>
 #include <list>
 #include <mutex>
 #include <unordered_map>
@@ -49,107 +47,151 @@ std::string KeyIn(UINT codePage, std::string_view name) {
     return key;
 }
 
-// What one attribute query tells of the file; any difference means another file or other contents.
-struct Stamp {
-    DWORD sizeHigh = 0, sizeLow = 0;
-    FILETIME written = {}, created = {};
+uint64_t Ticks(const FILETIME& t) { return (static_cast<uint64_t>(t.dwHighDateTime) << 32) | t.dwLowDateTime; }
 
-    bool operator==(const Stamp& o) const {
-        return sizeHigh == o.sizeHigh && sizeLow == o.sizeLow && ::CompareFileTime(&written, &o.written) == 0 &&
-               ::CompareFileTime(&created, &o.created) == 0;
+uint64_t Now() {
+    FILETIME now = {};
+    ::GetSystemTimeAsFileTime(&now);
+    return Ticks(now);
+}
+
+constexpr uint64_t kMillisecond = 10000;  // in file-time ticks
+
+// What one attribute query tells of a file; any difference means another file or other contents.
+struct FileStamp {
+    bool exists = false;
+    DWORD sizeHigh = 0, sizeLow = 0;
+    uint64_t written = 0, created = 0;
+
+    bool operator==(const FileStamp& o) const {
+        return exists == o.exists && sizeHigh == o.sizeHigh && sizeLow == o.sizeLow && written == o.written &&
+               created == o.created;
     }
 };
 
-uint64_t Ticks(const FILETIME& t) { return (static_cast<uint64_t>(t.dwHighDateTime) << 32) | t.dwLowDateTime; }
+// False when the path names no file (missing, or a folder).
+bool QueryFile(const std::string& path, FileStamp& stamp) {
+    WIN32_FILE_ATTRIBUTE_DATA data = {};
+    stamp = FileStamp();
+    if (!::GetFileAttributesExA(path.c_str(), GetFileExInfoStandard, &data) ||
+        (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY))
+        return false;
+    stamp.exists = true;
+    stamp.sizeHigh = data.nFileSizeHigh;
+    stamp.sizeLow = data.nFileSizeLow;
+    stamp.written = Ticks(data.ftLastWriteTime);
+    stamp.created = Ticks(data.ftCreationTime);
+    return true;
+}
+
+// Entries and its log, as both stand.
+struct Stamp {
+    FileStamp entries, log;
+    bool operator==(const Stamp& o) const { return entries == o.entries && log == o.log; }
+};
 
 struct Snapshot {
     Stamp stamp;
     UINT codePage = 0;
-    bool trusted = false;  // may answer the next call if the stamp is unchanged
+    bool trusted = false;    // may answer any later call while the stamp is unchanged
+    uint64_t rereadAt = 0;   // untrusted: the stamp unchanged, it answers calls until then
     std::shared_ptr<const CEntryIndex> index;
 };
 
-// Delivers the file's bytes to the line splitter from large sequential reads.
-class FileLines : public LineSplitter {
-public:
-    explicit FileLines(HANDLE file) : file_(file) {}
-
-protected:
-    int32_t ReadBlock(char* buffer, size_t size, size_t& got) override {
-        got = 0;
-        while (got < size) {
-            if (pos_ == count_) {
-                if (end_) break;
-                DWORD read = 0;
-                if (!::ReadFile(file_, chunk_, sizeof chunk_, &read, nullptr))
-                    return HRESULT_FROM_WIN32(::GetLastError());
-                pos_ = 0;
-                count_ = read;
-                end_ = read == 0;
-                continue;
-            }
-            const size_t n = std::min(size - got, count_ - pos_);
-            std::memcpy(buffer + got, chunk_ + pos_, n);
-            got += n;
-            pos_ += n;
-        }
-        return 0;
+// The whole file in memory, its handle closed before the caller parses anything. Shared for reading and
+// writing but not for deletion: while the handle is open the client's delete of Entries fails (and its
+// rename after it), which leaves Entries whole; a delete that succeeded would lose the file at the close.
+// A refused open is tried again a few times: a delete or rename holds the file for an instant.
+bool ReadWhole(const std::string& path, std::string& bytes) {
+    ferrow::UniqueFile file;
+    for (int attempt = 0; attempt < 5; ++attempt) {
+        if (attempt > 0) ::Sleep(1);
+        file.Reset(::CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING,
+                                 FILE_FLAG_SEQUENTIAL_SCAN, nullptr));
+        if (file || ::GetLastError() != ERROR_SHARING_VIOLATION) break;
     }
+    if (!file) return false;
+    LARGE_INTEGER size = {};
+    if (!::GetFileSizeEx(file.Get(), &size) || size.QuadPart < 0 ||
+        static_cast<unsigned long long>(size.QuadPart) > bytes.max_size() / 2)
+        return false;
+    bytes.resize(static_cast<size_t>(size.QuadPart));
+    size_t got = 0;
+    // The file may grow or shrink meanwhile: read to its end, whatever the size said.
+    for (;;) {
+        if (bytes.size() - got < 64 * 1024) bytes.resize(got + 64 * 1024);
+        DWORD read = 0;
+        const DWORD want = static_cast<DWORD>(std::min<size_t>(bytes.size() - got, 1u << 30));
+        if (!::ReadFile(file.Get(), &bytes[got], want, &read, nullptr)) return false;
+        if (read == 0) break;
+        got += read;
+    }
+    bytes.resize(got);
+    return true;
+}
 
-private:
-    HANDLE file_;
-    char chunk_[64 * 1024];
-    size_t pos_ = 0, count_ = 0;
-    bool end_ = false;
-};
+// Reads the log first and Entries second: the client writes Entries first and deletes the log second, so
+// a snapshot taken across its fold holds the new Entries with the old log again, which gives the same
+// entries.
+std::shared_ptr<const Snapshot> ReadSnapshot(const std::string& entries, const std::string& log, const Stamp& stamp,
+                                             UINT codePage) {
+    const uint64_t start = Now();  // taken before reading: a write after this moment is newer
+    std::string logBytes, entriesBytes;
+    if (stamp.log.exists && !ReadWhole(log, logBytes)) return nullptr;
+    if (!ReadWhole(entries, entriesBytes)) return nullptr;
+    Stamp after;
+    QueryFile(entries, after.entries);
+    QueryFile(log, after.log);
 
-std::shared_ptr<const Snapshot> ReadSnapshot(const std::string& entries, const Stamp& stamp, UINT codePage) {
-    FILETIME now = {};
-    ::GetSystemTimeAsFileTime(&now);  // taken before reading: a write after this moment is newer
-    ferrow::UniqueFile file(::CreateFileA(entries.c_str(), GENERIC_READ,
-                                          FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
-                                          OPEN_EXISTING, FILE_FLAG_SEQUENTIAL_SCAN, nullptr));
-    if (!file) return nullptr;
     auto index = std::make_shared<CEntryIndex>([codePage](std::string_view name) { return KeyIn(codePage, name); });
-    {
-        auto lines = std::make_unique<FileLines>(file.Get());  // its buffer is too large for the stack
-        if (!index->AddLines(*lines)) return nullptr;
+    MemoryLineSplitter entriesLines(entriesBytes);
+    if (!index->AddLines(entriesLines)) return nullptr;
+    if (stamp.log.exists) {
+        MemoryLineSplitter logLines(logBytes);
+        if (!index->ApplyLog(logLines)) return nullptr;
     }
-    BY_HANDLE_FILE_INFORMATION after = {};
-    const bool same = ::GetFileInformationByHandle(file.Get(), &after) && after.nFileSizeHigh == stamp.sizeHigh &&
-                      after.nFileSizeLow == stamp.sizeLow &&
-                      ::CompareFileTime(&after.ftLastWriteTime, &stamp.written) == 0;
     auto snapshot = std::make_shared<Snapshot>();
     snapshot->stamp = stamp;
     snapshot->codePage = codePage;
-    // Written while or just before it was read: good for this call only.
-    const uint64_t kTwoSeconds = 2 * 10000000ULL;
-    snapshot->trusted = same && Ticks(now) >= Ticks(stamp.written) + kTwoSeconds;
+    // A file written while or just before it was read may change again within one tick of its time stamp
+    // (two seconds on some file systems) without changing the stamp: such a snapshot is read again, at
+    // first at the next call and then after waits that double up to 100 ms, so that a folder the client is
+    // busy with is not held open all the time.
+    const uint64_t kTwoSeconds = 2000 * kMillisecond;
+    const uint64_t written = std::max(stamp.entries.written, stamp.log.written);
+    snapshot->trusted = after == stamp && start >= written + kTwoSeconds;
+    if (after == stamp && start > written) snapshot->rereadAt = start + std::min(start - written, 100 * kMillisecond);
     snapshot->index = std::move(index);
     return snapshot;
 }
 
-// Folders by path as given, most recently used first.
+// Folders by path as given, most recently used first. Each has a lock for reading it, so that threads
+// asking about one folder read its files once rather than each on its own.
 class Cache {
 public:
-    std::shared_ptr<const Snapshot> Find(const std::string& folder) {
+    struct Slot {
+        std::shared_ptr<const Snapshot> snapshot;
+        std::shared_ptr<std::mutex> reading = std::make_shared<std::mutex>();
+    };
+
+    Slot Find(const std::string& folder) {
         std::lock_guard<std::mutex> lock(mutex_);
         auto it = byFolder_.find(folder);
-        if (it == byFolder_.end()) return nullptr;
+        if (it == byFolder_.end()) return Slot();
         order_.splice(order_.begin(), order_, it->second);
         return it->second->second;
     }
 
-    void Put(const std::string& folder, std::shared_ptr<const Snapshot> snapshot) {
-        std::shared_ptr<const Snapshot> dropped;  // released after the lock
+    void Put(const std::string& folder, const Slot& slot) {
+        Slot dropped;  // released after the lock
         std::lock_guard<std::mutex> lock(mutex_);
         auto it = byFolder_.find(folder);
         if (it != byFolder_.end()) {
-            dropped = std::exchange(it->second->second, std::move(snapshot));
+            dropped = std::exchange(it->second->second, slot);
             order_.splice(order_.begin(), order_, it->second);
             return;
         }
-        order_.emplace_front(folder, std::move(snapshot));
+        order_.emplace_front(folder, slot);
         byFolder_[folder] = order_.begin();
         if (order_.size() > kMaxCachedFolders) {
             dropped = std::move(order_.back().second);
@@ -159,7 +201,7 @@ public:
     }
 
     void Drop(const std::string& folder) {
-        std::shared_ptr<const Snapshot> dropped;
+        Slot dropped;
         std::lock_guard<std::mutex> lock(mutex_);
         auto it = byFolder_.find(folder);
         if (it == byFolder_.end()) return;
@@ -169,7 +211,7 @@ public:
     }
 
 private:
-    using Item = std::pair<std::string, std::shared_ptr<const Snapshot>>;
+    using Item = std::pair<std::string, Slot>;
     std::mutex mutex_;
     std::list<Item> order_;
     std::unordered_map<std::string, std::list<Item>::iterator> byFolder_;
@@ -180,33 +222,66 @@ Cache& TheCache() {
     return *cache;
 }
 
+bool Answers(const std::shared_ptr<const Snapshot>& s, const Stamp& stamp, UINT codePage, uint64_t now) {
+    return s && s->stamp == stamp && s->codePage == codePage && (s->trusted || now < s->rereadAt);
+}
+
+// The client writes CVS/Entries.Backup, deletes Entries and renames the backup into its place; a backup
+// written in the last seconds means it is between those steps. An older one is a leftover of a client that
+// was stopped there.
+bool ClientIsReplacing(const std::string& backup, uint64_t now) {
+    FileStamp stamp;
+    const uint64_t kRecent = 5000 * kMillisecond;
+    return QueryFile(backup, stamp) && now < stamp.written + kRecent;
+}
+
+std::string Combine(const std::string& folder, const char* name) {
+    char path[MAX_PATH] = {};
+    if (!::PathCombineA(path, folder.c_str(), name)) return std::string();
+    return path;
+}
+
 }  // namespace
 
 std::string EntryNameKey(std::string_view name) { return KeyIn(ThreadAnsiCodePage(), name); }
 
 std::shared_ptr<const CEntryIndex> GetEntryIndex(const std::string& folder) {
-    char entries[MAX_PATH] = {};
-    if (!::PathCombineA(entries, folder.c_str(), "CVS\\Entries")) return nullptr;
-    WIN32_FILE_ATTRIBUTE_DATA data = {};
-    if (!::GetFileAttributesExA(entries, GetFileExInfoStandard, &data) ||
-        (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)) {
-        TheCache().Drop(folder);
-        return nullptr;
-    }
+    const std::string entries = Combine(folder, "CVS\\Entries");
+    const std::string log = Combine(folder, "CVS\\Entries.Log");
+    if (entries.empty() || log.empty()) return nullptr;
     Stamp stamp;
-    stamp.sizeHigh = data.nFileSizeHigh;
-    stamp.sizeLow = data.nFileSizeLow;
-    stamp.written = data.ftLastWriteTime;
-    stamp.created = data.ftCreationTime;
+    const bool present = QueryFile(entries, stamp.entries);
+    if (present) QueryFile(log, stamp.log);  // the second attribute query: a missing file answers at once
     const UINT codePage = ThreadAnsiCodePage();
-    std::shared_ptr<const Snapshot> cached = TheCache().Find(folder);
-    if (cached && cached->trusted && cached->stamp == stamp && cached->codePage == codePage) return cached->index;
+    const uint64_t now = Now();
+    Cache::Slot slot = TheCache().Find(folder);
+    if (present && Answers(slot.snapshot, stamp, codePage, now)) return slot.snapshot->index;
 
-    std::shared_ptr<const Snapshot> fresh = ReadSnapshot(entries, stamp, codePage);
-    if (!fresh) {
+    // While the client replaces Entries, the last snapshot answers (not trusted: the next call looks again).
+    // Without one the files are read: a wrong answer would last, the client's refused rename leaves Entries
+    // whole and its log behind.
+    const std::string backup = Combine(folder, "CVS\\Entries.Backup");
+    const bool replacing = ClientIsReplacing(backup, now);
+    if (replacing && slot.snapshot && slot.snapshot->codePage == codePage) return slot.snapshot->index;
+    if (!present) {
         TheCache().Drop(folder);
         return nullptr;
     }
-    TheCache().Put(folder, fresh);
-    return fresh->index;
+    std::lock_guard<std::mutex> reading(*slot.reading);
+    // Another thread may have read the files while this one waited.
+    Cache::Slot current = TheCache().Find(folder);
+    if (current.reading == slot.reading && current.snapshot != slot.snapshot &&
+        Answers(current.snapshot, stamp, codePage, now))
+        return current.snapshot->index;
+    std::shared_ptr<const Snapshot> fresh = ReadSnapshot(entries, log, stamp, codePage);
+    if (!fresh) {
+        // The client's delete or rename holds Entries for an instant (the open is refused) or took it away.
+        if (slot.snapshot && slot.snapshot->codePage == codePage && (replacing || ClientIsReplacing(backup, Now())))
+            return slot.snapshot->index;
+        TheCache().Drop(folder);
+        return nullptr;
+    }
+    slot.snapshot = std::move(fresh);
+    TheCache().Put(folder, slot);
+    return slot.snapshot->index;
 }

@@ -1,15 +1,23 @@
-// The validated index of each working folder's CVS/Entries. Every call checks the file with one
-// attribute query (size, last-write and creation time; no open) and answers from the index only when
-// nothing changed since it was read; otherwise it reads the file again (or, when the file or its CVS
-// folder is gone or is not a file, forgets the folder). An index whose file was written less than two
-// seconds before it was read is read again at the next call: a same-size rewrite within one time-stamp
-// tick would otherwise go unseen. So every answer is that of the file on disk when the call starts.
+// The validated index of each working folder's CVS/Entries and CVS/Entries.Log (the changes of a command
+// that was interrupted before it folded them into Entries, applied as the client applies them). Every call
+// checks both files with one attribute query each (size, last-write and creation time; no open; a missing
+// log answers at once) and answers from the index when nothing changed since it was read; otherwise it
+// reads the files again (or, when Entries or its CVS folder is gone or is not a file, forgets the folder).
+// An index whose files were written less than two seconds before they were read may miss a same-size
+// rewrite within one time-stamp tick: it is read again at the next call, then after waits that double up
+// to 100 ms while the stamp stays the same.
+//
+// The client replaces Entries by writing CVS/Entries.Backup, deleting Entries and renaming the backup into
+// its place; a file of the working copy is therefore open only for the instant of a read: each file is read
+// whole into memory and closed before it is parsed, shared for reading and writing but not for deletion (a
+// delete the handle let through would lose Entries when the handle closes; refused, it leaves Entries
+// whole and the client's log behind). While a fresh CVS/Entries.Backup exists the files are not opened:
+// the last snapshot answers, not trusted, and the next call looks again.
 //
 // Process-wide, at most kMaxCachedFolders folders (least recently used dropped first). Each index is an
 // immutable snapshot shared with its callers; the cache's lock is held only to look one up or swap one in,
-// never while a file is read, so readers never wait for each other and one folder's reading blocks no
-// other. No file stays open between calls: Entries is opened with read, write and delete sharing (the
-// client may rename Entries.Backup over it meanwhile), read once from the start, and closed at once.
+// never while a file is read. Threads that find one folder changed read it once: one reads, the others
+// wait for it (one folder's reading blocks no other folder).
 #pragma once
 
 #include "model/core/entry_index.h"

@@ -3,6 +3,8 @@
 #include <gtest/gtest.h>
 
 #include <cctype>
+#include <fstream>
+#include <sstream>
 #include <string>
 #include <vector>
 
@@ -75,6 +77,68 @@ TEST(EntryIndex, ManyNamesStayFindableAndTheTableStaysSmall) {
     EXPECT_FALSE(index.Find("file20000.c", entry));
     // The first half of the text is what is kept: at most about twice that.
     EXPECT_LE(index.MemoryBytes(), text.size());
+}
+
+
+std::string ReadEntriesFixture(const std::string& name) {
+    std::ifstream in(std::string(FERROW_TEST_DATA) + "/entries/interrupted/" + name, std::ios::binary);
+    std::ostringstream all;
+    all << in.rdbuf();
+    return all.str();
+}
+
+CEntryIndex BuildWithLog(const std::string& entries, const std::string& log) {
+    CEntryIndex index = Build(entries);
+    MemoryLineSplitter lines(log);
+    EXPECT_TRUE(index.ApplyLog(lines));
+    return index;
+}
+
+void ExpectSameEntries(const CEntryIndex& expected, const CEntryIndex& got, const std::vector<std::string>& names) {
+    EXPECT_EQ(expected.Count(), got.Count());
+    for (const std::string& name : names) {
+        SCOPED_TRACE(name);
+        CCVSEntry e, g;
+        const bool found = expected.Find(name, e);
+        ASSERT_EQ(found, got.Find(name, g));
+        if (!found) continue;
+        EXPECT_EQ(e.Name, g.Name);
+        EXPECT_EQ(e.Revision, g.Revision);
+        EXPECT_EQ(e.Timestamp, g.Timestamp);
+        EXPECT_EQ(e.Options, g.Options);
+        EXPECT_EQ(e.TagDate, g.TagDate);
+    }
+}
+
+TEST(EntryIndex, EntriesAndTheLogOfAnInterruptedCommandGiveWhatTheClientFoldsThemInto) {
+    // Made by scripts/make-entries-fixtures.sh: the client's own log (an add, a remove, an update of a
+    // changed file and of one removed in the repository) with malformed lines after it, and the Entries the
+    // client wrote when it read the pair again.
+    const std::string entries = ReadEntriesFixture("Entries"), log = ReadEntriesFixture("Entries.Log");
+    ASSERT_FALSE(entries.empty());
+    ASSERT_NE(std::string::npos, log.find("R /gone.c/"));
+    const std::vector<std::string> names = {"added.c", "removed.c", "changed.c", "gone.c", "kept.c",
+                                            "Mixed.TXT", "sub", "missing.c"};
+    ExpectSameEntries(Build(ReadEntriesFixture("Entries.folded")), BuildWithLog(entries, log), names);
+}
+
+TEST(EntryIndex, TheLogChangesTheTableLineByLine) {
+    const std::string entries = "/a.c/1.1/t//\n/b.c/1.1/t//\nD/sub////\n";
+    struct Case {
+        const char* log;
+        const char* expected;  // the folded Entries
+    } cases[] = {
+        {"A /c.c/0/Initial c.c//\nR /a.c/1.1/t//\n", "/b.c/1.1/t//\n/c.c/0/Initial c.c//\n"},
+        {"A /A.C/1.2/t//\nR /a.c/1.2/t//\nA /a.c/1.3/t//\n", "/b.c/1.1/t//\n/a.c/1.3/t//\n"},  // case ignored
+        {"R /a.c\nR a.c\nZ /b.c/9/t//\nA /b.c/1.2/t//", "/a.c/1.1/t//\n/b.c/1.1/t//\n"},  // malformed; unfinished
+        {"/b.c/1.4/t//\r\nR D/a.c////\r\nA D/sub2////\r\n", "/b.c/1.4/t//\n"},  // no command: an add
+        {"", "/a.c/1.1/t//\n/b.c/1.1/t//\n"},
+        {"A D/b.c////\nA /b.c/1.5/t//\n\n", "/a.c/1.1/t//\n/b.c/1.5/t//\n"},  // a folder line, then the file again
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.log);
+        ExpectSameEntries(Build(c.expected), BuildWithLog(entries, c.log), {"a.c", "b.c", "c.c", "sub", "sub2"});
+    }
 }
 
 }  // namespace
