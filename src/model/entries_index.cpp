@@ -5,6 +5,7 @@
 #include <windows.h>
 #include <shlwapi.h>
 
+#include <algorithm>
 #include <list>
 #include <mutex>
 #include <unordered_map>
@@ -84,6 +85,8 @@ bool QueryFile(const std::string& path, FileStamp& stamp) {
     return true;
 }
 
+uint64_t Size(const FileStamp& stamp) { return (static_cast<uint64_t>(stamp.sizeHigh) << 32) | stamp.sizeLow; }
+
 // Entries and its log, as both stand.
 struct Stamp {
     FileStamp entries, log;
@@ -98,11 +101,12 @@ struct Snapshot {
     std::shared_ptr<const CEntryIndex> index;
 };
 
-// The whole file in memory, its handle closed before the caller parses anything. Shared for reading and
-// writing but not for deletion: while the handle is open the client's delete of Entries fails (and its
-// rename after it), which leaves Entries whole; a delete that succeeded would lose the file at the close.
-// A refused open is tried again a few times: a delete or rename holds the file for an instant.
-bool ReadWhole(const std::string& path, std::string& bytes) {
+// The whole file in memory, its handle closed before the caller parses anything: one open, as few reads as
+// the size allows (`expected`, from the attribute query), one close. Shared for reading and writing but not
+// for deletion: while the handle is open the client's delete of Entries fails (and its rename after it),
+// which leaves Entries whole; a delete the handle let through would lose the file at the close. A refused
+// open is tried again a few times: a delete or rename holds the file for an instant.
+bool ReadWhole(const std::string& path, uint64_t expected, std::string& bytes) {
     ferrow::UniqueFile file;
     for (int attempt = 0; attempt < 5; ++attempt) {
         if (attempt > 0) ::Sleep(1);
@@ -111,20 +115,17 @@ bool ReadWhole(const std::string& path, std::string& bytes) {
         if (file || ::GetLastError() != ERROR_SHARING_VIOLATION) break;
     }
     if (!file) return false;
-    LARGE_INTEGER size = {};
-    if (!::GetFileSizeEx(file.Get(), &size) || size.QuadPart < 0 ||
-        static_cast<unsigned long long>(size.QuadPart) > bytes.max_size() / 2)
-        return false;
-    bytes.resize(static_cast<size_t>(size.QuadPart));
+    if (expected > bytes.max_size() / 2) return false;
+    // One byte more than expected: a short read then ends the file; a file that grew is read on to its end.
+    bytes.resize(static_cast<size_t>(expected) + 1);
     size_t got = 0;
-    // The file may grow or shrink meanwhile: read to its end, whatever the size said.
     for (;;) {
-        if (bytes.size() - got < 64 * 1024) bytes.resize(got + 64 * 1024);
+        if (got == bytes.size()) bytes.resize(got + 64 * 1024);
         DWORD read = 0;
         const DWORD want = static_cast<DWORD>(std::min<size_t>(bytes.size() - got, 1u << 30));
         if (!::ReadFile(file.Get(), &bytes[got], want, &read, nullptr)) return false;
-        if (read == 0) break;
         got += read;
+        if (read < want) break;
     }
     bytes.resize(got);
     return true;
@@ -137,8 +138,8 @@ std::shared_ptr<const Snapshot> ReadSnapshot(const std::string& entries, const s
                                              UINT codePage) {
     const uint64_t start = Now();  // taken before reading: a write after this moment is newer
     std::string logBytes, entriesBytes;
-    if (stamp.log.exists && !ReadWhole(log, logBytes)) return nullptr;
-    if (!ReadWhole(entries, entriesBytes)) return nullptr;
+    if (stamp.log.exists && !ReadWhole(log, Size(stamp.log), logBytes)) return nullptr;
+    if (!ReadWhole(entries, Size(stamp.entries), entriesBytes)) return nullptr;
     Stamp after;
     QueryFile(entries, after.entries);
     QueryFile(log, after.log);
@@ -153,14 +154,14 @@ std::shared_ptr<const Snapshot> ReadSnapshot(const std::string& entries, const s
     auto snapshot = std::make_shared<Snapshot>();
     snapshot->stamp = stamp;
     snapshot->codePage = codePage;
-    // A file written while or just before it was read may change again within one tick of its time stamp
-    // (two seconds on some file systems) without changing the stamp: such a snapshot is read again, at
-    // first at the next call and then after waits that double up to 100 ms, so that a folder the client is
-    // busy with is not held open all the time.
+    // A file written while or just before it was read may be written again in place within one tick of its
+    // time stamp (two seconds on some file systems) without a change of its stamp: such a snapshot is read
+    // again, at most every 50 ms, until two seconds have passed (the client's own rewrites, by a new file,
+    // always change the stamp and are seen at the next call).
     const uint64_t kTwoSeconds = 2000 * kMillisecond;
     const uint64_t written = std::max(stamp.entries.written, stamp.log.written);
     snapshot->trusted = after == stamp && start >= written + kTwoSeconds;
-    if (after == stamp && start > written) snapshot->rereadAt = start + std::min(start - written, 100 * kMillisecond);
+    if (after == stamp) snapshot->rereadAt = start + 50 * kMillisecond;
     snapshot->index = std::move(index);
     return snapshot;
 }
@@ -248,40 +249,42 @@ std::string EntryNameKey(std::string_view name) { return KeyIn(ThreadAnsiCodePag
 std::shared_ptr<const CEntryIndex> GetEntryIndex(const std::string& folder) {
     const std::string entries = Combine(folder, "CVS\\Entries");
     const std::string log = Combine(folder, "CVS\\Entries.Log");
-    if (entries.empty() || log.empty()) return nullptr;
+    const std::string backup = Combine(folder, "CVS\\Entries.Backup");
+    if (entries.empty() || log.empty() || backup.empty()) return nullptr;
     Stamp stamp;
-    const bool present = QueryFile(entries, stamp.entries);
+    bool present = QueryFile(entries, stamp.entries);
     if (present) QueryFile(log, stamp.log);  // the second attribute query: a missing file answers at once
     const UINT codePage = ThreadAnsiCodePage();
     const uint64_t now = Now();
     Cache::Slot slot = TheCache().Find(folder);
     if (present && Answers(slot.snapshot, stamp, codePage, now)) return slot.snapshot->index;
+    const bool usable = slot.snapshot && slot.snapshot->codePage == codePage;
 
     // While the client replaces Entries, the last snapshot answers (not trusted: the next call looks again).
-    // Without one the files are read: a wrong answer would last, the client's refused rename leaves Entries
-    // whole and its log behind.
-    const std::string backup = Combine(folder, "CVS\\Entries.Backup");
-    const bool replacing = ClientIsReplacing(backup, now);
-    if (replacing && slot.snapshot && slot.snapshot->codePage == codePage) return slot.snapshot->index;
-    if (!present) {
-        TheCache().Drop(folder);
-        return nullptr;
-    }
+    // Without one the files are read: a wrong answer would stay, and the client's refused rename leaves
+    // Entries whole and its log behind.
+    if (usable && ClientIsReplacing(backup, now)) return slot.snapshot->index;
     std::lock_guard<std::mutex> reading(*slot.reading);
     // Another thread may have read the files while this one waited.
     Cache::Slot current = TheCache().Find(folder);
-    if (current.reading == slot.reading && current.snapshot != slot.snapshot &&
+    if (present && current.reading == slot.reading && current.snapshot != slot.snapshot &&
         Answers(current.snapshot, stamp, codePage, now))
         return current.snapshot->index;
-    std::shared_ptr<const Snapshot> fresh = ReadSnapshot(entries, log, stamp, codePage);
-    if (!fresh) {
-        // The client's delete or rename holds Entries for an instant (the open is refused) or took it away.
-        if (slot.snapshot && slot.snapshot->codePage == codePage && (replacing || ClientIsReplacing(backup, Now())))
+    // Twice: Entries is missing, or its open refused, for the instant of the client's delete and rename,
+    // which may have ended by the time the backup is looked for.
+    for (int attempt = 0; attempt < 2; ++attempt) {
+        if (attempt > 0) {
+            present = QueryFile(entries, stamp.entries);
+            if (present) QueryFile(log, stamp.log);
+        }
+        std::shared_ptr<const Snapshot> fresh = present ? ReadSnapshot(entries, log, stamp, codePage) : nullptr;
+        if (fresh) {
+            slot.snapshot = std::move(fresh);
+            TheCache().Put(folder, slot);
             return slot.snapshot->index;
-        TheCache().Drop(folder);
-        return nullptr;
+        }
+        if (usable && ClientIsReplacing(backup, Now())) return slot.snapshot->index;
     }
-    slot.snapshot = std::move(fresh);
-    TheCache().Put(folder, slot);
-    return slot.snapshot->index;
+    TheCache().Drop(folder);
+    return nullptr;
 }

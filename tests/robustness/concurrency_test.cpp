@@ -11,6 +11,7 @@
 #include <gtest/gtest.h>
 
 #include <atomic>
+#include <cstdio>
 #include <string>
 #include <vector>
 
@@ -248,6 +249,68 @@ TEST(Concurrency, EntriesRewrittenWhileEightThreadsReadIt) {
     ASSERT_TRUE(readerThreads.Wait(kBound));
     EXPECT_EQ(20, rewrites);
     EXPECT_GT(shared.answers.load(), 500);
+    EXPECT_EQ(0, shared.wrong.load());
+}
+
+TEST(Concurrency, EntriesReplacedAsTheClientDoesWhileEightThreadsAskTheOverlays) {
+    // The client's rewrite of Entries: write Entries.Backup, delete Entries, rename the backup into its
+    // place (its rename_file: unlink, then rename). A handle on Entries at the wrong moment refuses the
+    // delete (and so the rename after it); one that let the delete through would lose Entries at its close.
+    // Eight threads ask both overlays meanwhile, as Explorer does: at most 1 % refused, Entries never lost,
+    // every answer right.
+    Folder folder;
+    const std::string entries = folder.path + "\\CVS\\Entries";
+    const std::string backup = folder.path + "\\CVS\\Entries.Backup";
+    const std::string content = exec_test::ReadTextFile(entries);
+    {
+        Viewers viewers(Widen(folder.path));
+        for (const std::wstring& f : folder.files) folder.expected.push_back(viewers.Ask(f));
+    }
+    struct Shared {
+        Folder* folder;
+        std::atomic<bool> stop{false};
+        std::atomic<int> wrong{0};
+        std::atomic<int> answers{0};
+    } shared{&folder};
+    auto readers = [&shared] {
+        RunThreads(8, kBound, [](int t, void* p) {
+            auto* s = static_cast<Shared*>(p);
+            Viewers viewers(Widen(s->folder->path));
+            for (size_t i = static_cast<size_t>(t); !s->stop; i = (i + 1) % s->folder->files.size()) {
+                const HRESULT controlled = viewers.controlled->IsMemberOf(s->folder->files[i].c_str(), 0);
+                const HRESULT modified = viewers.modified->IsMemberOf(s->folder->files[i].c_str(), 0);
+                s->wrong += controlled != s->folder->expected[i].controlled;
+                s->wrong += modified != s->folder->expected[i].modified;
+                ++s->answers;
+                ::Sleep(1);  // as Explorer asks: often, not without a pause
+            }
+        }, &shared);
+    };
+    Worker readerThreads(&readers);
+    const int kReplacements = 300;
+    int refused = 0, lost = 0;
+    for (int round = 0; round < kReplacements; ++round) {
+        FILE* out = std::fopen(backup.c_str(), "wb");
+        ASSERT_NE(nullptr, out);
+        std::fwrite(content.data(), 1, content.size(), out);
+        std::fclose(out);
+        const bool deleted = ::DeleteFileA(entries.c_str()) != FALSE;
+        const bool renamed = deleted && ::MoveFileA(backup.c_str(), entries.c_str()) != FALSE;
+        refused += !renamed;
+        if (::GetFileAttributesA(entries.c_str()) == INVALID_FILE_ATTRIBUTES) {
+            ++lost;
+            exec_test::WriteTextFile(entries, content);
+        }
+        ::DeleteFileA(backup.c_str());  // what a refused client leaves behind
+        ::Sleep(10);  // the client's work between two rewrites: the next file of its command
+    }
+    shared.stop = true;
+    ASSERT_TRUE(readerThreads.Wait(kBound));
+    std::printf("Entries replaced %d times: %d refused, %d lost; %d answers\n", kReplacements, refused, lost,
+                shared.answers.load());
+    EXPECT_LE(refused, kReplacements / 100);
+    EXPECT_EQ(0, lost);
+    EXPECT_GT(shared.answers.load(), 1000);
     EXPECT_EQ(0, shared.wrong.load());
 }
 

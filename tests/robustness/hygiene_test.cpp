@@ -117,7 +117,7 @@ TEST(Hygiene, ThousandsOfCallsLeaveHandlesAndMemoryAsTheyWere) {
         exec_test::WriteTextFile(temp / "wc\\CVS\\Entries", exec_test::ReadTextFile(temp / "wc\\CVS\\Entries"));
         Dll::Get().Create<IShellIconOverlayIdentifier>(CLSID_CCVSModifiedIconOverlay)->IsMemberOf(file.c_str(), 0);
         EXPECT_GT(watch.Opens(), opens);
-        EXPECT_EQ(0, watch.UnsharedOrWritingOpens());
+        EXPECT_EQ(0, watch.UnsafeOpens());
         EXPECT_EQ(0, watch.StillOpen());
     }
     EXPECT_EQ(static_cast<UINT>(kRounds * 2), g_pages);  // the CVS page and the History page each time
@@ -164,7 +164,7 @@ TEST(Hygiene, OperationsAndConsoleLeaveNothingOpen) {
     {
         FileWatch watch;
         for (int i = 0; i < 40; ++i) ASSERT_EQ(S_OK, operation()) << i;
-        EXPECT_EQ(0, watch.UnsharedOrWritingOpens());
+        EXPECT_EQ(0, watch.UnsafeOpens());
         EXPECT_EQ(0, watch.StillOpen());
     }
     EXPECT_LE(HandleCount(), handlesBefore + 4) << "pipes, threads, events or processes left open";

@@ -40,7 +40,7 @@ void NoteOpen(HANDLE handle, DWORD access, DWORD share) {
     if (s.watchers == 0) return;
     ++s.opens;
     const DWORD writing = GENERIC_WRITE | GENERIC_ALL | FILE_WRITE_DATA | FILE_APPEND_DATA | DELETE;
-    if (!(share & FILE_SHARE_READ) || (access & writing)) ++s.bad;
+    if (!(share & FILE_SHARE_READ) || (share & FILE_SHARE_DELETE) || (access & writing)) ++s.bad;
     if (handle != INVALID_HANDLE_VALUE) s.open.insert(handle);
 }
 
@@ -117,7 +117,7 @@ long FileWatch::Opens() const {
     std::lock_guard<std::mutex> guard(State().lock);
     return State().opens;
 }
-long FileWatch::UnsharedOrWritingOpens() const {
+long FileWatch::UnsafeOpens() const {
     std::lock_guard<std::mutex> guard(State().lock);
     return State().bad;
 }

@@ -71,8 +71,9 @@ public:
     FileWatch& operator=(const FileWatch&) = delete;
 
     long Opens() const;
-    // Opens whose share mode lacked FILE_SHARE_READ, or that asked for more than reading.
-    long UnsharedOrWritingOpens() const;
+    // Opens that asked for more than reading, or whose share mode lacked FILE_SHARE_READ or allowed
+    // deletion (a delete let through while the file is open loses it when the handle closes).
+    long UnsafeOpens() const;
     // Files opened during the watch that are still open.
     long StillOpen() const;
 };
