@@ -24,7 +24,7 @@ endif()
 add_library(ferrow_res OBJECT ${CMAKE_SOURCE_DIR}/src/resources/ferrow.rc)
 # windres reports no dependencies: rebuild when any included .rc file or embedded file changes.
 file(GLOB_RECURSE FERROW_RES_INPUTS CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/src/resources/*.rc
-     ${CMAKE_SOURCE_DIR}/src/resources/*.h ${CMAKE_SOURCE_DIR}/src/resources/*.manifest
+     ${CMAKE_SOURCE_DIR}/src/resources/*.h ${CMAKE_SOURCE_DIR}/src/resources/*.manifest ${CMAKE_SOURCE_DIR}/src/resources/*.rgs
      ${CMAKE_SOURCE_DIR}/src/resources/images/*)
 list(APPEND FERROW_RES_INPUTS ${CMAKE_BINARY_DIR}/generated/ferrow_version.h)
 set_source_files_properties(${CMAKE_SOURCE_DIR}/src/resources/ferrow.rc PROPERTIES OBJECT_DEPENDS "${FERROW_RES_INPUTS}")

@@ -3,8 +3,9 @@
 #   make-msi.sh x64 <version> <out.msi> <64-bit package folder> <32-bit package folder>
 #   make-msi.sh x86 <version> <out.msi> <32-bit package folder>
 # A package folder holds Ferrow.dll (stripped), Ferrow.chm and the registry rows rows64.wxi / rows32.wxi
-# (the 64-bit folder holds both rows files). wixl takes sources relative to the folder it runs in, so the
-# files are gathered in a staging folder first.
+# (the 64-bit folder holds both rows files) with the keys installing removes (rows64.remove, rows32.remove:
+# names of older versions; wixl has no RemoveRegistry table, so msibuild adds it to the package). wixl takes
+# sources relative to the folder it runs in, so the files are gathered in a staging folder first.
 set -euo pipefail
 here=$(cd "$(dirname "$0")" && pwd)
 platform=$1 version=$2
@@ -14,12 +15,12 @@ trap 'rm -rf "$stage"' EXIT
 mkdir -p "$stage/x64" "$stage/x86"
 if [ "$platform" = x64 ]; then
   cp "$4/Ferrow.dll" "$stage/x64/"
-  cp "$4/Ferrow.chm" "$4/rows64.wxi" "$4/rows32.wxi" "$stage/"
+  cp "$4/Ferrow.chm" "$4/rows64.wxi" "$4/rows32.wxi" "$4/rows64.remove" "$4/rows32.remove" "$stage/"
   cp "$5/Ferrow.dll" "$stage/x86/"
   arch=x64
 else
   cp "$4/Ferrow.dll" "$stage/x86/"
-  cp "$4/Ferrow.chm" "$4/rows32.wxi" "$stage/"
+  cp "$4/Ferrow.chm" "$4/rows32.wxi" "$4/rows32.remove" "$stage/"
   arch=x86
 fi
 cp "$here/ferrow.wxs" "$stage/"
@@ -30,3 +31,23 @@ cd "$stage"
 wixl -a "$arch" -D Platform="$platform" -D Version="$version" -D ProductCode="$product" \
   -D Dll64=x64/Ferrow.dll -D Dll32=x86/Ferrow.dll -D Chm=Ferrow.chm -D Rows64=rows64.wxi -D Rows32=rows32.wxi \
   -o "$out" ferrow.wxs
+
+# The RemoveRegistry table: each key removed with its contents ("-") when its DLL's component is installed,
+# in that component's registry view.
+queries=("CREATE TABLE \`RemoveRegistry\` (\`RemoveRegistry\` CHAR(72) NOT NULL, \`Root\` SHORT NOT NULL, \`Key\` CHAR(255) NOT NULL LOCALIZABLE, \`Name\` CHAR(255) LOCALIZABLE, \`Component_\` CHAR(72) NOT NULL PRIMARY KEY \`RemoveRegistry\`)")
+n=0
+for pair in "rows64.remove Dll64" "rows32.remove Dll32"; do
+  set -- $pair
+  [ -f "$1" ] || continue
+  while IFS=$'\t' read -r root key; do
+    [ -n "$key" ] || continue
+    case $root in HKCR) r=0 ;; HKCU) r=1 ;; HKLM) r=2 ;; HKU) r=3 ;; *) echo "make-msi: root $root" >&2; exit 1 ;; esac
+    n=$((n + 1))
+    queries+=("INSERT INTO \`RemoveRegistry\` (\`RemoveRegistry\`, \`Root\`, \`Key\`, \`Name\`, \`Component_\`) VALUES ('RemoveOld$n', $r, '$key', '-', '$2')")
+  done < "$1"
+done
+if [ "$n" -gt 0 ]; then
+  args=()
+  for q in "${queries[@]}"; do args+=(-q "$q"); done
+  msibuild "$out" "${args[@]}"
+fi

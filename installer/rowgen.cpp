@@ -9,7 +9,10 @@
 //
 // The references are the installer's formatted texts for the DLL's full path ("[#File]") and its folder
 // ("[Folder]"); they go into the rows unescaped, every other text is escaped. Output: one <Include> of
-// <RegistryValue> elements, for the DLL's component.
+// <RegistryValue> elements, for the DLL's component. Beside it, <out>.remove: the keys the scripts delete
+// (Delete: names of older versions), one "<root>\t<key>" line each, which make-msi.sh puts into the
+// package's RemoveRegistry table (wixl writes none), so that installing removes them. The installer cannot
+// look at a key's value first: it removes such a key whatever it names, where registration checks it.
 //
 // How scripts become rows: a value or a key's default value is one row; a key the script may remove
 // (anything but NoRemove) gets a "*" row, so the installer creates it and removes its whole tree;
@@ -95,6 +98,7 @@ public:
 
     void Add(Row row) { rows_.push_back(std::move(row)); }
     const std::vector<Row>& Rows() const { return rows_; }
+    const std::vector<Row>& Removals() const { return removals_; }
 
 private:
     Row ValueRow(const std::wstring& root, const std::wstring& key, const std::wstring& name,
@@ -132,8 +136,11 @@ private:
             rows_.push_back(ValueRow(root, parent, node.name, node.data));
             return true;
         }
-        if (node.flag == ferrow::RegistryFlag::Delete) return false;  // a deletion is no row
         const std::wstring key = parent.empty() ? node.name : parent + L"\\" + node.name;
+        if (node.flag == ferrow::RegistryFlag::Delete) {
+            removals_.push_back(Row{root, key, L"", L"", L""});
+            return true;
+        }
         if (node.flag != ferrow::RegistryFlag::NoRemove) rows_.push_back(Row{root, key, L"*", L"string", L""});
         if (node.hasData) rows_.push_back(ValueRow(root, key, L"", node.data));
         for (const auto& child : node.children) {
@@ -144,6 +151,7 @@ private:
 
     std::wstring module_, folder_;
     std::vector<Row> rows_;
+    std::vector<Row> removals_;
 };
 
 bool AddScriptText(RowWriter& writer, const std::wstring& text, const ferrow::RegistryReplacements& replacements) {
@@ -189,6 +197,29 @@ bool AddTypeLibraryRows(RowWriter& writer, const std::wstring& module, const std
     return true;
 }
 
+bool WriteUtf8(const std::wstring& path, const std::wstring& text) {
+    const int bytes = ::WideCharToMultiByte(CP_UTF8, 0, text.c_str(), static_cast<int>(text.size()), nullptr, 0,
+                                            nullptr, nullptr);
+    std::string utf8(static_cast<size_t>(bytes), '\0');
+    ::WideCharToMultiByte(CP_UTF8, 0, text.c_str(), static_cast<int>(text.size()), &utf8[0], bytes, nullptr, nullptr);
+    HANDLE file = ::CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (file == INVALID_HANDLE_VALUE) return false;
+    DWORD written = 0;
+    const bool ok = ::WriteFile(file, utf8.data(), static_cast<DWORD>(utf8.size()), &written, nullptr) &&
+                    written == utf8.size();
+    ::CloseHandle(file);
+    return ok;
+}
+
+bool WriteRemovals(const std::wstring& includePath, const std::vector<Row>& removals) {
+    std::wstring path = includePath;
+    const size_t dot = path.find_last_of(L'.');
+    if (dot != std::wstring::npos && path.find_first_of(L"\\/", dot) == std::wstring::npos) path.erase(dot);
+    std::wstring text;
+    for (const auto& row : removals) text += row.root + L"\t" + row.key + L"\n";
+    return WriteUtf8(path + L".remove", text);
+}
+
 bool WriteInclude(const wchar_t* path, const std::vector<Row>& rows) {
     std::wstring text = L"<?xml version=\"1.0\" encoding=\"utf-8\"?>\n<!-- Made by installer/rowgen.cpp. -->\n<Include>\n";
     for (const auto& row : rows) {
@@ -201,17 +232,7 @@ bool WriteInclude(const wchar_t* path, const std::vector<Row>& rows) {
         text += L" Type=\"" + row.type + L"\" Value=\"" + XmlEscaped(value) + L"\"/>\n";
     }
     text += L"</Include>\n";
-    const int bytes = ::WideCharToMultiByte(CP_UTF8, 0, text.c_str(), static_cast<int>(text.size()), nullptr, 0,
-                                            nullptr, nullptr);
-    std::string utf8(static_cast<size_t>(bytes), '\0');
-    ::WideCharToMultiByte(CP_UTF8, 0, text.c_str(), static_cast<int>(text.size()), &utf8[0], bytes, nullptr, nullptr);
-    HANDLE file = ::CreateFileW(path, GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
-    if (file == INVALID_HANDLE_VALUE) return false;
-    DWORD written = 0;
-    const bool ok = ::WriteFile(file, utf8.data(), static_cast<DWORD>(utf8.size()), &written, nullptr) &&
-                    written == utf8.size();
-    ::CloseHandle(file);
-    return ok;
+    return WriteUtf8(path, text);
 }
 
 int Run(int argc, wchar_t** argv) {
@@ -248,7 +269,7 @@ int Run(int argc, wchar_t** argv) {
         std::fwprintf(stderr, L"rowgen: no type library\n");
         return 1;
     }
-    if (!WriteInclude(argv[1], writer.Rows())) {
+    if (!WriteInclude(argv[1], writer.Rows()) || !WriteRemovals(argv[1], writer.Removals())) {
         std::fwprintf(stderr, L"rowgen: cannot write %ls\n", argv[1]);
         return 1;
     }

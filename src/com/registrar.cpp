@@ -28,6 +28,25 @@ LONG DeleteKeyTree(HKEY parent, const std::wstring& name) {
     return IsGone(error) ? ERROR_SUCCESS : error;
 }
 
+// A Delete key: deleted, at registration and at unregistration alike (it must not exist beside the
+// script's keys). With a default value in the script, only while the key's default value is that text,
+// compared without regard to case (a CLSID), so that a key of that name another program owns stays.
+LONG DeleteObsoleteKey(HKEY parent, const RegistryNode& node) {
+    if (node.hasData) {
+        if (node.data.type != RegistryData::Type::String) return ERROR_INVALID_PARAMETER;
+        wchar_t text[260] = {};
+        DWORD size = sizeof text - sizeof(wchar_t);
+        const LONG error =
+            ::RegGetValueW(parent, node.name.c_str(), nullptr, RRF_RT_REG_SZ, nullptr, text, &size);
+        if (IsGone(error)) return ERROR_SUCCESS;
+        if (error != ERROR_SUCCESS && error != ERROR_MORE_DATA && error != ERROR_UNSUPPORTED_TYPE) return error;
+        if (error != ERROR_SUCCESS ||
+            ::CompareStringOrdinal(text, -1, node.data.text.c_str(), -1, TRUE) != CSTR_EQUAL)
+            return ERROR_SUCCESS;
+    }
+    return DeleteKeyTree(parent, node.name);
+}
+
 LONG WriteData(HKEY key, const std::wstring& name, const RegistryData& data) {
     const wchar_t* valueName = name.empty() ? nullptr : name.c_str();
     switch (data.type) {
@@ -57,7 +76,7 @@ LONG Unregister(HKEY parent, const std::wstring& path, const std::vector<Registr
 
 LONG RegisterNode(HKEY parent, const RegistryNode& node) {
     if (node.isValue) return WriteData(parent, node.name, node.data);
-    if (node.flag == RegistryFlag::Delete) return DeleteKeyTree(parent, node.name);
+    if (node.flag == RegistryFlag::Delete) return DeleteObsoleteKey(parent, node);
     if (node.flag == RegistryFlag::ForceRemove) {
         LONG error = DeleteKeyTree(parent, node.name);
         if (error != ERROR_SUCCESS) return error;
@@ -79,7 +98,7 @@ LONG UnregisterNode(HKEY parent, const std::wstring& parentPath, const RegistryN
         LONG error = ::RegDeleteValueW(parent, node.name.empty() ? nullptr : node.name.c_str());
         return IsGone(error) ? ERROR_SUCCESS : error;
     }
-    if (node.flag == RegistryFlag::Delete) return ERROR_SUCCESS;
+    if (node.flag == RegistryFlag::Delete) return DeleteObsoleteKey(parent, node);
     const std::wstring path = parentPath.empty() ? node.name : parentPath + L"\\" + node.name;
     if (node.flag != RegistryFlag::NoRemove) {
         if (context.keep && context.keep(context.root, path)) return ERROR_SUCCESS;

@@ -1,10 +1,12 @@
 // Carries out a parsed registration script in the registry.
 //
-// Registering: keys are created (ForceRemove keys deleted with their contents first, Delete keys only
-// deleted), default values and named values written, in script order. Unregistering removes what
-// registering created: NoRemove keys stay (their contents are visited), named values are deleted, every
-// other key is deleted with its contents (unless keep, given the root and the key's path, says it stays);
-// what is already gone is no failure. Both stop at the first failure and return it.
+// Registering: keys are created (ForceRemove keys deleted with their contents first), default values and
+// named values written, in script order. Unregistering removes what registering created: NoRemove keys
+// stay (their contents are visited), named values are deleted, every other key is deleted with its
+// contents (unless keep, given the root and the key's path, says it stays). Delete keys (names of older
+// versions) are deleted with their contents by both; one given a default value only while its default
+// value is that text, case ignored. What is already gone is no failure. Both stop at the first failure
+// and return it.
 #pragma once
 
 #include "com/core/registry_script.h"

@@ -3,6 +3,7 @@
 #include "common/module_instance.h"
 #include "resources/resource.h"
 #include "com/com_object.h"
+#include "com/core/overlay_order.h"
 #include "com/guids.h"
 #include "com/object_map.h"
 #include "com/registrar.h"
@@ -81,6 +82,8 @@ HRESULT AddModuleReplacements(const std::wstring& modulePath, RegistryReplacemen
     replacements.Add(L"MODULETYPE", L"InprocServer32");
     replacements.Add(L"MODULEGUID", GuidString(Module().Identity()));
     for (const auto& guid : kGuidReplacements) replacements.Add(guid.name, Braced(guid.text));
+    replacements.Add(L"OVERLAY_CONTROLLED", kOverlayKeyControlled);
+    replacements.Add(L"OVERLAY_MODIFIED", kOverlayKeyModified);
     return Module().AddCommonRGSReplacements(replacements);
 }
 

@@ -7,6 +7,7 @@
 #include "com/guids.h"
 #include "module/module_scripts.h"
 #include "com/object_map.h"
+#include "com/overlay_identifiers.h"
 #include "com/registrar.h"
 
 #include <comcat.h>
@@ -65,18 +66,7 @@ HRESULT CommonReplacements(RegistryReplacements& replacements) {
 // On 64-bit Windows the 64-bit and the 32-bit DLL are registered side by side, one in each registry view.
 // The views split HKCR\CLSID, HKCR\Interface and HKLM\Software, but share the rest of HKCR that the
 // scripts write (file-type handler keys, the column handler, ProgIDs, AppIDs, the type library's key): the
-// view of the other bitness, when this system has one (REGSAM flag for reaching it).
-bool OtherView(REGSAM& view) {
-#ifdef _WIN64
-    view = KEY_WOW64_32KEY;
-    return true;
-#else
-    view = KEY_WOW64_64KEY;
-    BOOL wow64 = FALSE;
-    return ::IsWow64Process(::GetCurrentProcess(), &wow64) && wow64;
-#endif
-}
-
+// view of the other bitness comes from OtherRegistryView.
 bool ClassRegisteredIn(REGSAM view, const std::wstring& clsid) {
     UniqueKey key;
     const std::wstring path = L"CLSID\\" + clsid;
@@ -103,7 +93,7 @@ bool IsClassOfTheModule(const std::wstring& text) {
 // the module is. Without another view nothing is kept.
 bool UsedByOtherView(HKEY root, const std::wstring& path) {
     REGSAM view = 0;
-    if (root != HKEY_CLASSES_ROOT || !OtherView(view)) return false;
+    if (root != HKEY_CLASSES_ROOT || !OtherRegistryView(view)) return false;
     if (::CompareStringOrdinal(path.c_str(), 6, L"CLSID\\", 6, TRUE) == CSTR_EQUAL ||
         ::CompareStringOrdinal(path.c_str(), 10, L"Interface\\", 10, TRUE) == CSTR_EQUAL)
         return false;

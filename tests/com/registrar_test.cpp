@@ -34,6 +34,8 @@ const wchar_t kScript[] = LR"(HKCU
 				val Mine = s 'mine'
 			}
 			Delete Obsolete
+			Delete Owned = s '{AB-12}'
+			Delete Foreign = s '{AB-12}'
 		}
 	}
 }
@@ -53,6 +55,11 @@ protected:
                                                    nullptr, 0, KEY_WRITE, nullptr, key.Put(), nullptr));
     }
     static std::wstring Path(const std::wstring& sub) { return std::wstring(kTestKey) + L"\\" + sub; }
+    static void SetDefault(const std::wstring& sub, const std::wstring& text) {
+        MakeKey(sub);
+        ASSERT_EQ(ERROR_SUCCESS, ::RegSetKeyValueW(HKEY_CURRENT_USER, Path(sub).c_str(), nullptr, REG_SZ, text.c_str(),
+                                                   static_cast<DWORD>((text.size() + 1) * sizeof(wchar_t))));
+    }
 
     ferrow::RegistryReplacements replacements_;
 };
@@ -61,6 +68,8 @@ TEST_F(Registrar, RegistersAndUnregistersWhatItCreated) {
     MakeKey(L"Forced\\Stale");
     MakeKey(L"Kept\\Other");
     MakeKey(L"Obsolete\\Deep");
+    SetDefault(L"Owned", L"{ab-12}");      // an older version's key: its value names the class
+    SetDefault(L"Foreign", L"{other}");    // the same name, another program's: it stays
 
     ASSERT_EQ(S_OK, ferrow::RunRegistryScript(kScript, replacements_, true));
     std::wstring text;
@@ -72,6 +81,8 @@ TEST_F(Registrar, RegistersAndUnregistersWhatItCreated) {
     EXPECT_EQ(L"new", text);
     EXPECT_TRUE(KeyExists(HKEY_CURRENT_USER, Path(L"Kept\\Other")));  // NoRemove keeps contents
     EXPECT_FALSE(KeyExists(HKEY_CURRENT_USER, Path(L"Obsolete")));
+    EXPECT_FALSE(KeyExists(HKEY_CURRENT_USER, Path(L"Owned")));
+    EXPECT_TRUE(KeyExists(HKEY_CURRENT_USER, Path(L"Foreign")));
 
     ferrow::UniqueKey plain;
     ASSERT_EQ(ERROR_SUCCESS, ::RegOpenKeyExW(HKEY_CURRENT_USER, Path(L"Plain").c_str(), 0, KEY_READ, plain.Put()));
@@ -81,7 +92,13 @@ TEST_F(Registrar, RegistersAndUnregistersWhatItCreated) {
     EXPECT_EQ(7u, number);
     plain.Reset();
 
+    // An older version registered again meanwhile: unregistration removes its keys too.
+    MakeKey(L"Obsolete");
+    SetDefault(L"Owned", L"{AB-12}");
     ASSERT_EQ(S_OK, ferrow::RunRegistryScript(kScript, replacements_, false));
+    EXPECT_FALSE(KeyExists(HKEY_CURRENT_USER, Path(L"Obsolete")));
+    EXPECT_FALSE(KeyExists(HKEY_CURRENT_USER, Path(L"Owned")));
+    EXPECT_TRUE(KeyExists(HKEY_CURRENT_USER, Path(L"Foreign")));
     EXPECT_FALSE(KeyExists(HKEY_CURRENT_USER, Path(L"Plain")));
     EXPECT_FALSE(KeyExists(HKEY_CURRENT_USER, Path(L"Forced")));
     EXPECT_TRUE(KeyExists(HKEY_CURRENT_USER, Path(L"Kept\\Other")));

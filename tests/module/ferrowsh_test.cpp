@@ -4,7 +4,9 @@
 
 #include <gtest/gtest.h>
 
+#include <memory>
 #include <string>
+#include <vector>
 
 namespace {
 
@@ -86,6 +88,51 @@ TEST(Ferrowsh, ProblemsGiveOneLineAndAnExitCode) {
         EXPECT_EQ(0u, run.err.find(std::string("ferrowsh: ") + c.message)) << c.arguments << " -> " << run.err;
         EXPECT_EQ(run.err.size() - 1, run.err.find('\n')) << "one line: " << run.err;
     }
+}
+
+// An identifier key under ShellIconOverlayIdentifiers, removed again at the end of the test.
+class OverlayKey {
+public:
+    OverlayKey(const std::wstring& name, const std::wstring& clsid) : path_(std::wstring(kOverlays) + name) {
+        ::RegSetKeyValueW(HKEY_LOCAL_MACHINE, path_.c_str(), nullptr, REG_SZ, clsid.c_str(),
+                          static_cast<DWORD>((clsid.size() + 1) * sizeof(wchar_t)));
+    }
+    ~OverlayKey() { ::RegDeleteKeyW(HKEY_LOCAL_MACHINE, path_.c_str()); }
+    OverlayKey(const OverlayKey&) = delete;
+    OverlayKey& operator=(const OverlayKey&) = delete;
+
+    static constexpr const wchar_t* kOverlays =
+        L"Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\ShellIconOverlayIdentifiers\\";
+
+private:
+    std::wstring path_;
+};
+
+TEST(Ferrowsh, HandlersPrintTheOverlayLoadOrderAndStaleKeys) {
+    ASSERT_EQ(0u, Ferrowsh("register").exitCode);
+    {
+        // Twelve identifiers of other programs sort before the module's (more leading spaces), one after.
+        std::vector<std::unique_ptr<OverlayKey>> others;
+        for (int i = 0; i < 12; ++i)
+            others.push_back(std::make_unique<OverlayKey>(std::wstring(7 + i % 2, L' ') + L"Sync" + std::to_wstring(i),
+                                                          L"{00000000-0000-0000-0000-000000000001}"));
+        others.push_back(std::make_unique<OverlayKey>(L"  Late", L"{00000000-0000-0000-0000-000000000002}"));
+        HostRun run = Ferrowsh("handlers");
+        EXPECT_EQ(0u, run.exitCode) << run.out;
+        EXPECT_NE(std::string::npos, run.out.find("overlay load order: 15 identifiers, the shell loads the first 11"))
+            << run.out;
+        EXPECT_NE(std::string::npos, run.out.find("   13 \"      FerrowControlled\" (Ferrow) not loaded")) << run.out;
+        EXPECT_NE(std::string::npos, run.out.find("   15 \"  Late\" not loaded")) << run.out;
+        EXPECT_NE(std::string::npos, run.out.find("NOT loaded, 12 identifiers of other programs come first")) << run.out;
+
+        // A key an older version left, naming the module's class: a stale registration point.
+        OverlayKey older(L"CVSModified", L"{0A340D40-6A03-4DDA-B9E8-BE51AE1BA8A5}");
+        run = Ferrowsh("handlers");
+        EXPECT_EQ(1u, run.exitCode);
+        EXPECT_NE(std::string::npos, run.out.find("stale HKLM\\Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\"
+                                                  "ShellIconOverlayIdentifiers\\CVSModified")) << run.out;
+    }
+    EXPECT_EQ(0u, Ferrowsh("unregister").exitCode);
 }
 
 }  // namespace

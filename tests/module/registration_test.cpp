@@ -2,6 +2,7 @@
 // of every class in the object map, the type library, and the state after unregistration.
 #include "common/module_instance.h"
 #include "com/guids.h"
+#include "com/core/overlay_order.h"
 #include "com/object_map.h"
 #include "support/registry_helpers.h"
 
@@ -46,8 +47,9 @@ std::vector<Row> ModuleRows() {
          L"Pembrake CVS Column Provider"},
         {HKEY_LOCAL_MACHINE, kApproved, menu, L"Pembrake CVS Context Menu"},
         {HKEY_LOCAL_MACHINE, kApproved, sheet, L"Pembrake CVS Property Sheet"},
-        {HKEY_LOCAL_MACHINE, kOverlays + L"\\CVSModified", L"", GuidText(CLSID_CCVSModifiedIconOverlay)},
-        {HKEY_LOCAL_MACHINE, kOverlays + L"\\CVSControlled", L"", GuidText(CLSID_CCVSIconOverlay)},
+        {HKEY_LOCAL_MACHINE, kOverlays + L"\\" + ferrow::kOverlayKeyControlled, L"",
+         GuidText(CLSID_CCVSModifiedIconOverlay)},
+        {HKEY_LOCAL_MACHINE, kOverlays + L"\\" + ferrow::kOverlayKeyModified, L"", GuidText(CLSID_CCVSIconOverlay)},
     };
 }
 
@@ -130,7 +132,7 @@ TEST_F(Registration, RegisteringTwiceReplacesKeysAndOverwritesValues) {
     ASSERT_EQ(S_OK, register_());
     // Leftovers of an older installation inside keys that registration owns, and a changed Approved value.
     ferrow::UniqueKey stray;
-    ASSERT_EQ(ERROR_SUCCESS, ::RegCreateKeyExW(HKEY_LOCAL_MACHINE, (kOverlays + L"\\CVSModified\\Stray").c_str(), 0,
+    ASSERT_EQ(ERROR_SUCCESS, ::RegCreateKeyExW(HKEY_LOCAL_MACHINE, (kOverlays + L"\\" + ferrow::kOverlayKeyControlled + L"\\Stray").c_str(), 0,
                                                nullptr, 0, KEY_WRITE, nullptr, stray.Put(), nullptr));
     stray.Reset();
     ASSERT_EQ(ERROR_SUCCESS, ::RegSetKeyValueW(HKEY_CLASSES_ROOT, L"*\\ShellEx\\ContextMenuHandlers\\Ferrow", L"Old",
@@ -140,8 +142,32 @@ TEST_F(Registration, RegisteringTwiceReplacesKeysAndOverwritesValues) {
 
     ASSERT_EQ(S_OK, register_());
     ExpectRowsPresent(ModuleRows());
-    EXPECT_EQ(1, CountEntries(HKEY_LOCAL_MACHINE, kOverlays + L"\\CVSModified"));  // the default only
+    EXPECT_EQ(1, CountEntries(HKEY_LOCAL_MACHINE, kOverlays + L"\\" + ferrow::kOverlayKeyControlled));  // the default only
     EXPECT_EQ(1, CountEntries(HKEY_CLASSES_ROOT, L"*\\ShellEx\\ContextMenuHandlers\\Ferrow"));  // the default only
+}
+
+TEST_F(Registration, UpgradeFromTheOldOverlayNamesLeavesNoStaleKey) {
+    // An older version's identifiers ("CVSModified", "CVSControlled", which sort after those of other
+    // programs) name the module's classes: registering removes them. A key of that name that names another
+    // class belongs to another program: it stays, also through unregistration.
+    const auto set = [](const std::wstring& name, const std::wstring& clsid) {
+        ASSERT_EQ(ERROR_SUCCESS, ::RegSetKeyValueW(HKEY_LOCAL_MACHINE, (kOverlays + L"\\" + name).c_str(), nullptr,
+                                                   REG_SZ, clsid.c_str(),
+                                                   static_cast<DWORD>((clsid.size() + 1) * sizeof(wchar_t))));
+    };
+    set(L"CVSModified", GuidText(CLSID_CCVSModifiedIconOverlay));
+    set(L"CVSControlled", L"{00000000-1111-2222-3333-444444444444}");
+    ASSERT_EQ(S_OK, register_());
+    ExpectRowsPresent(ModuleRows());
+    EXPECT_FALSE(KeyExists(HKEY_LOCAL_MACHINE, kOverlays + L"\\CVSModified"));
+    EXPECT_TRUE(KeyExists(HKEY_LOCAL_MACHINE, kOverlays + L"\\CVSControlled"));
+    // The older version registered again over the new one: unregistering removes both names.
+    set(L"CVSModified", GuidText(CLSID_CCVSModifiedIconOverlay));
+    ASSERT_EQ(S_OK, unregister_());
+    EXPECT_FALSE(KeyExists(HKEY_LOCAL_MACHINE, kOverlays + L"\\CVSModified"));
+    EXPECT_FALSE(KeyExists(HKEY_LOCAL_MACHINE, kOverlays + L"\\" + ferrow::kOverlayKeyControlled));
+    EXPECT_TRUE(KeyExists(HKEY_LOCAL_MACHINE, kOverlays + L"\\CVSControlled"));
+    ::RegDeleteKeyW(HKEY_LOCAL_MACHINE, (kOverlays + L"\\CVSControlled").c_str());
 }
 
 TEST_F(Registration, UnregisteringRemovesEveryRowAndKeepsParents) {
@@ -159,8 +185,8 @@ TEST_F(Registration, UnregisteringRemovesEveryRowAndKeepsParents) {
     for (const wchar_t* key : goneKeys) EXPECT_FALSE(KeyExists(HKEY_CLASSES_ROOT, key)) << key;
     EXPECT_FALSE(KeyExists(HKEY_CLASSES_ROOT, L"AppID\\" + GuidText(ferrow::kModuleId)));
     EXPECT_FALSE(KeyExists(HKEY_CLASSES_ROOT, L"Folder\\Shellex\\ColumnHandlers\\" + GuidText(CLSID_CCVSColumnProvider)));
-    EXPECT_FALSE(KeyExists(HKEY_LOCAL_MACHINE, kOverlays + L"\\CVSModified"));
-    EXPECT_FALSE(KeyExists(HKEY_LOCAL_MACHINE, kOverlays + L"\\CVSControlled"));
+    for (const wchar_t* name : {ferrow::kOverlayKeyControlled, ferrow::kOverlayKeyModified, L"CVSModified", L"CVSControlled"})
+        EXPECT_FALSE(KeyExists(HKEY_LOCAL_MACHINE, kOverlays + L"\\" + name)) << name;
     EXPECT_FALSE(KeyExists(HKEY_LOCAL_MACHINE, kHelpers + L"\\" + GuidText(ferrow::kBrowserHelperClsid)));
     EXPECT_FALSE(KeyExists(HKEY_CLASSES_ROOT, L"TypeLib\\" + GuidText(ferrow::kModuleId)));
 

@@ -1,13 +1,16 @@
 // handlers: follows every registration point of the extension as the shell of this process's bitness does
 // (its registry view): the handler keys of files and folders, the column handler, the overlay identifiers,
 // the approved list and the ProgIDs each lead to a CLSID, whose object must be created with the interface
-// the shell asks for. One line per point, "ok" or "missing"; exits kExitFailed when any point is missing.
+// the shell asks for. One line per point, "ok" or "missing" (a key of an older version that names one of
+// the module's classes is "stale"); exits kExitFailed when any point is missing or stale. Then the order in
+// which the shell loads the overlay identifiers of this view, with the places of the module's two.
 #include "host.h"
 
 #include "common/handles.h"
 #include "com/guids.h"
 #include "com/interface_ids.h"
 #include "com/object_map.h"
+#include "com/overlay_identifiers.h"
 
 #include <shlobj.h>
 
@@ -39,6 +42,30 @@ struct Point {
     const IID* iid;
 };
 
+// Every identifier of this view in the order the shell loads them; the module's marked.
+void PrintOverlayLoadOrder() {
+    ferrow::OverlayLoadOrder order;
+    if (!ferrow::ReadOverlayLoadOrder(0, order)) {
+        std::printf("overlay load order: no ShellIconOverlayIdentifiers key\n");
+        return;
+    }
+    std::printf("overlay load order: %u identifiers, the shell loads the first %u\n",
+                static_cast<unsigned>(order.names.size()), static_cast<unsigned>(ferrow::kOverlaySlots));
+    for (size_t i = 0; i < order.names.size(); ++i) {
+        const bool ours = i == order.controlled || i == order.modified;
+        std::printf("  %3u \"%ls\"%s%s\n", static_cast<unsigned>(i + 1), order.names[i].c_str(), ours ? " (Ferrow)" : "",
+                    i < ferrow::kOverlaySlots ? "" : " not loaded");
+    }
+    if (!order.Registered())
+        std::printf("Ferrow's overlay identifiers: not registered\n");
+    else if (order.Loaded())
+        std::printf("Ferrow's overlay identifiers: places %u and %u, loaded\n", static_cast<unsigned>(order.controlled + 1),
+                    static_cast<unsigned>(order.modified + 1));
+    else
+        std::printf("Ferrow's overlay identifiers: NOT loaded, %u identifiers of other programs come first\n",
+                    static_cast<unsigned>(order.OthersBefore()));
+}
+
 }  // namespace
 
 int RunHandlers(Host& host, const Args& args) {
@@ -57,10 +84,10 @@ int RunHandlers(Host& host, const Args& args) {
     }
     points.push_back({HKEY_CLASSES_ROOT, L"Folder\\Shellex\\ColumnHandlers\\" + GuidTextW(CLSID_CCVSColumnProvider),
                       L"", CLSID_CCVSColumnProvider, &__uuidof(IColumnProvider)});
-    const std::wstring overlays = explorer + L"Explorer\\ShellIconOverlayIdentifiers\\";
-    points.push_back({HKEY_LOCAL_MACHINE, overlays + L"CVSModified", nullptr, CLSID_CCVSModifiedIconOverlay,
-                      &__uuidof(IShellIconOverlayIdentifier)});
-    points.push_back({HKEY_LOCAL_MACHINE, overlays + L"CVSControlled", nullptr, CLSID_CCVSIconOverlay,
+    const std::wstring overlays = std::wstring(ferrow::kOverlayIdentifiersKey) + L"\\";
+    points.push_back({HKEY_LOCAL_MACHINE, overlays + ferrow::kOverlayKeyControlled, nullptr,
+                      CLSID_CCVSModifiedIconOverlay, &__uuidof(IShellIconOverlayIdentifier)});
+    points.push_back({HKEY_LOCAL_MACHINE, overlays + ferrow::kOverlayKeyModified, nullptr, CLSID_CCVSIconOverlay,
                       &__uuidof(IShellIconOverlayIdentifier)});
     const std::wstring approved = explorer + L"Shell Extensions\\Approved";
     const std::wstring menuText = GuidTextW(CLSID_CCVSContextMenu), sheetText = GuidTextW(CLSID_CCVSPropSheetExt);
@@ -106,6 +133,19 @@ int RunHandlers(Host& host, const Args& args) {
             report(std::wstring(L"HKCR\\") + progId, FAILED(hr) ? "does not lead to its class (" + HResultText(hr) + ")" : "");
         }
     }
+    // The names of older versions, which registration and the installer remove.
+    const struct {
+        const wchar_t* name;
+        CLSID clsid;
+    } olderNames[] = {{L"CVSModified", CLSID_CCVSModifiedIconOverlay}, {L"CVSControlled", CLSID_CCVSIconOverlay}};
+    for (const auto& older : olderNames) {
+        CLSID clsid = {};
+        const std::wstring text = ReadText(HKEY_LOCAL_MACHINE, overlays + older.name);
+        if (text.empty() || FAILED(::CLSIDFromString(text.c_str(), &clsid)) || clsid != older.clsid) continue;
+        ++missing;
+        std::printf("stale HKLM\\%ls%ls: the key of an older version\n", overlays.c_str(), older.name);
+    }
+    PrintOverlayLoadOrder();
     // Which DLL this view's classes load, so a reader sees the two views apart.
     std::printf("served by %ls\n", ReadText(HKEY_CLASSES_ROOT, L"CLSID\\" + menuText + L"\\InprocServer32").c_str());
     return missing == 0 ? kExitOk : kExitFailed;

@@ -6,7 +6,7 @@
 #define FERROWSH_COMMANDS(X)                                                                          \
     X(register, RunRegister, "", "calls DllRegisterServer of the DLL")                                \
     X(unregister, RunUnregister, "", "calls DllUnregisterServer of the DLL")                          \
-    X(handlers, RunHandlers, "", "follows every registration point in this process's registry view")  \
+    X(handlers, RunHandlers, "", "follows every registration point in this process's registry view; the overlay load order")  \
     X(status, RunStatus, "<paths...>", "what the working-copy model says of each path (English, German)") \
     X(overlays, RunOverlays, "<paths...>", "asks both overlay identifiers about each path")            \
     X(columns, RunColumns, "<folder>", "the column definitions and every item's column values")      \

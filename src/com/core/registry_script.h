@@ -16,7 +16,8 @@
 //
 // Roots: HKCR, HKCU, HKLM, HKU, HKCC and their HKEY_... long forms. A key is a bare word or a quoted
 // name, with an optional flag (NoRemove: never removed; ForceRemove: replaced at registration; Delete:
-// removed at registration), an optional default value and an optional block. "val" names a value of the
+// removed at registration and unregistration, with a default value only while it holds that value), an
+// optional default value and an optional block. "val" names a value of the
 // enclosing key. Data: s 'text', d 'number' (decimal or 0x hex, 32 bits), b 'hex bytes'. In a quoted text
 // '' stands for one quote. %NAME% anywhere in a name or text is replaced (names compared without regard
 // to ASCII case); %% stands for one percent sign; an unknown name is an error.
