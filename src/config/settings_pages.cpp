@@ -1,9 +1,11 @@
 #include "config/settings_pages.h"
 
 #include "common/module_instance.h"
+#include "com/overlay_identifiers.h"
 #include "config/file_version.h"
 #include "settings/settings_store.h"
 
+#include <algorithm>
 #include <string>
 
 namespace config {
@@ -28,7 +30,33 @@ const ToolField kToolFields[] = {
     {IDC_TOOLS_VIEW, settings::kToolView},
 };
 
+// One registry view's verdict: are the module's two identifiers among those the shell loads?
+std::wstring OverlayVerdict(REGSAM view) {
+    ferrow::OverlayLoadOrder order;
+    ferrow::ReadOverlayLoadOrder(view, order);
+    wchar_t text[1024] = {};
+    if (!order.Registered()) return ferrow::LoadResStringW(IDS_OVERLAYS_NOT_REGISTERED);
+    if (order.Loaded()) {
+        ::wsprintfW(text, ferrow::LoadResStringW(IDS_OVERLAYS_LOADED).c_str(),
+                    static_cast<unsigned>(std::min(order.controlled, order.modified) + 1),
+                    static_cast<unsigned>(std::max(order.controlled, order.modified) + 1),
+                    static_cast<unsigned>(order.names.size()), static_cast<unsigned>(ferrow::kOverlaySlots));
+    } else {
+        ::wsprintfW(text, ferrow::LoadResStringW(IDS_OVERLAYS_NOT_LOADED).c_str(),
+                    static_cast<unsigned>(order.OthersBefore()), static_cast<unsigned>(ferrow::kOverlaySlots));
+    }
+    return text;
+}
+
 }  // namespace
+
+// On 64-bit Windows the 64-bit Explorer and 32-bit programs each load the identifiers of their own view.
+std::wstring OverlayLoadText() {
+    REGSAM other = 0;
+    if (!ferrow::OtherRegistryView(other)) return OverlayVerdict(0);
+    return ferrow::LoadResStringW(IDS_OVERLAYS_VIEW64) + OverlayVerdict(KEY_WOW64_64KEY) + L"\r\n" +
+           ferrow::LoadResStringW(IDS_OVERLAYS_VIEW32) + OverlayVerdict(KEY_WOW64_32KEY);
+}
 
 BOOL COptionsPage::OnInitDialog(HWND dialog) {
     // A missing key or value reads as the CVS rule and the option off.
@@ -36,6 +64,7 @@ BOOL COptionsPage::OnInitDialog(HWND dialog) {
     const DWORD autoShow = settings::GetAutoShowOutput();
     ::CheckRadioButton(dialog, IDC_OPTIONS_CVS, IDC_OPTIONS_CVSNT, cvsnt ? IDC_OPTIONS_CVSNT : IDC_OPTIONS_CVS);
     ::CheckDlgButton(dialog, IDC_OPTIONS_AUTOSHOW, autoShow != 0 ? BST_CHECKED : BST_UNCHECKED);
+    ::SetDlgItemTextW(dialog, IDC_OPTIONS_OVERLAYS, OverlayLoadText().c_str());
     return TRUE;
 }
 

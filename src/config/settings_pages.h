@@ -1,4 +1,5 @@
-// The three pages of the settings frame: Options (timestamp rule, automatic output), Tools (the CVS
+// The three pages of the settings frame: Options (timestamp rule, automatic output, whether the overlay
+// identifiers are loaded), Tools (the CVS
 // program, the diff program and the text viewer) and About (icon, version, legal notice, web address).
 // Each is a COM class of its own with a fixed CLSID (com/guids.h), listed in the object map.
 #pragma once
@@ -8,10 +9,16 @@
 #include "com/com_object.h"
 #include "com/guids.h"
 
+#include <string>
+
 namespace config {
 
 // The product's web address shown on the About page.
 constexpr const char kProductAddress[] = "https://ferrow.pembrake.example/";
+
+// The Options page's text on the overlay identifiers: whether the module's two are among the first ones
+// the shell loads, in each registry view the system's programs use, with the advice to disable others.
+std::wstring OverlayLoadText();
 
 class COptionsPage : public ferrow::ComObject<COptionsPage, CPropertyPageImpl<COptionsPage>> {
 public:

@@ -66,6 +66,13 @@
 #define IDS_PROGRESS_CANCELLING 180
 #define IDS_RUN_CANCELLED 181
 #define IDS_RUN_BUSY 182
+// Options page: whether the overlay identifiers are among those the shell loads, one paragraph per
+// registry view on 64-bit Windows (the view's label first)
+#define IDS_OVERLAYS_LOADED 190
+#define IDS_OVERLAYS_NOT_LOADED 191
+#define IDS_OVERLAYS_NOT_REGISTERED 192
+#define IDS_OVERLAYS_VIEW64 193
+#define IDS_OVERLAYS_VIEW32 194
 
 // Registration script (type "REGISTRY")
 #define IDR_FERROW 101
@@ -126,6 +133,7 @@
 #define IDC_OPTIONS_CVS 1034       // radio button: CVS timestamps
 #define IDC_OPTIONS_CVSNT 1035     // radio button: CVSNT timestamps
 #define IDC_OPTIONS_AUTOSHOW 1036  // check box: automatically show the output
+#define IDC_OPTIONS_OVERLAYS 1050  // label: whether the overlay identifiers are loaded
 
 // Tools page (IDD_TOOLS)
 #define IDC_TOOLS_CVS 1033   // edit: CVS program ("Cvs")

@@ -3,6 +3,8 @@
 // Apply is called directly.
 #include "page_support.h"
 
+#include "com/overlay_identifiers.h"
+#include "common/handles.h"
 #include "common/module_instance.h"
 #include "config/file_version.h"
 #include "settings/settings_store.h"
@@ -154,6 +156,74 @@ TEST(OptionsPage, ApplyWritesBothValuesAndTheBrowserHelperKey) {
 }
 
 // A page whose tab was never shown has no dialog: Apply leaves the stored settings as they are.
+// A machine's overlay identifiers: the module's two and twenty of other programs with leading spaces of
+// several widths, `wider` of them with more than the module's six, in every registry view the system has.
+class OverlayRegistry {
+public:
+    explicit OverlayRegistry(int wider) {
+        names_ = {ferrow::kOverlayKeyControlled, ferrow::kOverlayKeyModified};
+        for (int i = 0; i < 20; ++i)
+            names_.push_back(std::wstring(i < wider ? 7 + i % 3 : i % 6, L' ') + L"Other" + std::to_wstring(i));
+        views_ = {0};
+        REGSAM other = 0;
+        if (ferrow::OtherRegistryView(other)) views_.push_back(other);
+        for (REGSAM view : views_) {
+            for (const std::wstring& name : names_) {
+                ferrow::UniqueKey key;
+                ::RegCreateKeyExW(HKEY_LOCAL_MACHINE, Path(name).c_str(), 0, nullptr, 0, KEY_WRITE | view, nullptr,
+                                  key.Put(), nullptr);
+            }
+        }
+    }
+    ~OverlayRegistry() {
+        for (REGSAM view : views_)
+            for (const std::wstring& name : names_) ::RegDeleteKeyExW(HKEY_LOCAL_MACHINE, Path(name).c_str(), view, 0);
+    }
+    OverlayRegistry(const OverlayRegistry&) = delete;
+    OverlayRegistry& operator=(const OverlayRegistry&) = delete;
+
+private:
+    static std::wstring Path(const std::wstring& name) { return std::wstring(ferrow::kOverlayIdentifiersKey) + L"\\" + name; }
+    std::vector<std::wstring> names_;
+    std::vector<REGSAM> views_;
+};
+
+TEST(OptionsPage, TellsWhetherTheOverlayIdentifiersAreLoaded) {
+    const struct {
+        int wider;
+        LANGID language;
+        const char* text;  // in the page's text once per registry view
+    } cases[] = {
+        {3, 1033, "Overlay marks: loaded, places 4 and 5 of 22 identifiers (Windows loads the first 11)."},
+        {12, 1033, "Overlay marks: NOT loaded. 12 identifiers of other programs come first and Windows loads only the "
+                   "first 11: disable the overlays of programs you do not need (Help: \"No overlays\")."},
+        {3, 1031, "Overlay-Symbole: geladen, Stelle 4 und 5 von 22 Kennungen (Windows l\xe4" "dt die ersten 11)."},
+        {12, 1031, "Overlay-Symbole: NICHT geladen. 12 Kennungen anderer Programme kommen zuerst"},
+    };
+    REGSAM other = 0;
+    const bool twoViews = ferrow::OtherRegistryView(other);
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.text);
+        testing_support::ScopedThreadLanguage scoped(c.language);
+        OverlayRegistry registry(c.wider);
+        HostWindow host;
+        auto page = CreatePage<config::COptionsPage>();
+        ASSERT_EQ(S_OK, page->Activate(host.Get(), &kPageRect, FALSE));
+        const std::string text = ItemText(PageWindow(host), IDC_OPTIONS_OVERLAYS);
+        const size_t first = text.find(c.text);
+        EXPECT_NE(std::string::npos, first) << text;
+        EXPECT_EQ(twoViews, first != std::string::npos && text.find(c.text, first + 1) != std::string::npos) << text;
+        EXPECT_EQ(twoViews, text.find(c.language == 1033 ? "32-bit programs: " : "32-Bit-Programme: ") != std::string::npos);
+        page->Deactivate();
+    }
+    // Neither registered: the page says so.
+    HostWindow host;
+    auto page = CreatePage<config::COptionsPage>();
+    ASSERT_EQ(S_OK, page->Activate(host.Get(), &kPageRect, FALSE));
+    EXPECT_NE(std::string::npos, ItemText(PageWindow(host), IDC_OPTIONS_OVERLAYS).find("Overlay marks: not registered."));
+    page->Deactivate();
+}
+
 TEST(SettingsPages, ApplyWithoutADialogWritesNothing) {
     SettingsGuard guard;
     SetString(kOptions, settings::kTimestampCompatibility, "cvsnt");
