@@ -110,8 +110,17 @@ echo "== upgrade"
 old=$work/Ferrow-1.0.0.0-x64.msi
 bash "$root/installer/make-msi.sh" x64 1.0.0.0 "$old" "$build/package" "$build32/package"
 run msiexec /i "Z:$old" /qn || fail "msiexec /i of the older package exited $?"
+# An older version's overlay identifiers, under the names it used (which sort after other programs'), in
+# both views: installing removes them.
+overlays='HKLM\Software\Microsoft\Windows\CurrentVersion\Explorer\ShellIconOverlayIdentifiers'
+for view in 64 32; do
+  run reg add "$overlays\CVSModified" /ve /d '{0A340D40-6A03-4DDA-B9E8-BE51AE1BA8A5}' /f /reg:$view >/dev/null
+  run reg add "$overlays\CVSControlled" /ve /d '{F7A5E93F-93B2-4304-A9CB-86A84EA1DB33}' /f /reg:$view >/dev/null
+done
 run msiexec /i "Z:$msi" /qn || fail "msiexec /i over the older package exited $?"
 settle
+stale=$(lines | grep -i -e 'CVSModified' -e 'CVSControlled' || true)
+[ -z "$stale" ] || fail "the older version's overlay identifiers are left: $stale"
 products=$(lines | grep -ic 'Uninstall\\{[^\\]*} :: "DisplayName"="Ferrow (64-bit)"' || true)
 [ "$products" = 1 ] || fail "$products installed products after the upgrade"
 lines --ferrow | grep -Eiv "$bookkeeping" > "$work/upgraded.txt"
