@@ -83,6 +83,19 @@ struct Viewers {
     FileAnswers Ask(const std::wstring& path) { return ::Ask(controlled.Get(), modified.Get(), columns.Get(), path); }
 };
 
+// What the views answer for every file of the folder before anything changes, and what reader threads
+// count while the test changes it.
+struct ReaderState {
+    explicit ReaderState(Folder& f) : folder(&f) {
+        Viewers viewers(Widen(f.path));
+        for (const std::wstring& file : f.files) f.expected.push_back(viewers.Ask(file));
+    }
+    Folder* folder;
+    std::atomic<bool> stop{false};
+    std::atomic<int> wrong{0};
+    std::atomic<int> answers{0};
+};
+
 // An operation through the DLL's context menu on `selection`, without user interface, on the calling thread.
 HRESULT Invoke(const std::vector<std::wstring>& selection, unsigned offset, IUnknown* site) {
     auto init = Dll::Get().Create<IShellExtInit>(CLSID_CCVSContextMenu);
@@ -191,19 +204,10 @@ TEST(Concurrency, EntriesRewrittenWhileEightThreadsReadIt) {
     Folder folder;
     const std::string entries = folder.path + "\\CVS\\Entries";
     const std::string content = exec_test::ReadTextFile(entries);
-    {
-        Viewers viewers(Widen(folder.path));
-        for (const std::wstring& f : folder.files) folder.expected.push_back(viewers.Ask(f));
-    }
-    struct Shared {
-        Folder* folder;
-        std::atomic<bool> stop{false};
-        std::atomic<int> wrong{0};
-        std::atomic<int> answers{0};
-    } shared{&folder};
+    ReaderState shared(folder);
     auto readers = [&shared] {
         RunThreads(8, kBound, [](int, void* p) {
-            auto* s = static_cast<Shared*>(p);
+            auto* s = static_cast<ReaderState*>(p);
             Viewers viewers(Widen(s->folder->path));
             while (!s->stop) {
                 for (size_t i = 0; i < s->folder->files.size(); ++i) {
@@ -262,19 +266,10 @@ TEST(Concurrency, EntriesReplacedAsTheClientDoesWhileEightThreadsAskTheOverlays)
     const std::string entries = folder.path + "\\CVS\\Entries";
     const std::string backup = folder.path + "\\CVS\\Entries.Backup";
     const std::string content = exec_test::ReadTextFile(entries);
-    {
-        Viewers viewers(Widen(folder.path));
-        for (const std::wstring& f : folder.files) folder.expected.push_back(viewers.Ask(f));
-    }
-    struct Shared {
-        Folder* folder;
-        std::atomic<bool> stop{false};
-        std::atomic<int> wrong{0};
-        std::atomic<int> answers{0};
-    } shared{&folder};
+    ReaderState shared(folder);
     auto readers = [&shared] {
         RunThreads(8, kBound, [](int t, void* p) {
-            auto* s = static_cast<Shared*>(p);
+            auto* s = static_cast<ReaderState*>(p);
             Viewers viewers(Widen(s->folder->path));
             for (size_t i = static_cast<size_t>(t); !s->stop; i = (i + 1) % s->folder->files.size()) {
                 const HRESULT controlled = viewers.controlled->IsMemberOf(s->folder->files[i].c_str(), 0);

@@ -26,6 +26,14 @@ bool ScanFor(const std::string& text, const std::string& name, CCVSEntry& entry)
     return false;
 }
 
+void ExpectSameFields(const CCVSEntry& expected, const CCVSEntry& got) {
+    EXPECT_EQ(expected.Name, got.Name);
+    EXPECT_EQ(expected.Revision, got.Revision);
+    EXPECT_EQ(expected.Timestamp, got.Timestamp);
+    EXPECT_EQ(expected.Options, got.Options);
+    EXPECT_EQ(expected.TagDate, got.TagDate);
+}
+
 CEntryIndex Build(const std::string& text) {
     CEntryIndex index(AsciiFold);
     MemoryLineSplitter lines(text);
@@ -50,12 +58,7 @@ TEST(EntryIndex, AnswersAsAScanFromTheTop) {
             CCVSEntry expected, got;
             const bool found = ScanFor(text, name, expected);
             ASSERT_EQ(found, index.Find(name, got));
-            if (!found) continue;
-            EXPECT_EQ(expected.Name, got.Name);
-            EXPECT_EQ(expected.Revision, got.Revision);
-            EXPECT_EQ(expected.Timestamp, got.Timestamp);
-            EXPECT_EQ(expected.Options, got.Options);
-            EXPECT_EQ(expected.TagDate, got.TagDate);
+            if (found) ExpectSameFields(expected, got);
         }
     }
 }
@@ -101,12 +104,7 @@ void ExpectSameEntries(const CEntryIndex& expected, const CEntryIndex& got, cons
         CCVSEntry e, g;
         const bool found = expected.Find(name, e);
         ASSERT_EQ(found, got.Find(name, g));
-        if (!found) continue;
-        EXPECT_EQ(e.Name, g.Name);
-        EXPECT_EQ(e.Revision, g.Revision);
-        EXPECT_EQ(e.Timestamp, g.Timestamp);
-        EXPECT_EQ(e.Options, g.Options);
-        EXPECT_EQ(e.TagDate, g.TagDate);
+        if (found) ExpectSameFields(e, g);
     }
 }
 
