@@ -11,7 +11,48 @@ namespace {
 
 bool IsAnsiLeadByte(unsigned char byte) { return ::IsDBCSLeadByte(byte) != FALSE; }
 
-constexpr char kNamesVariable[] = "$(Names)";
+// One command line to run in one folder.
+struct PlannedRun {
+    std::string directory;
+    std::string line;
+};
+
+// The runs of the template on the selection, all made before the first starts (so that a name that does
+// not fit refuses the whole command).
+HRESULT PlanRuns(const std::string& commandTemplate, const Selection& selection, const TemplateValues& values,
+                 std::vector<PlannedRun>& runs, std::string* refusedName) {
+    if (selection.empty()) return E_INVALIDARG;
+    std::string directory;
+    if (!GetCommonDirectory(selection, directory)) return S_OK;
+
+    TemplateValues all = {{cmdline::kClientVariable, ClientCommand()}};
+    all.insert(all.end(), values.begin(), values.end());
+
+    if (IsControlled(directory.c_str())) {
+        std::vector<std::string> names;
+        if (!GetRelativeNames(directory, selection, names)) return E_FAIL;
+        // Measured with the interpreter as it is; without one every run fails when it starts.
+        std::string interpreter;
+        GetInterpreter(interpreter);
+        cmdline::RunSplit split = cmdline::SplitIntoRuns(interpreter, commandTemplate, all, names,
+                                                         cmdline::kMaxInterpreterLine, IsAnsiLeadByte);
+        if (split.refused != cmdline::kNoRefusal) {
+            if (refusedName) *refusedName = names[split.refused];
+            return kNameTooLong;
+        }
+        for (std::string& line : split.lines) runs.push_back({directory, std::move(line)});
+        return S_OK;
+    }
+
+    // Whole working copies inside a folder that is not one: each selected folder in place, with ".".
+    all.push_back({cmdline::kNamesVariable, "."});
+    for (const std::string& item : selection) {
+        const std::string folder = ferrow::CopyPath(item);
+        if (!::PathIsDirectoryA(folder.c_str())) continue;
+        runs.push_back({folder, cmdline::FillTemplate(commandTemplate, all, IsAnsiLeadByte)});
+    }
+    return S_OK;
+}
 
 }  // namespace
 
@@ -63,28 +104,22 @@ bool GetRelativeNames(const std::string& directory, const Selection& selection, 
     return true;
 }
 
-HRESULT ExecuteTemplate(const std::string& commandTemplate, const Selection& selection) {
-    return ExecuteTemplate(commandTemplate, selection, RunInDirectory);
+HRESULT ExecuteTemplate(const std::string& commandTemplate, const Selection& selection, const TemplateValues& values,
+                        std::string* refusedName) {
+    return ExecuteTemplate(commandTemplate, selection, values, RunCommandLine, refusedName);
 }
 
-HRESULT ExecuteTemplate(const std::string& commandTemplate, const Selection& selection, const CommandRunner& run) {
-    if (selection.empty() || !run) return E_INVALIDARG;
-    std::string directory;
-    if (!GetCommonDirectory(selection, directory)) return S_OK;
+HRESULT ExecuteTemplate(const std::string& commandTemplate, const Selection& selection, const TemplateValues& values,
+                        const CommandRunner& run, std::string* refusedName) {
+    if (!run) return E_INVALIDARG;
+    std::vector<PlannedRun> runs;
+    HRESULT hr = PlanRuns(commandTemplate, selection, values, runs, refusedName);
+    for (size_t i = 0; SUCCEEDED(hr) && i < runs.size(); ++i) hr = run(runs[i].directory, runs[i].line);
+    return FAILED(hr) ? hr : S_OK;
+}
 
-    if (IsControlled(directory.c_str())) {
-        std::vector<std::string> names;
-        if (!GetRelativeNames(directory, selection, names)) return E_FAIL;
-        const std::string names_text = cmdline::NamesText(names, IsAnsiLeadByte);
-        return run(directory, ReplaceVariable(commandTemplate, kNamesVariable, names_text));
-    }
-
-    // Whole working copies inside a folder that is not one: each selected folder in place, with ".".
-    for (const std::string& item : selection) {
-        const std::string folder = ferrow::CopyPath(item);
-        if (!::PathIsDirectoryA(folder.c_str())) continue;
-        HRESULT hr = run(folder, ReplaceVariable(commandTemplate, kNamesVariable, "."));
-        if (FAILED(hr)) return hr;
-    }
-    return S_OK;
+HRESULT CheckTemplate(const std::string& commandTemplate, const Selection& selection, const TemplateValues& values,
+                      std::string* refusedName) {
+    std::vector<PlannedRun> runs;
+    return PlanRuns(commandTemplate, selection, values, runs, refusedName);
 }

@@ -3,6 +3,7 @@
 #include "common/handles.h"
 #include "exec/capture_output.h"
 #include "exec/command_line.h"
+#include "exec/core/command_text.h"
 #include "exec/message_wait.h"
 #include "settings/settings_store.h"
 
@@ -11,7 +12,6 @@
 
 namespace {
 
-constexpr char kCvsVariable[] = "$(CVS)";
 // How long a cancelled run waits for its interpreter to be gone once the tree was ended.
 constexpr DWORD kEndWaitMs = 5000;
 
@@ -28,16 +28,6 @@ public:
 private:
     HCURSOR previous_;
 };
-
-bool GetComspec(std::string& value) {
-    DWORD size = ::GetEnvironmentVariableA("COMSPEC", nullptr, 0);
-    if (size == 0) return false;
-    std::vector<char> buffer(size + 1);
-    DWORD got = ::GetEnvironmentVariableA("COMSPEC", buffer.data(), static_cast<DWORD>(buffer.size()));
-    if (got == 0 || got >= buffer.size()) return false;
-    value.assign(buffer.data(), got);
-    return true;
-}
 
 // An inheritable copy of `handle`, made just before the start and closed right after it, so that only
 // the child it is meant for can inherit it.
@@ -110,21 +100,37 @@ HRESULT ExpandEnvironment(std::string& text) {
     return S_OK;
 }
 
-HRESULT RunInDirectory(const std::string& directory, const std::string& command) {
-    // Only the client setting is expanded: the rest of the line holds names, messages and tag names, which
+bool GetInterpreter(std::string& path) {
+    DWORD size = ::GetEnvironmentVariableA("COMSPEC", nullptr, 0);
+    if (size == 0) return false;
+    std::vector<char> buffer(size + 1);
+    DWORD got = ::GetEnvironmentVariableA("COMSPEC", buffer.data(), static_cast<DWORD>(buffer.size()));
+    if (got == 0 || got >= buffer.size()) return false;
+    path.assign(buffer.data(), got);
+    return true;
+}
+
+std::string ClientCommand() {
+    // Only the client setting is expanded: the rest of a line holds names, messages and tag names, which
     // reach the client as they are (quoted so that the interpreter expands nothing either).
     std::string client = settings::GetCvsCommand();
     ExpandEnvironment(client);  // on failure the setting is used unexpanded
-    const std::string line = ReplaceVariable(command, kCvsVariable, client);
+    return client;
+}
 
+HRESULT RunCommandLine(const std::string& directory, const std::string& line) {
     if (CRunFrame* frame = CurrentRunFrame()) frame->OnCommandLine(line);
 
     std::string comspec;
-    if (!GetComspec(comspec)) return E_FAIL;
+    if (!GetInterpreter(comspec)) return E_FAIL;
 
-    const std::string commandLine = comspec + " /S /C " + line;
+    const std::string commandLine = cmdline::InterpreterCommandLine(comspec, line);
     WaitCursor cursor;
     return RunProcess(comspec, commandLine, directory);
+}
+
+HRESULT RunInDirectory(const std::string& directory, const std::string& command) {
+    return RunCommandLine(directory, ReplaceVariable(command, cmdline::kClientVariable, ClientCommand()));
 }
 
 HRESULT RunProcess(const std::string& application, const std::string& commandLine, const std::string& directory) {

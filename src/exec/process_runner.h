@@ -48,10 +48,22 @@ private:
     CRunFrame* outer_;
 };
 
-// Puts the configured client, its %NAME% references expanded, in place of "$(CVS)" (nothing else in the
-// line is expanded), tells the frame the command line, and runs "%COMSPEC% /S /C <command>" in `directory` under the wait cursor.
-// S_OK for exit code 0; E_FAIL for any other exit code or a missing COMSPEC (after the frame was told);
-// the failure code of the last error when the interpreter cannot be started; kRunCancelled.
+// What "$(CVS)" stands for: the configured client command ("cvs" by default), its %NAME% references
+// expanded (on failure as it is stored).
+std::string ClientCommand();
+
+// The command interpreter named by COMSPEC; false when the variable is not set.
+bool GetInterpreter(std::string& path);
+
+// Tells the frame the line, and runs it in `directory` under the wait cursor as the interpreter's
+// command line (InterpreterCommandLine: "%COMSPEC% /S /C <line>", a line that begins with a double quote
+// in one more pair). Nothing in the line is replaced or expanded. S_OK for exit code 0; E_FAIL for any
+// other exit code or a missing COMSPEC (after the frame was told); the failure code of the last error
+// when the interpreter cannot be started; kRunCancelled.
+HRESULT RunCommandLine(const std::string& directory, const std::string& line);
+
+// RunCommandLine of the command with ClientCommand() in place of every "$(CVS)" (nothing else is
+// replaced or expanded).
 HRESULT RunInDirectory(const std::string& directory, const std::string& command);
 
 // Starts `application` with `commandLine` in `directory`, hidden, with the handles described above, and

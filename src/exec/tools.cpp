@@ -45,9 +45,10 @@ bool MakeRevisionFileName(const std::string& path, const std::string& revision, 
 }
 
 HRESULT FetchRevision(const std::string& path, const std::string& revision, const std::string& target) {
-    const std::string command = tools::BuildFetchTemplate(QuoteArgument(revision), QuoteArgument(target));
     const std::vector<std::string> selection{ferrow::CopyPath(path)};
-    return ExecuteTemplate(command, selection);
+    return ExecuteTemplate(tools::kFetchTemplate, selection,
+                           {{tools::kRevisionVariable, QuoteArgument(revision)},
+                            {tools::kRevisionFileVariable, QuoteArgument(target)}});
 }
 
 bool MakeDiffCommand(const std::string& oldFile, const std::string& newFile, std::string& command) {

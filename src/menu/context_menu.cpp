@@ -80,6 +80,9 @@ private:
     std::string path_;
 };
 
+// The one echo of a command line in the console, for the runs of an operation.
+void EchoCommandLine(const std::string& line) { console::Append(">" + line + "\r\n"); }
+
 }  // namespace
 
 namespace menu {
@@ -221,22 +224,27 @@ HRESULT CCVSContextMenu::InvokeOffset(unsigned offset, HWND hwnd, bool uiAllowed
     return RunCommand(offset, hwnd, uiAllowed);
 }
 
-HRESULT CCVSContextMenu::CarryOut(unsigned offset) {
+HRESULT CCVSContextMenu::CarryOut(unsigned offset, std::string& refusedName) {
     switch (offset) {
     case menu::kCmdUpdate:
     case menu::kCmdAdd:
     case menu::kCmdUndo:
     case menu::kCmdResetTag:
-        return ExecuteTemplate(menu::FixedTemplate(offset), selection_);
+        return ExecuteTemplate(menu::FixedTemplate(offset), selection_, {}, &refusedName);
     case menu::kCmdCommit: {
         // Through a file the message reaches the client byte for byte (double quotes and percent signs
         // included); on the command line, quoted, only when no file can be written.
         MessageFile file(commitMessage_);
         if (file.Path().empty())
-            return ExecuteTemplate(menu::BuildCommitTemplate(QuoteArgument(commitMessage_)), selection_);
-        return ExecuteTemplate(menu::BuildCommitFileTemplate(QuoteArgument(file.Path())), selection_);
+            return ExecuteTemplate(menu::FixedTemplate(offset), selection_,
+                                   {{menu::kMessageVariable, QuoteArgument(commitMessage_)}}, &refusedName);
+        return ExecuteTemplate(menu::CommitFileTemplate(), selection_,
+                               {{menu::kMessageFileVariable, QuoteArgument(file.Path())}}, &refusedName);
     }
     case menu::kCmdRemove: {
+        // Nothing is deleted for a command that would not run.
+        const HRESULT check = CheckTemplate(menu::FixedTemplate(offset), selection_, {}, &refusedName);
+        if (FAILED(check)) return check;
         // The local copies go to the Recycle Bin first, without questions; cvs then schedules the removal.
         std::string from;
         for (const std::string& path : selection_) {
@@ -249,17 +257,17 @@ HRESULT CCVSContextMenu::CarryOut(unsigned offset) {
         op.pFrom = from.c_str();
         op.fFlags = FOF_SILENT | FOF_NOCONFIRMATION | FOF_ALLOWUNDO | FOF_NOERRORUI;
         if (::SHFileOperationA(&op) != 0 || op.fAnyOperationsAborted) return E_FAIL;
-        return ExecuteTemplate(menu::FixedTemplate(offset), selection_);
+        return ExecuteTemplate(menu::FixedTemplate(offset), selection_, {}, &refusedName);
     }
     case menu::kCmdCustom: {
         // The user's own line: its %NAME% references are meant, the names put in for "$(Names)" are not.
         std::string command = customCommand_;
         ExpandEnvironment(command);  // on failure the line runs unexpanded
-        return ExecuteTemplate(command, selection_);
+        return ExecuteTemplate(command, selection_, {}, &refusedName);
     }
     case menu::kCmdTag:
-        return ExecuteTemplate(menu::BuildTagTemplate(moveFlag_, checkFlag_, branchFlag_, QuoteArgument(tagName_)),
-                               selection_);
+        return ExecuteTemplate(menu::BuildTagTemplate(moveFlag_, checkFlag_, branchFlag_), selection_,
+                               {{menu::kTagVariable, QuoteArgument(tagName_)}}, &refusedName);
     default:
         return E_INVALIDARG;
     }
@@ -269,6 +277,7 @@ HRESULT CCVSContextMenu::RunCommand(unsigned offset, HWND hwnd, bool uiAllowed) 
     OperationRunning running;
     std::string out;
     std::string err;
+    std::string refusedName;
     HRESULT hr;
     {
         // One operation at a time writes to the console, from its clearing to its last line: an operation
@@ -280,13 +289,15 @@ HRESULT CCVSContextMenu::RunCommand(unsigned offset, HWND hwnd, bool uiAllowed) 
         }
         {
             CProgressDialog progress;
-            progress.SetCommandEcho([](const std::string& line) { console::Append(">" + line + "\r\n"); });
+            progress.SetCommandEcho(EchoCommandLine);
             if (uiAllowed) progress.Start(hwnd);
-            hr = CarryOut(offset);
+            hr = CarryOut(offset, refusedName);
             if (uiAllowed) progress.Stop();
             out = menu::NormalizeLineEnds(progress.GetStdOutText());
             err = menu::NormalizeLineEnds(progress.GetStdErrText());
         }
+        // Nothing ran: the refusal takes the place of the client's messages, in the console and the box.
+        if (hr == kNameTooLong) err = ferrow::LoadResString(IDS_NAME_TOO_LONG) + "\r\n" + refusedName + "\r\n";
         if (console::HasLink()) {
             console::Append(out);
             console::Append(err);

@@ -45,7 +45,8 @@ public:
 private:
     HRESULT InvokeOffset(unsigned offset, HWND hwnd, bool uiAllowed);
     HRESULT RunCommand(unsigned offset, HWND hwnd, bool uiAllowed);
-    HRESULT CarryOut(unsigned offset);
+    // Runs the offset's command; the name of a kNameTooLong refusal goes to `refusedName`.
+    HRESULT CarryOut(unsigned offset, std::string& refusedName);
     HRESULT ShowOptions(HWND hwnd);
 
     bool inWorkingCopy_ = false;

@@ -61,11 +61,13 @@
 #define IDS_FRAME_CAPTION 158
 #define IDS_MENU_RESET_TAG 159
 #define IDS_MENU_TAG 160
-// Running commands: the progress window's note after Cancel, the console lines of a cancelled operation
-// and of one refused because another still runs on the same window's thread.
+// Running commands: the progress window's note after Cancel, the console lines of a cancelled operation,
+// of one refused because another still runs on the same window's thread, and of one refused because a
+// name does not fit on a command line (the name follows on the next line).
 #define IDS_PROGRESS_CANCELLING 180
 #define IDS_RUN_CANCELLED 181
 #define IDS_RUN_BUSY 182
+#define IDS_NAME_TOO_LONG 183
 // Options page: whether the overlay identifiers are among those the shell loads, one paragraph per
 // registry view on 64-bit Windows (the view's label first)
 #define IDS_OVERLAYS_LOADED 190

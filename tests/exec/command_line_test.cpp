@@ -1,5 +1,7 @@
 #include "exec/command_line.h"
 #include "exec/exec_support.h"
+#include "exec/process_runner.h"
+#include "exec/progress_dialog.h"
 
 #include <gtest/gtest.h>
 
@@ -7,6 +9,8 @@
 #include <vector>
 
 using exec_test::MakeWorkingFolder;
+using exec_test::StubCall;
+using exec_test::StubPath;
 using exec_test::TempFolder;
 using exec_test::WriteTextFile;
 
@@ -81,6 +85,123 @@ TEST(CommandLine, UserTextReachesTheClientAsTyped) {
     for (size_t i = 0; i < files.size(); ++i) EXPECT_EQ("[add][" + files[i] + "]", calls[std::size(texts) + i]);
 }
 
+// The arguments of one call as the stand-in's runtime split them, without the brackets.
+std::vector<std::string> Arguments(const std::string& split) {
+    std::vector<std::string> arguments;
+    for (size_t pos = 0; pos < split.size();) {
+        const size_t end = split.find(']', pos);
+        if (split[pos] != '[' || end == std::string::npos) break;
+        arguments.push_back(split.substr(pos + 1, end - pos - 1));
+        pos = end + 1;
+    }
+    return arguments;
+}
+
+std::string Interpreter() {
+    std::string comspec;
+    EXPECT_TRUE(GetInterpreter(comspec));
+    return comspec;
+}
+
+// Through the real interpreter: a client path in quotes (it has a blank) starts with all its arguments,
+// also when the line ends in a quoted name; a name holding a variable reaches the client as it is; an
+// unquoted client's line stays exactly as composed.
+TEST(CommandLine, ClientAndNamesReachTheClientAsTheyAre) {
+    TempFolder root;
+    exec_test::StubClient stub(root);
+    const std::string folder = root / "Program Files\\CVS stub";
+    ::CreateDirectoryA((root / "Program Files").c_str(), nullptr);
+    ::CreateDirectoryA(folder.c_str(), nullptr);
+    const std::string copy = folder + "\\cvsstub.exe";
+    ASSERT_TRUE(::CopyFileA(StubPath().c_str(), copy.c_str(), FALSE));
+    const std::string wc = root / "work";
+    MakeWorkingFolder(wc, {"a.c", "a b.c", "$(CVS).txt"});
+    const struct {
+        const char* what;
+        std::string client;
+        const char* file;
+        std::string line;  // as the frame hears it
+        const char* arguments;
+    } cases[] = {
+        {"quoted client path", "\"" + copy + "\"", "a.c", "\"" + copy + "\" add  a.c", "[add][a.c]"},
+        {"quoted client and a quoted name last", "\"" + copy + "\"", "a b.c", "\"" + copy + "\" add  \"a b.c\"",
+         "[add][a b.c]"},
+        {"a name holding the client's variable", StubPath(), "$(CVS).txt", StubPath() + " add  \"$(CVS).txt\"",
+         "[add][$(CVS).txt]"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        ASSERT_TRUE(testing_support::SetRawValue("Software\\Pembrake\\Ferrow\\Tools", "Cvs", REG_SZ, c.client.c_str(),
+                                                 static_cast<DWORD>(c.client.size() + 1)));
+        std::vector<std::string> lines;
+        CProgressDialog frame;
+        frame.SetCommandEcho([&lines](const std::string& line) { lines.push_back(line); });
+        const size_t before = stub.SplitArguments().size();
+        EXPECT_EQ(S_OK, ExecuteTemplate("$(CVS) add $(Names)", {wc + "\\" + c.file}));
+        EXPECT_EQ(std::vector<std::string>{c.line}, lines);
+        const std::vector<std::string> calls = stub.SplitArguments();
+        ASSERT_EQ(before + 1, calls.size());
+        EXPECT_EQ(c.arguments, calls.back());
+    }
+}
+
+// Big selections of one folder: as many runs as needed, every name once and in order, no command line
+// the interpreter receives over 8191 characters (measured with the stand-in in the interpreter's place),
+// the first failing run the last.
+TEST(CommandLine, BigSelectionsRunInLinesThatFit) {
+    const struct {
+        const char* what;
+        size_t count;
+        bool standInInterpreter;
+        int exitCode;
+        HRESULT result;
+    } cases[] = {
+        {"700 names through the interpreter", 700, false, 0, S_OK},
+        {"3,000 names, the lines the interpreter receives", 3000, true, 0, S_OK},
+        {"3,000 names, the first run fails", 3000, false, 1, E_FAIL},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        TempFolder root;
+        exec_test::StubClient stub(root);
+        stub.Exit(c.exitCode);
+        const std::string interpreter = c.standInInterpreter ? StubPath() : Interpreter();
+        if (c.standInInterpreter) stub.Env().Set("COMSPEC", interpreter);
+        const std::string wc = root / "work";
+        MakeWorkingFolder(wc, {});
+        Selection selection;
+        std::vector<std::string> names;
+        for (size_t i = 0; i < c.count; ++i) {
+            names.push_back((i % 7 ? "file-" : "a b ") + std::to_string(i) + "-of-some-length.c");
+            selection.push_back(wc + "\\" + names.back());  // names only: nothing reads the files
+        }
+        EXPECT_EQ(c.result, ExecuteTemplate("$(CVS) add $(Names)", selection));
+
+        const std::vector<StubCall> calls = stub.Calls();
+        const std::vector<std::string> split = stub.SplitArguments();
+        ASSERT_EQ(calls.size(), split.size());
+        if (FAILED(c.result)) {
+            EXPECT_EQ(1u, calls.size());
+            continue;
+        }
+        EXPECT_GT(calls.size(), c.count / 400);
+        std::vector<std::string> arrived;
+        for (size_t i = 0; i < calls.size(); ++i) {
+            // The stand-in in the interpreter's place sees "/S /C <client> add  <names>".
+            const std::string received = c.standInInterpreter
+                                             ? interpreter + " " + calls[i].arguments
+                                             : interpreter + " /S /C " + StubPath() + " " + calls[i].arguments;
+            EXPECT_LE(received.size(), cmdline::kMaxInterpreterLine) << i;
+            std::vector<std::string> arguments = Arguments(split[i]);
+            const size_t skip = c.standInInterpreter ? 4 : 1;  // [/S][/C][client][add] or [add]
+            ASSERT_GT(arguments.size(), skip);
+            EXPECT_EQ("add", arguments[skip - 1]);
+            arrived.insert(arrived.end(), arguments.begin() + skip, arguments.end());
+        }
+        EXPECT_EQ(names, arrived);
+    }
+}
+
 TEST(CommandLine, CommonDirectory) {
     TempFolder work;
     ::CreateDirectoryA((work / "sub").c_str(), nullptr);
@@ -118,6 +239,7 @@ TEST(CommandLine, RelativeNames) {
 }
 
 TEST(CommandLine, OneRunInAControlledCommonFolder) {
+    testing_support::SettingsGuard settings;  // the default client, "cvs"
     TempFolder root;
     const std::string wc = root / "work";
     MakeWorkingFolder(wc, {"a b.txt", "x.c", "y.c"}, {"src", "doc"});
@@ -128,31 +250,32 @@ TEST(CommandLine, OneRunInAControlledCommonFolder) {
         RunRecord run;
     } cases[] = {
         {"two spaces before the first name", "$(CVS) add $(Names)", {wc + "\\a b.txt"},
-         {wc, "$(CVS) add  \"a b.txt\""}},
+         {wc, "cvs add  \"a b.txt\""}},
         {"two files", "$(CVS) -q update -d -P $(Names)", {wc + "\\x.c", wc + "\\y.c"},
-         {wc, "$(CVS) -q update -d -P  x.c y.c"}},
+         {wc, "cvs -q update -d -P  x.c y.c"}},
         {"files from two sub-folders", "$(CVS) add $(Names)", {wc + "\\src\\a.c", wc + "\\doc\\b.txt"},
-         {wc, "$(CVS) add  src\\a.c doc\\b.txt"}},
+         {wc, "cvs add  src\\a.c doc\\b.txt"}},
         {"every occurrence", "$(Names)|$(Names)|$(names)", {wc + "\\x.c"}, {wc, " x.c| x.c|$(names)"}},
-        {"no variable", "$(CVS) -q update", {wc + "\\x.c"}, {wc, "$(CVS) -q update"}},
+        {"no variable", "$(CVS) -q update", {wc + "\\x.c"}, {wc, "cvs -q update"}},
         {"a message that holds $(Names)", "$(CVS) commit -m \"see $(Names)\" $(Names)", {wc + "\\x.c"},
-         {wc, "$(CVS) commit -m \"see  x.c\"  x.c"}},
+         {wc, "cvs commit -m \"see  x.c\"  x.c"}},
         {"a controlled folder names its working copy", "$(CVS) update $(Names)", {wc + "\\src"},
-         {wc, "$(CVS) update  src"}},
+         {wc, "cvs update  src"}},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.what);
         Recorder recorder;
-        EXPECT_EQ(S_OK, ExecuteTemplate(c.commandTemplate, c.selection, recorder.Runner()));
+        EXPECT_EQ(S_OK, ExecuteTemplate(c.commandTemplate, c.selection, {}, recorder.Runner()));
         EXPECT_EQ(std::vector<RunRecord>{c.run}, recorder.runs);
     }
     // The result of the one run is passed on.
     Recorder failing;
     failing.results = {E_FAIL};
-    EXPECT_EQ(E_FAIL, ExecuteTemplate("$(CVS) add $(Names)", {wc + "\\x.c"}, failing.Runner()));
+    EXPECT_EQ(E_FAIL, ExecuteTemplate("$(CVS) add $(Names)", {wc + "\\x.c"}, {}, failing.Runner()));
 }
 
 TEST(CommandLine, PerFolderRunsWithDotStopAtTheFirstFailure) {
+    testing_support::SettingsGuard settings;
     TempFolder root;  // not under version control
     MakeWorkingFolder(root / "one", {"a.c"});
     MakeWorkingFolder(root / "two", {"b.c"});
@@ -160,15 +283,15 @@ TEST(CommandLine, PerFolderRunsWithDotStopAtTheFirstFailure) {
     const Selection selection = {root / "one", root / "loose.txt", root / "two"};
 
     Recorder recorder;
-    EXPECT_EQ(S_OK, ExecuteTemplate("$(CVS) -q update -d -P $(Names)", selection, recorder.Runner()));
-    EXPECT_EQ((std::vector<RunRecord>{{root / "one", "$(CVS) -q update -d -P ."},
-                                {root / "two", "$(CVS) -q update -d -P ."}}),
+    EXPECT_EQ(S_OK, ExecuteTemplate("$(CVS) -q update -d -P $(Names)", selection, {}, recorder.Runner()));
+    EXPECT_EQ((std::vector<RunRecord>{{root / "one", "cvs -q update -d -P ."},
+                                {root / "two", "cvs -q update -d -P ."}}),
               recorder.runs);
 
     Recorder failing;
     failing.results = {HRESULT_FROM_WIN32(ERROR_FILE_NOT_FOUND)};
     EXPECT_EQ(HRESULT_FROM_WIN32(ERROR_FILE_NOT_FOUND),
-              ExecuteTemplate("$(CVS) -q update -d -P $(Names)", selection, failing.Runner()));
+              ExecuteTemplate("$(CVS) -q update -d -P $(Names)", selection, {}, failing.Runner()));
     EXPECT_EQ(1u, failing.runs.size());
 }
 
@@ -187,11 +310,11 @@ TEST(CommandLine, NothingRunsWithoutAWorkingCopyOrCommonFolder) {
     for (const auto& c : cases) {
         SCOPED_TRACE(c.what);
         Recorder recorder;
-        EXPECT_EQ(S_OK, ExecuteTemplate("$(CVS) add $(Names)", c.selection, recorder.Runner()));
+        EXPECT_EQ(S_OK, ExecuteTemplate("$(CVS) add $(Names)", c.selection, {}, recorder.Runner()));
         EXPECT_TRUE(recorder.runs.empty());
     }
     Recorder recorder;
-    EXPECT_EQ(E_INVALIDARG, ExecuteTemplate("$(CVS) add $(Names)", {}, recorder.Runner()));
+    EXPECT_EQ(E_INVALIDARG, ExecuteTemplate("$(CVS) add $(Names)", {}, {}, recorder.Runner()));
     EXPECT_TRUE(recorder.runs.empty());
 }
 

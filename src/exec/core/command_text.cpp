@@ -16,27 +16,47 @@ size_t CharLength(const std::string& text, size_t pos, LeadByteTest isLead) {
 // either would cut a message or tag name in two, or start a second program.
 constexpr char kSpecialCharacters[] = " &()[]{}^=;!'+,`~<>*?\"\t|";
 
+constexpr char kInterpreterSwitches[] = " /S /C ";
+
+// The interpreter skips the blanks before the line: the first other character decides about /S.
+bool StartsWithQuote(const std::string& line) {
+    for (char c : line) {
+        if (c != ' ' && c != '\t') return c == '"';
+    }
+    return false;
+}
+
 }  // namespace
 
 bool NoLeadBytes(unsigned char) { return false; }
 
-std::string ReplaceVariable(const std::string& text, const std::string& variable, const std::string& value,
-                            LeadByteTest isLead) {
-    if (variable.empty()) return text;
+std::string FillTemplate(const std::string& commandTemplate, const TemplateValues& values, LeadByteTest isLead) {
     std::string out;
-    out.reserve(text.size());
+    out.reserve(commandTemplate.size());
     size_t pos = 0;
-    while (pos < text.size()) {
-        if (text.compare(pos, variable.size(), variable) == 0) {
-            out += value;
-            pos += variable.size();
+    while (pos < commandTemplate.size()) {
+        const TemplateValue* match = nullptr;
+        for (const TemplateValue& v : values) {
+            if (!v.variable.empty() && commandTemplate.compare(pos, v.variable.size(), v.variable) == 0) {
+                match = &v;
+                break;
+            }
+        }
+        if (match) {
+            out += match->value;
+            pos += match->variable.size();
             continue;
         }
-        size_t n = CharLength(text, pos, isLead);
-        out.append(text, pos, n);
+        const size_t n = CharLength(commandTemplate, pos, isLead);
+        out.append(commandTemplate, pos, n);
         pos += n;
     }
     return out;
+}
+
+std::string ReplaceVariable(const std::string& text, const std::string& variable, const std::string& value,
+                            LeadByteTest isLead) {
+    return FillTemplate(text, {{variable, value}}, isLead);
 }
 
 std::string QuoteArgument(const std::string& text, LeadByteTest isLead, Reader reader) {
@@ -86,6 +106,60 @@ std::string NamesText(const std::vector<std::string>& names, LeadByteTest isLead
         out += QuoteArgument(name, isLead);
     }
     return out;
+}
+
+std::string InterpreterCommandLine(const std::string& interpreter, const std::string& line) {
+    if (StartsWithQuote(line)) return interpreter + kInterpreterSwitches + '"' + line + '"';
+    return interpreter + kInterpreterSwitches + line;
+}
+
+RunSplit SplitIntoRuns(const std::string& interpreter, const std::string& commandTemplate,
+                       const TemplateValues& values, const std::vector<std::string>& names, size_t limit,
+                       LeadByteTest isLead) {
+    RunSplit split{{}, kNoRefusal};
+    TemplateValues all = values;
+    all.push_back({kNamesVariable, std::string()});
+    auto fill = [&](std::string namesText) {
+        all.back().value = std::move(namesText);
+        return FillTemplate(commandTemplate, all, isLead);
+    };
+    // Values are never searched, so a line's length is the template's rest plus each "$(Names)"'s text.
+    const std::string bare = fill(std::string());
+    const size_t occurrences = fill(" ").size() - bare.size();
+    if (occurrences == 0 || names.empty()) {
+        split.lines.push_back(bare);
+        return split;
+    }
+    const size_t fixed = interpreter.size() + (sizeof kInterpreterSwitches - 1) + bare.size();
+    std::vector<std::string> quoted;
+    quoted.reserve(names.size());
+    for (const std::string& name : names) quoted.push_back(QuoteArgument(name, isLead));
+
+    for (size_t begin = 0; begin < quoted.size();) {
+        // A quoted name never begins with a blank, so only the run's first name can decide whether the
+        // line begins with a double quote (and gets the interpreter's extra pair).
+        const size_t pair = StartsWithQuote(fill(" " + quoted[begin])) ? 2 : 0;
+        size_t text = 1 + quoted[begin].size();
+        if (fixed + pair + occurrences * text > limit) {
+            split.lines.clear();
+            split.refused = begin;
+            return split;
+        }
+        size_t end = begin + 1;
+        while (end < quoted.size() && fixed + pair + occurrences * (text + 1 + quoted[end].size()) <= limit) {
+            text += 1 + quoted[end].size();
+            ++end;
+        }
+        std::string namesText;
+        namesText.reserve(text);
+        for (size_t i = begin; i < end; ++i) {
+            namesText += ' ';
+            namesText += quoted[i];
+        }
+        split.lines.push_back(fill(std::move(namesText)));
+        begin = end;
+    }
+    return split;
 }
 
 size_t ParentLength(const std::string& path, size_t nameOffset) {

@@ -1,17 +1,15 @@
 #include "exec/core/tool_templates.h"
 
 #include "common/core/replace_all.h"
+#include "exec/core/command_text.h"
 
 namespace tools {
 
-std::string BuildFetchTemplate(const std::string& revision, const std::string& quotedTarget) {
-    std::string command = "$(CVS) -q update -p -r $(Revision) $(Names) > " + quotedTarget;
-    return ferrow::ReplaceAll(command, "$(Revision)", revision);
-}
-
 std::string BuildDiffCommand(const std::string& diffTemplate, const std::string& quotedOld,
                              const std::string& quotedNew) {
-    return ferrow::ReplaceAll(ferrow::ReplaceAll(diffTemplate, "$(OldFile)", quotedOld), "$(NewFile)", quotedNew);
+    // One pass: an old file's name holding "$(NewFile)" stays as it is.
+    return cmdline::FillTemplate(diffTemplate, {{"$(OldFile)", quotedOld}, {"$(NewFile)", quotedNew}},
+                                 cmdline::NoLeadBytes);
 }
 
 std::string BuildViewCommand(const std::string& viewTemplate, const std::string& quotedFile) {

@@ -6,11 +6,13 @@
 
 namespace tools {
 
-// "$(CVS) -q update -p -r $(Revision) $(Names) > " + quotedTarget, then every "$(Revision)" replaced by
-// the revision (unquoted). The result still holds "$(CVS)" and "$(Names)" for the command composition.
-std::string BuildFetchTemplate(const std::string& revision, const std::string& quotedTarget);
+// The revision fetch: the client writes the revision of the one name into the revision file. Beside
+// "$(CVS)" and "$(Names)" the fetch fills its two variables with the quoted revision and file name.
+constexpr char kFetchTemplate[] = "$(CVS) -q update -p -r $(Revision) $(Names) > $(RevisionFile)";
+constexpr char kRevisionVariable[] = "$(Revision)";
+constexpr char kRevisionFileVariable[] = "$(RevisionFile)";
 
-// The diff template with every "$(OldFile)", then every "$(NewFile)", replaced.
+// The diff template with every "$(OldFile)" and every "$(NewFile)" replaced (the names are not searched).
 std::string BuildDiffCommand(const std::string& diffTemplate, const std::string& quotedOld,
                              const std::string& quotedNew);
 

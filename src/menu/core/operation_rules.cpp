@@ -18,20 +18,14 @@ const char* FixedTemplate(unsigned offset) {
     }
 }
 
-std::string BuildCommitTemplate(const std::string& quotedMessage) {
-    return ferrow::ReplaceAll(FixedTemplate(kCmdCommit), "$(Message)", quotedMessage);
-}
+const char* CommitFileTemplate() { return "$(CVS) -q commit -F $(MessageFile) $(Names)"; }
 
-std::string BuildCommitFileTemplate(const std::string& quotedFile) {
-    return ferrow::ReplaceAll(FixedTemplate(kCmdCommit), "-m $(Message)", "-F " + quotedFile);
-}
-
-std::string BuildTagTemplate(bool moveFlag, bool checkFlag, bool branchFlag, const std::string& quotedTag) {
+std::string BuildTagTemplate(bool moveFlag, bool checkFlag, bool branchFlag) {
     std::string command = "$(CVS) -q tag ";
     if (moveFlag) command += "-F ";
     if (checkFlag) command += "-c ";
     if (branchFlag) command += "-b ";
-    command += quotedTag;
+    command += kTagVariable;
     command += " $(Names)";
     return command;
 }

@@ -10,16 +10,19 @@ namespace menu {
 // "$(Message)" still in place). Null for the offsets whose command is built or chosen elsewhere.
 const char* FixedTemplate(unsigned offset);
 
-// The commit template with every "$(Message)" replaced by the already quoted message.
-std::string BuildCommitTemplate(const std::string& quotedMessage);
+// The variables the operations fill beside "$(CVS)" and "$(Names)", each with an already quoted text:
+// the commit message, the name of the file that holds it, the tag name.
+constexpr char kMessageVariable[] = "$(Message)";
+constexpr char kMessageFileVariable[] = "$(MessageFile)";
+constexpr char kTagVariable[] = "$(Tag)";
 
-// The commit template that has the client read the message from a file ("-F" and the already quoted file
-// name in place of "-m $(Message)"): a file passes no interpreter, so every byte of the message arrives.
-std::string BuildCommitFileTemplate(const std::string& quotedFile);
+// The commit template that has the client read the message from a file ("-F $(MessageFile)" in place of
+// "-m $(Message)"): a file passes no interpreter, so every byte of the message arrives.
+const char* CommitFileTemplate();
 
-// "$(CVS) -q tag " + "-F " (move) + "-c " (check) + "-b " (branch), always in this order, + the already
-// quoted tag name + " $(Names)".
-std::string BuildTagTemplate(bool moveFlag, bool checkFlag, bool branchFlag, const std::string& quotedTag);
+// "$(CVS) -q tag " + "-F " (move) + "-c " (check) + "-b " (branch), always in this order, + "$(Tag)" +
+// " $(Names)".
+std::string BuildTagTemplate(bool moveFlag, bool checkFlag, bool branchFlag);
 
 // Every "\r\n" becomes "\n", then every "\n" becomes "\r\n": each line ends with CR LF. A lone CR stays.
 std::string NormalizeLineEnds(const std::string& text);

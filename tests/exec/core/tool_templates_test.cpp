@@ -4,13 +4,6 @@
 
 namespace {
 
-TEST(BuildFetchTemplate, RevisionInPlaceTargetAppended) {
-    EXPECT_EQ("$(CVS) -q update -p -r 1.5 $(Names) > C:\\Temp\\main.c_1.5",
-              tools::BuildFetchTemplate("1.5", "C:\\Temp\\main.c_1.5"));
-    EXPECT_EQ("$(CVS) -q update -p -r 1.2.2.1 $(Names) > \"C:\\My Temp\\a b.c_1.2.2.1\"",
-              tools::BuildFetchTemplate("1.2.2.1", "\"C:\\My Temp\\a b.c_1.2.2.1\""));
-}
-
 TEST(BuildToolCommands, EveryOccurrenceReplaced) {
     struct Case {
         const char* templ;
@@ -30,6 +23,7 @@ TEST(BuildToolCommands, EveryOccurrenceReplaced) {
               tools::BuildViewCommand("notepad $(File) $(File)", "\"C:\\a b\\x_1.1\""));
     // A quoted name holding a variable is not searched again.
     EXPECT_EQ("v $(File)", tools::BuildViewCommand("v $(File)", "$(File)"));
+    EXPECT_EQ("d $(NewFile) n", tools::BuildDiffCommand("d $(OldFile) $(NewFile)", "$(NewFile)", "n"));
 }
 
 TEST(RevisionFileName, TempFolderFileAndRevision) {

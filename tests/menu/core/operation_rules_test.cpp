@@ -39,25 +39,20 @@ TEST(BuildTagTemplate, OptionsAlwaysInTheOrderMoveCheckBranch) {
         bool move, check, branch;
         const char* text;
     } const cases[] = {
-        {false, false, false, "$(CVS) -q tag REL_1 $(Names)"},
-        {true, false, true, "$(CVS) -q tag -F -b REL_1 $(Names)"},
-        {true, true, true, "$(CVS) -q tag -F -c -b REL_1 $(Names)"},
-        {false, true, false, "$(CVS) -q tag -c REL_1 $(Names)"},
-        {false, false, true, "$(CVS) -q tag -b REL_1 $(Names)"},
+        {false, false, false, "$(CVS) -q tag $(Tag) $(Names)"},
+        {true, false, true, "$(CVS) -q tag -F -b $(Tag) $(Names)"},
+        {true, true, true, "$(CVS) -q tag -F -c -b $(Tag) $(Names)"},
+        {false, true, false, "$(CVS) -q tag -c $(Tag) $(Names)"},
+        {false, false, true, "$(CVS) -q tag -b $(Tag) $(Names)"},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.text);
-        EXPECT_EQ(c.text, menu::BuildTagTemplate(c.move, c.check, c.branch, "REL_1"));
+        EXPECT_EQ(c.text, menu::BuildTagTemplate(c.move, c.check, c.branch));
     }
 }
 
-TEST(BuildCommitTemplate, QuotedMessageInPlace) {
-    EXPECT_EQ("$(CVS) -q commit -m \"\" $(Names)", menu::BuildCommitTemplate("\"\""));
-    // A message naming a variable keeps it for the later steps.
-    EXPECT_EQ("$(CVS) -q commit -m \"see $(Names)\" $(Names)", menu::BuildCommitTemplate("\"see $(Names)\""));
-    // The inserted message is not searched again.
-    EXPECT_EQ("$(CVS) -q commit -m $(Message) $(Names)", menu::BuildCommitTemplate("$(Message)"));
-    EXPECT_EQ("$(CVS) -q commit -F \"C:\\a b\\m.tmp\" $(Names)", menu::BuildCommitFileTemplate("\"C:\\a b\\m.tmp\""));
+TEST(CommitFileTemplate, TheFileInPlaceOfTheMessage) {
+    EXPECT_STREQ("$(CVS) -q commit -F $(MessageFile) $(Names)", menu::CommitFileTemplate());
 }
 
 TEST(ReplaceAll, EveryOccurrenceWithoutOverlap) {
