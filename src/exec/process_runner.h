@@ -10,6 +10,7 @@
 
 #include <windows.h>
 
+#include <functional>
 #include <string>
 
 // The result of a run that its frame cancelled: HRESULT_FROM_WIN32(ERROR_CANCELLED).
@@ -46,6 +47,25 @@ public:
 
 private:
     CRunFrame* outer_;
+};
+
+// A frame that only hears the command lines, for runs outside an operation whose lines are still shown
+// (the revision fetch of Diff): no capture, never cancelled. Its runs dispatch every message, as any
+// frame's do, so its user refuses re-entry as an operation does. Lives on the stack of its thread.
+class CCommandEcho : private CRunFrame {
+public:
+    explicit CCommandEcho(std::function<void(const std::string&)> echo) : echo_(std::move(echo)) {}
+    CCommandEcho(const CCommandEcho&) = delete;
+    CCommandEcho& operator=(const CCommandEcho&) = delete;
+
+private:
+    void OnCommandLine(const std::string& line) override {
+        if (echo_) echo_(line);
+    }
+    bool CancelRequested() override { return false; }
+
+    std::function<void(const std::string&)> echo_;
+    CRunFrameScope scope_{this};
 };
 
 // What "$(CVS)" stands for: the configured client command ("cvs" by default), its %NAME% references

@@ -80,7 +80,7 @@ private:
     std::string path_;
 };
 
-// The one echo of a command line in the console, for the runs of an operation.
+// The one echo of a command line in the console, for the runs of an operation and the fetch of Diff.
 void EchoCommandLine(const std::string& line) { console::Append(">" + line + "\r\n"); }
 
 }  // namespace
@@ -181,10 +181,16 @@ STDMETHODIMP CCVSContextMenu::InvokeCommand(CMINVOKECOMMANDINFO* pici) {
 
 HRESULT CCVSContextMenu::InvokeOffset(unsigned offset, HWND hwnd, bool uiAllowed) {
     switch (offset) {
-    case menu::kCmdDiff:
-        // The diff tool fetches the base revision itself; whether it starts is not reported.
+    case menu::kCmdDiff: {
+        // The diff tool fetches the base revision itself; whether it starts is not reported. The fetch is
+        // echoed after what the console shows, so that a failing one can be understood; its messages are
+        // dispatched meanwhile, so it is an operation of this thread like the others.
+        OperationRunning running;
+        exec_lock::Scoped operation;
+        CCommandEcho echo(EchoCommandLine);
         CompareRevisions(selection_.front(), nullptr, nullptr);
         return S_OK;
+    }
     case menu::kCmdOptions:
         return ShowOptions(hwnd);
     case menu::kCmdCommit: {

@@ -1,7 +1,11 @@
 // The operations behind the menu items, run through the recording stand-in for the client: exact command
 // lines and working folders, results, the NO_UI rules, the message box and the refresh.
+#include "exec/command_line.h"
 #include "exec/exec_support.h"
 #include "exec/process_runner.h"
+#include "exec/tools.h"
+#include "model/admin_files.h"
+#include "settings/settings_store.h"
 #include "menu/menu_support.h"
 #include "support/fixtures.h"
 
@@ -268,6 +272,160 @@ TEST(ConsoleLines, OutputThenErrorThenVerdict) {
         EXPECT_TRUE(driver.Found());
     }
     EXPECT_EQ(echo + "cvs update: warning\r\nfailed\r\n", window.Text());
+}
+
+// The arguments of one call as the stand-in's runtime split them, without the brackets ("<...>" for the
+// message file's text stays as it is).
+std::vector<std::string> SplitCall(const std::string& split) {
+    std::vector<std::string> arguments;
+    for (size_t pos = 0; pos < split.size();) {
+        const char close = split[pos] == '<' ? '>' : ']';
+        const size_t end = split.find(close, pos);
+        if (end == std::string::npos) break;
+        arguments.push_back(split[pos] == '<' ? split.substr(pos, end - pos + 1) : split.substr(pos + 1, end - pos - 1));
+        pos = end + 1;
+    }
+    return arguments;
+}
+
+size_t CountLines(const std::string& text, const std::string& start) {
+    size_t count = 0;
+    for (size_t pos = 0; pos < text.size(); pos = text.find("\r\n", pos) + 2) {
+        if (text.compare(pos, start.size(), start) == 0) ++count;
+        if (text.find("\r\n", pos) == std::string::npos) break;
+    }
+    return count;
+}
+
+// 700 selected files of one folder: each operation runs them in as many commands as needed, each name once
+// and in order, an echo per run, one result line at the end; the first failing run is the last.
+TEST(BigSelections, EveryOperationRunsItsNamesInLinesThatFit) {
+    const struct {
+        unsigned offset;
+        const char* dialog;  // the operation's dialog, confirmed with the text below
+        std::vector<std::string> before;  // the arguments before the names
+        int exitCode;
+    } cases[] = {
+        {0, nullptr, {"-q", "update", "-d", "-P"}, 0},
+        {1, "CVS Commit", {"-q", "commit", "<big one>"}, 0},
+        {6, nullptr, {"update", "-C"}, 0},
+        {7, "CVS Tag", {"-q", "tag", "REL_2"}, 0},
+        {8, nullptr, {"update", "-A"}, 0},
+        {3, nullptr, {"add"}, 1},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.offset);
+        OperationFixture f;
+        ConsoleWindow window;
+        f.stub.Exit(c.exitCode);
+        std::vector<std::string> names, paths;
+        for (int i = 0; i < 700; ++i) {
+            names.push_back((i % 9 ? "new-" : "new ") + std::to_string(i) + ".txt");
+            paths.push_back(f.wc + "\\" + names.back());
+        }
+        auto handler = MakeHandler(paths);
+        window.Site(handler.Get());
+        HRESULT hr;
+        {
+            std::unique_ptr<menu_test::WindowDriver> driver;
+            if (c.dialog) {
+                const int field = c.offset == 1 ? IDC_COMMIT_MESSAGE : IDC_TAG_NAME;
+                const char* text = c.offset == 1 ? "big one" : "REL_2";
+                driver = std::make_unique<menu_test::WindowDriver>(c.dialog, [field, text](HWND dialog) {
+                    menu_test::SetControlText(dialog, field, text);
+                    menu_test::Click(dialog, IDOK);
+                });
+            }
+            hr = Invoke(handler.Get(), c.offset);
+        }
+        EXPECT_EQ(c.exitCode ? E_FAIL : S_OK, hr);
+        const std::vector<std::string> calls = f.stub.SplitArguments();
+        const std::string console = window.Text();
+        EXPECT_EQ(calls.size(), CountLines(console, ">" + exec_test::StubPath() + " "));
+        if (c.exitCode) {
+            EXPECT_EQ(1u, calls.size());
+            continue;
+        }
+        EXPECT_GT(calls.size(), 1u);
+        std::vector<std::string> arrived;
+        for (const std::string& call : calls) {
+            std::vector<std::string> arguments = SplitCall(call);
+            ASSERT_GT(arguments.size(), c.before.size());
+            EXPECT_EQ(c.before, std::vector<std::string>(arguments.begin(), arguments.begin() + c.before.size()));
+            arrived.insert(arrived.end(), arguments.begin() + c.before.size(), arguments.end());
+        }
+        EXPECT_EQ(names, arrived);
+        EXPECT_EQ(1u, CountLines(console, "ok"));
+        EXPECT_EQ(console.size() - 4, console.rfind("ok\r\n"));
+    }
+}
+
+// A name whose command line would be too long even alone: nothing runs (Remove deletes nothing), the
+// console and the error box say why and name it, in the user's language.
+TEST(BigSelections, ANameThatDoesNotFitIsRefused) {
+    const struct {
+        unsigned offset;
+        LANGID language;
+        const char* word;  // a word of the refusal in that language
+    } cases[] = {
+        {3, MAKELANGID(LANG_ENGLISH, SUBLANG_ENGLISH_US), "8191 characters"},
+        {4, MAKELANGID(LANG_GERMAN, SUBLANG_GERMAN), "Befehlszeile"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.offset);
+        // Should the refusal fail, Remove would fill the user's own trash (see TrashFolder).
+        if (c.offset == 4 && TrashFolder().empty()) continue;
+        OperationFixture f;
+        ConsoleWindow window;
+        // A client whose setting expands to a path of 8,180 characters leaves no room for a name.
+        f.stub.Env().Set("FERROW_LONG_CLIENT", "C:\\" + std::string(8180, 'c'));
+        const std::string setting = "%FERROW_LONG_CLIENT%";
+        ASSERT_TRUE(testing_support::SetRawValue("Software\\Pembrake\\Ferrow\\Tools", "Cvs", REG_SZ, setting.c_str(),
+                                                 static_cast<DWORD>(setting.size() + 1)));
+        exec_test::WriteTextFile(f / "kept.txt", "x");
+        auto handler = MakeHandler({f / "kept.txt", f / "modified.c"});
+        window.Site(handler.Get());
+        testing_support::ScopedThreadLanguage language(c.language);
+        const std::string refusal = ferrow::LoadResString(IDS_NAME_TOO_LONG) + "\r\nkept.txt\r\n";
+        const std::string caption = ferrow::LoadResString(IDS_ERROR_CAPTION);
+        std::string shown;
+        HRESULT hr;
+        {
+            menu_test::WindowDriver driver(caption.c_str(), [&shown](HWND box) {
+                shown = menu_test::MessageBoxText(box);
+                ::PostMessageA(box, WM_COMMAND, IDOK, 0);
+            });
+            hr = Invoke(handler.Get(), c.offset, 0);
+            EXPECT_TRUE(driver.Found());
+        }
+        EXPECT_EQ(E_FAIL, hr);
+        EXPECT_TRUE(f.stub.Calls().empty());
+        EXPECT_NE(INVALID_FILE_ATTRIBUTES, ::GetFileAttributesA((f / "kept.txt").c_str()));
+        EXPECT_NE(std::string::npos, refusal.find(c.word)) << refusal;
+        EXPECT_EQ(refusal + "failed\r\n", window.Text());
+        EXPECT_EQ(refusal.substr(0, refusal.find('\r')), shown.substr(0, shown.find('\r')));
+    }
+}
+
+// Diff echoes the fetch of the base revision after what the console already shows, and starts the tool.
+TEST(ConsoleLines, DiffEchoesItsRevisionFetch) {
+    OperationFixture f;
+    ConsoleWindow window;
+    settings::SetTool("Diff", exec_test::StubPath() + " $(OldFile) $(NewFile)");
+    auto handler = MakeHandler({f / "modified.c"});
+    window.Site(handler.Get());
+    ASSERT_EQ(S_OK, Invoke(handler.Get(), 0));
+    const std::string before = window.Text();
+    EXPECT_EQ(S_OK, Invoke(handler.Get(), 2));
+    CCVSEntry entry;
+    ASSERT_TRUE(FindEntry((f / "modified.c").c_str(), entry));
+    std::string revisionFile;
+    ASSERT_TRUE(MakeRevisionFileName(f / "modified.c", entry.Revision, revisionFile));
+    EXPECT_EQ(before + ">" + exec_test::StubPath() + " -q update -p -r " + entry.Revision + "  modified.c > " +
+                  QuoteArgument(revisionFile) + "\r\n",
+              window.Text());
+    for (int i = 0; i < 300 && f.stub.Calls().size() < 3; ++i) ::Sleep(20);  // the tool is not waited for
+    EXPECT_EQ(3u, f.stub.Calls().size());
 }
 
 }  // namespace
