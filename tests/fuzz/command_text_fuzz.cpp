@@ -1,7 +1,8 @@
 // Arbitrary texts through the command-line text rules. The key invariant: a quoted argument, put on a
 // command line that runs through "cmd /S /C", reaches the program as exactly one argument, equal to the
 // text with its double quotes turned into apostrophes, and puts no command-interpreter operator outside
-// quotes.
+// quotes. Split into runs, the names arrive each once and in order, on lines within the limit, each run
+// full, and a name is refused only when it does not fit alone.
 //
 // Input: the first byte chooses the code page (odd: bytes 0x81..0xFE lead a double-byte character), the
 // rest is split at 0x01 into the texts.
@@ -150,6 +151,40 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
         if (cmdline::ReplaceVariable(text, variable, variable, isLead) != text) __builtin_trap();
         if (isLead == cmdline::NoLeadBytes && replaced != NaiveReplace(text, variable, value)) __builtin_trap();
         if (ferrow::ReplaceAll(text, variable, value) != NaiveReplace(text, variable, value)) __builtin_trap();
+    }
+
+    // Runs: the arguments as names of a client in the template, under a limit the input chooses.
+    if (!arguments.empty()) {
+        const std::string interpreter = "C:\\cmd.exe";
+        const std::string client = (size & 2) ? "\"C:\\a b\\cvs.exe\"" : "cvs";
+        const size_t limit = 40 + (static_cast<size_t>(data[0]) * 7) % 400;
+        const cmdline::RunSplit split = cmdline::SplitIntoRuns(interpreter, "$(CVS) x$(Names)", {{"$(CVS)", client}},
+                                                               arguments, limit, isLead);
+        // The line of the names [begin, end) as composed directly.
+        auto lineOf = [&](size_t begin, size_t end) {
+            const std::vector<std::string> run(arguments.begin() + begin, arguments.begin() + end);
+            return cmdline::InterpreterCommandLine(interpreter, client + " x" + cmdline::NamesText(run, isLead));
+        };
+        if (split.refused != cmdline::kNoRefusal) {
+            if (!split.lines.empty() || split.refused >= arguments.size()) __builtin_trap();
+            if (lineOf(split.refused, split.refused + 1).size() <= limit) __builtin_trap();
+        } else {
+            size_t next = 0;
+            for (const std::string& line : split.lines) {
+                const std::string full = cmdline::InterpreterCommandLine(interpreter, line);
+                if (full.size() > limit) __builtin_trap();
+                // The client (its quotes stripped by /S and the runtime), "x", then this run's names.
+                std::vector<std::string> parts = SplitCommandLine(line, isLead);
+                if (parts.size() < 3 || parts[1] != "x") __builtin_trap();
+                const size_t begin = next;
+                for (size_t i = 2; i < parts.size(); ++i, ++next) {
+                    if (next >= arguments.size() || parts[i] != Expected(arguments[next], isLead)) __builtin_trap();
+                }
+                if (lineOf(begin, next) != full) __builtin_trap();
+                if (next < arguments.size() && lineOf(begin, next + 1).size() <= limit) __builtin_trap();
+            }
+            if (next != arguments.size()) __builtin_trap();
+        }
     }
 
     // Line ends: every LF ends up after a CR, and nothing but line ends changes.
