@@ -27,11 +27,11 @@ private:
     std::string name_;
 };
 
-// Runs the log template for the path with its output in `file`; false when the command fails.
+// Runs the log template for the path with its output in `file` (in place of "$(LogFile)", quoted); false
+// when the command fails.
 bool RunLogCommand(const char* commandTemplate, const char* path, const CTempFile& file) {
-    const std::string command = commandTemplate + QuoteArgument(file.Name());
     const std::vector<std::string> selection{ferrow::CopyPath(path)};
-    return SUCCEEDED(ExecuteTemplate(command, selection));
+    return SUCCEEDED(ExecuteTemplate(commandTemplate, selection, {{"$(LogFile)", QuoteArgument(file.Name())}}));
 }
 
 }  // namespace
@@ -63,7 +63,7 @@ bool ParseLog(const char* file, CCVSLog& log) {
 bool GetLocalLogText(const char* path, std::string& text) {
     CTempFile output;
     if (FAILED(output.Create("ferrow"))) return false;
-    if (!RunLogCommand("$(CVS) log -l $(Names) > ", path, output)) return false;
+    if (!RunLogCommand("$(CVS) log -l $(Names) > $(LogFile)", path, output)) return false;
     ferrow::UniqueFile handle = OpenForReading(output.Name().c_str(), FILE_FLAG_SEQUENTIAL_SCAN);
     if (!handle) return false;
     CLineReader reader(handle.Release());
@@ -76,7 +76,7 @@ bool GetLocalLogText(const char* path, std::string& text) {
 bool GetLog(const char* path, CCVSLog& log) {
     CTempFile output;
     if (FAILED(output.Create("ferrow"))) return false;
-    if (!RunLogCommand("$(CVS) log $(Names) > ", path, output)) return false;
+    if (!RunLogCommand("$(CVS) log $(Names) > $(LogFile)", path, output)) return false;
     return ParseLog(output.Name().c_str(), log);
 }
 
