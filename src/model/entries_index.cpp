@@ -6,6 +6,7 @@
 #include <shlwapi.h>
 
 #include <algorithm>
+#include <atomic>
 #include <list>
 #include <mutex>
 #include <unordered_map>
@@ -99,7 +100,13 @@ struct Snapshot {
     bool trusted = false;    // may answer any later call while the stamp is unchanged
     uint64_t rereadAt = 0;   // untrusted: the stamp unchanged, it answers calls until then
     std::shared_ptr<const CEntryIndex> index;
+    // When the log was last found as it was read; shared by the snapshot's callers.
+    mutable std::atomic<uint64_t> logCheckedAt{0};
 };
+
+// The log changes alone only while the client runs or after it was interrupted, so it is asked for at
+// most this often while Entries stays the same (Entries' own attribute query is made at every call).
+constexpr uint64_t kLogCheckInterval = 100 * 10000;  // 100 ms in file-time ticks
 
 // The whole file in memory, its handle closed before the caller parses anything: one open, as few reads as
 // the size allows (`expected`, from the attribute query), one close. Shared for reading and writing but not
@@ -163,6 +170,7 @@ std::shared_ptr<const Snapshot> ReadSnapshot(const std::string& entries, const s
     snapshot->trusted = after == stamp && start >= written + kTwoSeconds;
     if (after == stamp) snapshot->rereadAt = start + 50 * kMillisecond;
     snapshot->index = std::move(index);
+    snapshot->logCheckedAt.store(start, std::memory_order_relaxed);
     return snapshot;
 }
 
@@ -231,6 +239,7 @@ bool Answers(const std::shared_ptr<const Snapshot>& s, const Stamp& stamp, UINT 
 // written in the last seconds means it is between those steps. An older one is a leftover of a client that
 // was stopped there.
 bool ClientIsReplacing(const std::string& backup, uint64_t now) {
+    if (backup.empty()) return false;
     FileStamp stamp;
     const uint64_t kRecent = 5000 * kMillisecond;
     return QueryFile(backup, stamp) && now < stamp.written + kRecent;
@@ -248,16 +257,23 @@ std::string EntryNameKey(std::string_view name) { return KeyIn(ThreadAnsiCodePag
 
 std::shared_ptr<const CEntryIndex> GetEntryIndex(const std::string& folder) {
     const std::string entries = Combine(folder, "CVS\\Entries");
-    const std::string log = Combine(folder, "CVS\\Entries.Log");
-    const std::string backup = Combine(folder, "CVS\\Entries.Backup");
-    if (entries.empty() || log.empty() || backup.empty()) return nullptr;
+    if (entries.empty()) return nullptr;
     Stamp stamp;
     bool present = QueryFile(entries, stamp.entries);
-    if (present) QueryFile(log, stamp.log);  // the second attribute query: a missing file answers at once
     const UINT codePage = ThreadAnsiCodePage();
     const uint64_t now = Now();
     Cache::Slot slot = TheCache().Find(folder);
+    // The other two files beside Entries; a name that does not fit is no file.
+    const std::string log = entries.size() + 4 < MAX_PATH ? entries + ".Log" : std::string();
+    if (present && slot.snapshot && slot.snapshot->stamp.entries == stamp.entries &&
+        now < slot.snapshot->logCheckedAt.load(std::memory_order_relaxed) + kLogCheckInterval) {
+        stamp.log = slot.snapshot->stamp.log;
+    } else if (present && !log.empty()) {
+        QueryFile(log, stamp.log);
+        if (slot.snapshot && slot.snapshot->stamp == stamp) slot.snapshot->logCheckedAt.store(now, std::memory_order_relaxed);
+    }
     if (present && Answers(slot.snapshot, stamp, codePage, now)) return slot.snapshot->index;
+    const std::string backup = entries.size() + 7 < MAX_PATH ? entries + ".Backup" : std::string();
     const bool usable = slot.snapshot && slot.snapshot->codePage == codePage;
 
     // While the client replaces Entries, the last snapshot answers (not trusted: the next call looks again).

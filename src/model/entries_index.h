@@ -1,7 +1,9 @@
 // The validated index of each working folder's CVS/Entries and CVS/Entries.Log (the changes of a command
 // that was interrupted before it folded them into Entries, applied as the client applies them). Every call
-// checks both files with one attribute query each (size, last-write and creation time; no open; a missing
-// log answers at once) and answers from the index when nothing changed since it was read; otherwise it
+// checks Entries with one attribute query (size, last-write and creation time; no open), and the log with
+// one more at most every 100 ms while Entries stays the same (the log changes alone only while the client
+// runs or after it was interrupted: such a change is seen within 100 ms), and answers from the index when
+// nothing changed since it was read; otherwise it
 // reads the files again (or, when Entries or its CVS folder is gone or is not a file, forgets the folder).
 // An index whose files were written less than two seconds before they were read may miss a same-size
 // rewrite within one time-stamp tick: it is read again at the next call, then after waits that double up

@@ -94,6 +94,29 @@ TEST(EntriesIndex, EveryChangeOfTheFileIsSeenByTheNextCall) {
     EXPECT_FALSE(IsControlled(file.c_str()));
 }
 
+TEST(EntriesIndex, TheLogOfAnInterruptedCommandIsReadWithEntries) {
+    // The pair the client left after an interrupted command (scripts/make-entries-fixtures.sh): every view
+    // sees what the client itself makes of it; the log's own changes are seen within 100 ms.
+    TempDir dir;
+    const std::string fixtures = FERROW_TEST_DATA "/entries/interrupted/";
+    WriteTextFile(dir / "CVS/Entries", testing_support::ReadTextFile(fixtures + "Entries"));
+    EXPECT_EQ("(none)", RevisionOf(dir / "added.c"));
+    EXPECT_EQ("1.1.1.1", RevisionOf(dir / "gone.c"));
+    WriteTextFile(dir / "CVS/Entries.Log", testing_support::ReadTextFile(fixtures + "Entries.Log"));
+    ::Sleep(110);
+    EXPECT_EQ("0", RevisionOf(dir / "added.c"));
+    EXPECT_EQ("-1.1.1.1", RevisionOf(dir / "removed.c"));
+    EXPECT_EQ("1.2", RevisionOf(dir / "changed.c"));
+    EXPECT_EQ("(none)", RevisionOf(dir / "gone.c"));
+    EXPECT_EQ("9.9", RevisionOf(dir / "kept.c"));  // a line without a command is an add
+    EXPECT_TRUE(IsControlled((dir / "added.c").c_str()));
+    EXPECT_FALSE(IsControlled((dir / "gone.c").c_str()));
+    ASSERT_TRUE(::DeleteFileA((dir / "CVS/Entries.Log").c_str()));
+    ::Sleep(110);
+    EXPECT_EQ("(none)", RevisionOf(dir / "added.c"));
+    EXPECT_EQ("1.1.1.1", RevisionOf(dir / "gone.c"));
+}
+
 TEST(EntriesIndex, ReadersSeeTheOldOrTheNewFileWhileItIsRenamedOver) {
     TempDir dir;
     const int kFiles = 200;
