@@ -119,7 +119,7 @@ for view in 64 32; do
 done
 run msiexec /i "Z:$msi" /qn || fail "msiexec /i over the older package exited $?"
 settle
-stale=$(lines | grep -i -e 'CVSModified' -e 'CVSControlled' || true)
+stale=$(lines | grep -iE 'ShellIconOverlayIdentifiers\\CVS(Modified|Controlled)' || true)
 [ -z "$stale" ] || fail "the older version's overlay identifiers are left: $stale"
 products=$(lines | grep -ic 'Uninstall\\{[^\\]*} :: "DisplayName"="Ferrow (64-bit)"' || true)
 [ "$products" = 1 ] || fail "$products installed products after the upgrade"

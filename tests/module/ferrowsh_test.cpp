@@ -59,9 +59,9 @@ TEST(Ferrowsh, OverlaysThroughTheDll) {
     const std::string wc = testing_support::SampleFixture("wc");
     HostRun run = Ferrowsh(DllArg() + "overlays \"" + wc + "\" \"" + wc + "\\modified.c\" \"" + wc + "\\unlisted.txt\"");
     EXPECT_EQ(0u, run.exitCode) << run.err;
-    EXPECT_NE(std::string::npos, run.out.find("\\wc: CVSControlled=no CVSModified=yes -> blue")) << run.out;
-    EXPECT_NE(std::string::npos, run.out.find("modified.c: CVSControlled=yes CVSModified=yes -> red")) << run.out;
-    EXPECT_NE(std::string::npos, run.out.find("unlisted.txt: CVSControlled=no CVSModified=no -> no mark")) << run.out;
+    EXPECT_NE(std::string::npos, run.out.find("\\wc: FerrowModified=no FerrowControlled=yes -> blue")) << run.out;
+    EXPECT_NE(std::string::npos, run.out.find("modified.c: FerrowModified=yes FerrowControlled=yes -> red")) << run.out;
+    EXPECT_NE(std::string::npos, run.out.find("unlisted.txt: FerrowModified=no FerrowControlled=no -> no mark")) << run.out;
     EXPECT_TRUE(run.err.empty()) << run.err;
 }
 

@@ -8,6 +8,7 @@
 #include "common/text.h"
 #include "com/guids.h"
 #include "com/interface_ids.h"
+#include "com/overlay_identifiers.h"
 
 #include <shlobj.h>
 
@@ -17,22 +18,21 @@ namespace ferrowsh {
 namespace {
 
 struct Identifier {
-    const char* key;   // under ShellIconOverlayIdentifiers
-    const char* mark;  // what its icon shows
+    const wchar_t* key;  // under ShellIconOverlayIdentifiers
+    const char* label;   // the key without its leading spaces
+    const char* mark;    // what its icon shows
     CLSID clsid;
     ferrow::ComPtr<IShellIconOverlayIdentifier> object;
     int priority = 0;
 };
 
-bool ReadRegisteredClsid(const char* key, CLSID& clsid) {
-    const std::string path =
-        std::string("Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\ShellIconOverlayIdentifiers\\") + key;
-    char text[64] = {};
-    LONG size = sizeof text;
-    ferrow::UniqueKey handle;
-    if (::RegOpenKeyExA(HKEY_LOCAL_MACHINE, path.c_str(), 0, KEY_READ, handle.Put()) != ERROR_SUCCESS) return false;
-    if (::RegQueryValueA(handle.Get(), nullptr, text, &size) != ERROR_SUCCESS) return false;
-    return SUCCEEDED(::CLSIDFromString(ferrow::AnsiToWide(text).c_str(), &clsid));
+bool ReadRegisteredClsid(const wchar_t* key, CLSID& clsid) {
+    const std::wstring path = std::wstring(ferrow::kOverlayIdentifiersKey) + L"\\" + key;
+    wchar_t text[64] = {};
+    DWORD size = sizeof text - sizeof(wchar_t);
+    if (::RegGetValueW(HKEY_LOCAL_MACHINE, path.c_str(), nullptr, RRF_RT_REG_SZ, nullptr, text, &size) != ERROR_SUCCESS)
+        return false;
+    return SUCCEEDED(::CLSIDFromString(text, &clsid));
 }
 
 }  // namespace
@@ -50,12 +50,12 @@ int RunOverlays(Host& host, const Args& args) {
     }
 
     Identifier identifiers[] = {
-        {"CVSControlled", "red (modified)", CLSID_CCVSIconOverlay, {}, 0},
-        {"CVSModified", "blue (controlled)", CLSID_CCVSModifiedIconOverlay, {}, 0},
+        {ferrow::kOverlayKeyModified, "FerrowModified", "red (modified)", CLSID_CCVSIconOverlay, {}, 0},
+        {ferrow::kOverlayKeyControlled, "FerrowControlled", "blue (controlled)", CLSID_CCVSModifiedIconOverlay, {}, 0},
     };
     for (Identifier& id : identifiers) {
         if (!host.Direct() && !ReadRegisteredClsid(id.key, id.clsid)) {
-            PrintError(std::string("overlay identifier ") + id.key + " is not registered (run ferrowsh register)");
+            PrintError(std::string("overlay identifier ") + id.label + " is not registered (run ferrowsh register)");
             return kExitFailed;
         }
         if (FAILED(host.CreateObject(id.clsid, IID_IShellIconOverlayIdentifier, id.object.PutVoid()))) {
@@ -67,10 +67,10 @@ int RunOverlays(Host& host, const Args& args) {
         HRESULT hr = id.object->GetOverlayInfo(file, MAX_PATH, &index, &flags);
         if (SUCCEEDED(hr)) hr = id.object->GetPriority(&id.priority);
         if (FAILED(hr)) {
-            PrintError(std::string(id.key) + ": GetOverlayInfo/GetPriority failed: " + HResultText(hr));
+            PrintError(std::string(id.label) + ": GetOverlayInfo/GetPriority failed: " + HResultText(hr));
             return kExitFailed;
         }
-        std::printf("%s %s: %s icon %s,%d priority %d\n", id.key, GuidText(id.clsid).c_str(), id.mark,
+        std::printf("%s %s: %s icon %s,%d priority %d\n", id.label, GuidText(id.clsid).c_str(), id.mark,
                     ferrow::WideToAnsi(file).c_str(), index, id.priority);
     }
 
@@ -80,7 +80,7 @@ int RunOverlays(Host& host, const Args& args) {
         std::printf("%s:", path.c_str());
         for (const Identifier& id : identifiers) {
             const HRESULT hr = id.object->IsMemberOf(wide.c_str(), 0);
-            std::printf(" %s=%s", id.key, hr == S_OK ? "yes" : hr == S_FALSE ? "no" : HResultText(hr).c_str());
+            std::printf(" %s=%s", id.label, hr == S_OK ? "yes" : hr == S_FALSE ? "no" : HResultText(hr).c_str());
             if (hr == S_OK && (!drawn || id.priority < drawn->priority)) drawn = &id;
         }
         std::printf(" -> %s\n", drawn ? drawn->mark : "no mark");
