@@ -5,6 +5,7 @@
 
 Output (committed together with this script; run it again after changing the artwork):
   menu_*.bmp     13 x 13, 16 colours: the context menu's item and submenu images
+  menu_*.ico     the same pictures as 16 x 16 icons (transparent around them) for Windows 11's menu
   history.bmp    64 x 16, 16 colours: four 16 x 16 images (branch, selected branch, revision,
                  working revision) for the History page's image list
   ferrow.ico     program icon: 32 x 32 in 16 and 256 colours, 16 x 16 in 16 colours
@@ -12,6 +13,7 @@ Output (committed together with this script; run it again after changing the art
   modified.ico   overlay "locally modified": the same triangle in red
   progress.avi   RLE8 clip, 260 x 40, 17 frames at 10 per second: a page travels from the working
                  folder to the repository
+  logo_*.png     the program icon's picture at 44, 50 and 150 pixels for the package's manifest
 
 Standard library only. The output is byte-for-byte the same on every run.
 """
@@ -20,6 +22,7 @@ import math
 import pathlib
 import struct
 import sys
+import zlib
 
 # The 16 colours of the standard Windows palette, in their usual order.
 VGA = [
@@ -332,19 +335,19 @@ MENU_MAPS = {
 }
 
 
-def menu_cvs():
+def menu_cvs(background=WHITE):
     """The submenu's image: a repository drum."""
     layers = [
         (union(rect(0.1, 0.22, 0.9, 0.8), ellipse(0.5, 0.8, 0.4, 0.16)), TEAL, NAVY),
         (ellipse(0.5, 0.22, 0.4, 0.16), CYAN, NAVY),
     ]
-    rows = rasterise(13, 13, layers, WHITE)
+    rows = rasterise(13, 13, layers, background)
     for x in range(2, 11):  # a band round the drum
         rows[7][x] = NAVY if rows[7][x] == TEAL else rows[7][x]
     return rows
 
 
-def menu_options():
+def menu_options(background=WHITE):
     """"Options...": a cog wheel."""
     return pixel_map([
         ".....KKK.....",
@@ -360,12 +363,12 @@ def menu_options():
         ".KsKKKsKKKsK.",
         ".KK..KsK..KK.",
         ".....KKK.....",
-    ], WHITE)
+    ], background)
 
 
-def menu_reset_tag():
+def menu_reset_tag(background=WHITE):
     """"Reset sticky tag": the tag label, struck through in red."""
-    rows = pixel_map(MENU_MAPS["menu_tag"], WHITE)
+    rows = pixel_map(MENU_MAPS["menu_tag"], background)
     for i in range(13):
         for x in (i, i + 1):
             if x < 13:
@@ -480,6 +483,37 @@ def overlay(size, colour):
     return rows
 
 
+def menu_icon(rows):
+    """A 13 x 13 menu picture (None: transparent) as a 16 x 16 icon, one pixel in from the top left."""
+    padded = [[None] * 16 for _ in range(16)]
+    for y, row in enumerate(rows):
+        for x, colour in enumerate(row):
+            padded[y + 1][x + 1] = colour
+    return ico_file([icon_image(padded, 4, VGA)])
+
+
+def png_file(rows):
+    """An RGBA .png file; rows of (r, g, b) or None for transparent."""
+    height, width = len(rows), len(rows[0])
+    raw = bytearray()
+    for row in rows:
+        raw.append(0)  # no filter
+        for colour in row:
+            raw.extend(b"\0\0\0\0" if colour is None else bytes(colour) + b"\xff")
+
+    def chunk_of(kind, data):
+        return struct.pack(">I", len(data)) + kind + data + struct.pack(">I", zlib.crc32(kind + data) & 0xFFFFFFFF)
+
+    header = struct.pack(">IIBBBBB", width, height, 8, 6, 0, 0, 0)
+    return (b"\x89PNG\r\n\x1a\n" + chunk_of(b"IHDR", header) + chunk_of(b"IDAT", zlib.compress(bytes(raw), 9)) +
+            chunk_of(b"IEND", b""))
+
+
+def logo(size):
+    rows = rasterise(size, size, program_icon_layers(True), None)
+    return png_file([[VGA[c] if isinstance(c, int) else c for c in row] for row in rows])
+
+
 def overlay_icon(colour):
     return ico_file([icon_image(overlay(32, colour), 4, VGA), icon_image(overlay(16, colour), 4, VGA)])
 
@@ -519,6 +553,13 @@ def main():
     files["menu_cvs.bmp"] = bmp_file(menu_cvs())
     files["menu_options.bmp"] = bmp_file(menu_options())
     files["menu_reset_tag.bmp"] = bmp_file(menu_reset_tag())
+    for name, rows in MENU_MAPS.items():
+        files[name + ".ico"] = menu_icon(pixel_map(rows, None))
+    files["menu_cvs.ico"] = menu_icon(menu_cvs(None))
+    files["menu_options.ico"] = menu_icon(menu_options(None))
+    files["menu_reset_tag.ico"] = menu_icon(menu_reset_tag(None))
+    for size in (44, 50, 150):
+        files["logo_%d.png" % size] = logo(size)
     files["history.bmp"] = bmp_file(history_strip())
     files["ferrow.ico"] = program_icon()
     files["controlled.ico"] = overlay_icon(BLUE)

@@ -19,6 +19,8 @@
 #define FERROW_GUID_TEXT_CCVSPropSheetExt "062AFFA4-FCBD-4389-AE4D-C77A06CA08FF"
 #define FERROW_GUID_TEXT_COptionsPage "50ACE1C0-2F93-4C57-87BF-02DC2ECEA7C5"
 #define FERROW_GUID_TEXT_CToolsPage "CC59A280-A95E-4D46-9EB9-E8D732F19ABE"
+// The command of Windows 11's context menu; the package manifest names it too (installer/AppxManifest.xml).
+#define FERROW_GUID_TEXT_CExplorerCommand "733B3C6D-A72D-4827-8A54-38FF44108CC9"
 
 // Only ever written as a key name under "Browser Helper Objects"; no class of the module carries it.
 #define FERROW_GUID_TEXT_BROWSER_HELPER "B2FE5E22-1078-424C-958E-C7E8FB09B2D5"
@@ -77,5 +79,6 @@ inline constexpr CLSID CLSID_CCVSModifiedIconOverlay =
 inline constexpr CLSID CLSID_CCVSPropSheetExt = ferrow::detail::GuidFromText(FERROW_GUID_TEXT_CCVSPropSheetExt);
 inline constexpr CLSID CLSID_COptionsPage = ferrow::detail::GuidFromText(FERROW_GUID_TEXT_COptionsPage);
 inline constexpr CLSID CLSID_CToolsPage = ferrow::detail::GuidFromText(FERROW_GUID_TEXT_CToolsPage);
+inline constexpr CLSID CLSID_CExplorerCommand = ferrow::detail::GuidFromText(FERROW_GUID_TEXT_CExplorerCommand);
 
 #endif  // __WIDL__

@@ -11,6 +11,7 @@
 #include "exec/progress_dialog.h"
 #include "exec/run_lock.h"
 #include "exec/tools.h"
+#include "menu/classic_menu_mark.h"
 #include "menu/core/menu_rules.h"
 #include "menu/core/operation_rules.h"
 #include "menu/operation_dialogs.h"
@@ -102,33 +103,49 @@ STDMETHODIMP CCVSContextMenu::Initialize(PCIDLIST_ABSOLUTE, IDataObject* pdtobj,
     const HRESULT hr = ferrow::ReadDroppedPaths(pdtobj, paths);
     if (FAILED(hr)) return hr;
     return ferrow::GuardedCall([&]() -> HRESULT {
-        selection_.clear();
-        for (std::string& path : paths) {
-            if (!IsAdminDirectory(path)) selection_.push_back(std::move(path));
-        }
-        if (selection_.empty()) return E_INVALIDARG;
-        const char* first = selection_.front().c_str();
-        inWorkingCopy_ = IsControlled(first) || ParentHasCVSDir(first);
-        return S_OK;
+        const HRESULT recorded = RecordSelection(std::move(paths));
+        if (SUCCEEDED(recorded) && !classicMark_) classicMark_ = menu::MarkClassicMenu();
+        return recorded;
     });
+}
+
+HRESULT CCVSContextMenu::RecordSelection(std::vector<std::string> paths) {
+    inWorkingCopy_ = false;
+    selection_.clear();
+    for (std::string& path : paths) {
+        if (!IsAdminDirectory(path)) selection_.push_back(std::move(path));
+    }
+    if (selection_.empty()) return E_INVALIDARG;
+    const char* first = selection_.front().c_str();
+    inWorkingCopy_ = IsControlled(first) || ParentHasCVSDir(first);
+    return S_OK;
+}
+
+bool CCVSContextMenu::BuildEntries(unsigned flags, std::vector<menu::MenuEntry>& entries) const {
+    entries.clear();
+    if (selection_.empty()) return false;
+    const menu::SelectionFacts facts = menu::GatherSelectionFacts(selection_.front(), selection_.size(), inWorkingCopy_);
+    if (!menu::WantsSubmenu(facts, flags)) return false;
+    entries = menu::BuildMenuEntries(facts);
+    return true;
 }
 
 STDMETHODIMP CCVSContextMenu::QueryContextMenu(HMENU hmenu, UINT indexMenu, UINT idCmdFirst, UINT, UINT uFlags) {
     return ferrow::GuardedCall([&]() -> HRESULT {
-        if (selection_.empty()) return MAKE_HRESULT(SEVERITY_SUCCESS, 0, 0);
-        menu::SelectionFacts facts = menu::GatherSelectionFacts(selection_.front(), selection_.size(), inWorkingCopy_);
-        if (!menu::WantsSubmenu(facts, uFlags)) return MAKE_HRESULT(SEVERITY_SUCCESS, 0, 0);
+        std::vector<menu::MenuEntry> entries;
+        if (!BuildEntries(uFlags, entries)) return MAKE_HRESULT(SEVERITY_SUCCESS, 0, 0);
 
         ferrow::UniqueMenu popup(::CreatePopupMenu());
         if (!popup) return HRESULT_FROM_WIN32(::GetLastError());
-        for (const menu::MenuEntry& entry : menu::BuildMenuEntries(facts)) {
+        for (const menu::MenuEntry& entry : entries) {
             if (entry.separator) {
                 ::AppendMenuA(popup.Get(), MF_SEPARATOR, 0, "-");
                 continue;
             }
             const menu::CommandResources* res = menu::FindCommandResources(entry.offset);
             const UINT id = idCmdFirst + entry.offset;
-            ::AppendMenuA(popup.Get(), MF_STRING, id, ferrow::LoadResString(res->textId).c_str());
+            ::AppendMenuA(popup.Get(), MF_STRING | (entry.enabled ? MF_ENABLED : MF_GRAYED), id,
+                          ferrow::LoadResString(res->textId).c_str());
             ::SetMenuItemBitmaps(popup.Get(), id, MF_BYCOMMAND, static_cast<HBITMAP>(bitmaps_[entry.offset].Get()),
                                  nullptr);
         }
@@ -164,10 +181,12 @@ STDMETHODIMP CCVSContextMenu::InvokeCommand(CMINVOKECOMMANDINFO* pici) {
     if (!pici) return E_INVALIDARG;
     const ULONG_PTR verb = reinterpret_cast<ULONG_PTR>(pici->lpVerb);
     if (verb > 0xFFFF) return E_INVALIDARG;
-    const unsigned offset = static_cast<unsigned>(verb & 0xFFFF);
+    return RunItem(static_cast<unsigned>(verb & 0xFFFF), pici->hwnd, (pici->fMask & CMIC_MASK_FLAG_NO_UI) == 0);
+}
+
+HRESULT CCVSContextMenu::RunItem(unsigned offset, HWND hwnd, bool uiAllowed) {
     if (offset >= menu::kCommandCount) return E_INVALIDARG;
     if (selection_.empty()) return E_INVALIDARG;
-    const bool uiAllowed = (pici->fMask & CMIC_MASK_FLAG_NO_UI) == 0;
     return ferrow::GuardedCall([&]() -> HRESULT {
         if (t_operationRunning) {
             // Asked from a message this thread's running operation dispatched: nothing runs, the console
@@ -175,7 +194,7 @@ STDMETHODIMP CCVSContextMenu::InvokeCommand(CMINVOKECOMMANDINFO* pici) {
             console::Append(ferrow::LoadResString(IDS_RUN_BUSY) + "\r\n");
             return HRESULT_FROM_WIN32(ERROR_BUSY);
         }
-        return InvokeOffset(offset, pici->hwnd, uiAllowed);
+        return InvokeOffset(offset, hwnd, uiAllowed);
     });
 }
 

@@ -42,6 +42,14 @@ public:
     const std::vector<std::string>& Selection() const { return selection_; }
     bool InWorkingCopy() const { return inWorkingCopy_; }
 
+    // What Windows 11's command class (explorer_command.h) runs on a handler object of its own, which no
+    // menu shows: the selection recorded as Initialize records it (E_INVALIDARG when nothing is left), the
+    // submenu's entries for QueryContextMenu's flags (false: no submenu), and an item carried out as
+    // InvokeCommand carries it out. The caller guards against exceptions of the first two.
+    HRESULT RecordSelection(std::vector<std::string> paths);
+    bool BuildEntries(unsigned flags, std::vector<menu::MenuEntry>& entries) const;
+    HRESULT RunItem(unsigned offset, HWND hwnd, bool uiAllowed);
+
 private:
     HRESULT InvokeOffset(unsigned offset, HWND hwnd, bool uiAllowed);
     HRESULT RunCommand(unsigned offset, HWND hwnd, bool uiAllowed);
@@ -60,6 +68,8 @@ private:
     // One image per command offset, and one for the submenu.
     ferrow::UniqueGdiObject bitmaps_[menu::kCommandCount];
     ferrow::UniqueGdiObject submenuBitmap_;
+    // Held from the first Initialize that leaves a selection: the classic submenu may be shown.
+    ferrow::UniqueKernelHandle classicMark_;
 };
 
 }  // namespace menu

@@ -55,6 +55,7 @@ const struct {
     {L"CLSID_CCVSPropSheetExt", FERROW_GUID_TEXT_CCVSPropSheetExt},
     {L"CLSID_COptionsPage", FERROW_GUID_TEXT_COptionsPage},
     {L"CLSID_CToolsPage", FERROW_GUID_TEXT_CToolsPage},
+    {L"CLSID_CExplorerCommand", FERROW_GUID_TEXT_CExplorerCommand},
     {L"CLSID_BROWSER_HELPER", FERROW_GUID_TEXT_BROWSER_HELPER},
 };
 

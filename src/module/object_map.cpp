@@ -9,6 +9,7 @@
 #include "com/com_object.h"
 #include "com/guids.h"
 #include "menu/context_menu.h"
+#include "menu/explorer_command.h"
 #include "propsheet/prop_sheet_ext.h"
 #include "views/column_provider.h"
 #include "views/icon_overlay.h"
@@ -41,6 +42,8 @@ const ObjectEntry kObjectMap[] = {
      L"OptionsPage Class", &CreateInstance<config::COptionsPage>, {}, nullptr},
     {&CLSID_CToolsPage, L"Ferrow.ToolsPage.1", L"Ferrow.ToolsPage", L"CToolsPage Object", 0,
      L"Pembrake ToolsPage Class", &CreateInstance<config::CToolsPage>, {}, nullptr},
+    {&CLSID_CExplorerCommand, L"Ferrow.ExplorerCommand.1", L"Ferrow.ExplorerCommand", L"CExplorerCommand Object", 0,
+     L"Pembrake ExplorerCommand Class", &CreateInstance<menu::CExplorerCommand>, {}, nullptr},
     {nullptr, nullptr, nullptr, nullptr, 0, nullptr, nullptr, {}, nullptr}  // end marker
 };
 // clang-format on

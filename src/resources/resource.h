@@ -176,6 +176,18 @@
 #define IDI_FERROW 203      // the program's icon
 #define IDI_CONTROLLED 204  // overlay: under version control (blue corner)
 #define IDI_MODIFIED 205    // overlay: locally modified (red corner)
+// Icons of Windows 11's context menu: the bitmaps' pictures as 16 x 16 icons (after the three above)
+#define IDI_MENU_CVS 221        // the "CVS" entry
+#define IDI_MENU_ADD 222        // "Add"
+#define IDI_MENU_REMOVE 223     // "Remove"
+#define IDI_MENU_UPDATE 224     // "Update"
+#define IDI_MENU_COMMIT 225     // "Commit..."
+#define IDI_MENU_DIFF 226       // "Diff..."
+#define IDI_MENU_UNDO 229       // "Undo"
+#define IDI_MENU_OPTIONS 232    // "Options..."
+#define IDI_MENU_TAG 233        // "Tag..."
+#define IDI_MENU_RESET_TAG 234  // "Reset sticky tag"
+#define IDI_MENU_CUSTOM 235     // "Custom Command..."
 
 // Animation (type "AVI"): 260 x 40, 17 frames, 10 per second, for the progress dialog
 #define IDR_PROGRESS_AVI 213

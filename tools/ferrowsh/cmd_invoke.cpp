@@ -5,6 +5,8 @@
 //   --command <line>   custom command: the command line
 //   --cancel           cancel the dialog instead
 //   --pause <ms>       wait this long with the dialog shown before filling it (for screenshots)
+// --modern runs the item as Windows 11's menu does: the subcommand of the command class, invoked with the
+// window's site (the shell allows user interface there, so --no-ui does not apply).
 // Other options: --no-ui (CMIC_MASK_FLAG_NO_UI: no progress window, no error box; use it in scripts),
 // --lang de|en (resource language of the thread), --close-error <ms> (with user interface: leave the
 // error message box up this long, print its caption and text, then press its OK button), --hold <ms> (keep
@@ -111,6 +113,7 @@ HWND DriveDialog(DWORD thread, const DialogAnswers& answers, const volatile bool
 int RunInvoke(Host& host, const Args& args) {
     DialogAnswers answers;
     DWORD mask = 0;
+    bool modern = false;
     Args rest;
     for (size_t i = 0; i < args.size(); ++i) {
         const std::string& a = args[i];
@@ -139,6 +142,8 @@ int RunInvoke(Host& host, const Args& args) {
             answers.branch = true;
         } else if (a == "--cancel") {
             answers.cancel = answers.drive = true;
+        } else if (a == "--modern") {
+            modern = true;
         } else if (a == "--no-ui") {
             mask |= CMIC_MASK_FLAG_NO_UI;
         } else if (a == "--lang" && hasValue) {
@@ -156,9 +161,11 @@ int RunInvoke(Host& host, const Args& args) {
         PrintError("invoke needs an item (0-9 or its name) and at least one path");
         return kExitUsage;
     }
-    HRESULT init = E_FAIL;
-    auto handler = menu_host::MakeHandler(host, Args(rest.begin() + 1, rest.end()), init);
-    if (!handler) return kExitFailed;
+    const Args paths(rest.begin() + 1, rest.end());
+    HRESULT init = S_OK;
+    ferrow::ComPtr<IContextMenu> handler;
+    if (!modern) handler = menu_host::MakeHandler(host, paths, init);
+    if (!modern && !handler) return kExitFailed;
     if (FAILED(init)) {
         PrintError("the selection is not for the handler (Initialize: " + HResultText(init) + ")");
         return kExitFailed;
@@ -168,7 +175,7 @@ int RunInvoke(Host& host, const Args& args) {
     CBandHost window(BandFactory(host), "Ferrow - invoke");
     if (FAILED(OpenConsoleBar(host, window))) return kExitFailed;
     ferrow::ComPtr<IObjectWithSite> siting;
-    if (SUCCEEDED(handler.As(siting))) siting->SetSite(window.Site());
+    if (handler && SUCCEEDED(handler.As(siting))) siting->SetSite(window.Site());
 
     volatile bool done = false;
     std::thread driver;
@@ -189,7 +196,8 @@ int RunInvoke(Host& host, const Args& args) {
     info.hwnd = window.Frame();
     info.lpVerb = MAKEINTRESOURCEA(offset);
     info.nShow = SW_SHOWNORMAL;
-    const HRESULT hr = handler->InvokeCommand(&info);
+    const HRESULT hr = modern ? menu_host::InvokeSubCommand(host, paths, offset, window.Site())
+                              : handler->InvokeCommand(&info);
     done = true;
     if (driver.joinable()) driver.join();
     for (const DWORD start = ::GetTickCount(); ::GetTickCount() - start < answers.holdMs;) {

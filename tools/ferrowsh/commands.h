@@ -12,7 +12,10 @@
     X(columns, RunColumns, "<folder>", "the column definitions and every item's column values")      \
     X(menu, RunMenu, "[--shift] [--default-only] <paths...>", "prints the CVS submenu for the selection") \
     X(help, RunHelp, "[--unicode] <item>", "prints the status-bar help text of a menu item")           \
-    X(invoke, RunInvoke, "[options] <item> <paths...>", "runs a menu item, prints the console text")   \
+    X(invoke, RunInvoke, "[options] [--modern] <item> <paths...>",                                   \
+      "runs a menu item (--modern: Windows 11's subcommand), prints the console text")                 \
+    X(commands, RunCommands, "[--background] <paths...>",                                           \
+      "walks Windows 11's command tree for the selection (or a folder's background)")                  \
     X(props, RunProps, "[--page <n>] [--tree] [--for <ms>] [--shot <file.bmp>] <paths...>",          \
       "opens the Properties dialog of the items and prints what the chosen page shows")               \
     X(band, RunBand, "[--for <ms>] [texts...]", "sites the console bar in a window as Explorer does")  \

@@ -5,6 +5,7 @@
 #include "host.h"
 
 #include <shlobj.h>
+#include <shobjidl.h>
 
 #include <string>
 #include <vector>
@@ -21,6 +22,14 @@ bool ParseItem(const std::string& text, unsigned& offset);
 
 // The English names of the offsets, as ParseItem accepts them.
 const char* ItemName(unsigned offset);
+
+// Windows 11's command class made by its CLSID, and the items for the resolved paths; prints the error and
+// returns null on failure.
+ferrow::ComPtr<IExplorerCommand> MakeCommand(Host& host, const Args& paths, ferrow::ComPtr<IShellItemArray>& items);
+
+// Invokes the subcommand that stands for the classic item `offset`, with the command sited in `site`, as
+// the shell invokes it (user interface allowed). E_INVALIDARG when the selection's menu has no such item.
+HRESULT InvokeSubCommand(Host& host, const Args& paths, unsigned offset, IUnknown* site);
 
 }  // namespace menu_host
 }  // namespace ferrowsh

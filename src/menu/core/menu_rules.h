@@ -27,18 +27,21 @@ enum CommandOffset : unsigned {
 };
 constexpr unsigned kCommandCount = 10;
 
-// Resources of one command: string ids of its menu text and help text, and the id of its 13 x 13 bitmap.
+// Resources of one command: string ids of its menu text and help text, the id of its 13 x 13 bitmap (the
+// classic menu) and of its icon (Windows 11's menu).
 struct CommandResources {
     unsigned textId;
     unsigned helpId;
     unsigned bitmapId;
+    unsigned iconId;
 };
 // Null for an offset outside 0..9.
 const CommandResources* FindCommandResources(unsigned offset);
 
-// The submenu's own text and bitmap.
+// The submenu's own text, bitmap and icon.
 constexpr unsigned kSubmenuTextId = IDS_MENU_CVS;
 constexpr unsigned kSubmenuBitmapId = IDB_CVS;
+constexpr unsigned kSubmenuIconId = IDI_MENU_CVS;
 
 // QueryContextMenu flags that the rules read.
 constexpr unsigned kFlagDefaultOnly = 0x1;     // CMF_DEFAULTONLY
@@ -66,10 +69,12 @@ bool IsNewlyAdded(const SelectionFacts& f);
 bool IsListed(const SelectionFacts& f);
 bool IsSticky(const SelectionFacts& f);
 
-// One entry of the submenu: a command (by offset) or a separator.
+// One entry of the submenu: a command (by offset) or a separator. Both menus show every item they are
+// given as enabled or greyed by `enabled`.
 struct MenuEntry {
     bool separator;
     unsigned offset;  // meaningful when !separator
+    bool enabled = true;
 
     bool operator==(const MenuEntry& o) const {
         return separator == o.separator && (separator || offset == o.offset);
