@@ -9,6 +9,14 @@
 namespace ferrow {
 namespace {
 
+// The shell parses only backslashes; the tests' fixture paths may hold forward ones.
+std::wstring ShellPath(const std::string& path) {
+    const std::wstring wide = AnsiToWide(path);
+    wchar_t full[MAX_PATH] = {};
+    const DWORD length = ::GetFullPathNameW(wide.c_str(), MAX_PATH, full, nullptr);
+    return length > 0 && length < MAX_PATH ? std::wstring(full) : wide;
+}
+
 std::wstring TakeText(HRESULT hr, LPWSTR text) {
     UniqueCoTaskMem owner(text);
     return SUCCEEDED(hr) && text ? std::wstring(text) : std::wstring();
@@ -16,7 +24,7 @@ std::wstring TakeText(HRESULT hr, LPWSTR text) {
 
 ComPtr<IShellItem> ItemOf(const std::string& path) {
     ComPtr<IShellItem> item;
-    const std::wstring wide = AnsiToWide(path);
+    const std::wstring wide = ShellPath(path);
     if (FAILED(::SHCreateItemFromParsingName(wide.c_str(), nullptr, IID_IShellItem, item.PutVoid()))) return nullptr;
     return item;
 }
@@ -97,7 +105,7 @@ ComPtr<IShellItemArray> MakeShellItemArray(const std::vector<std::string>& paths
     std::vector<PIDLIST_ABSOLUTE> lists;
     bool complete = true;
     for (const std::string& path : paths) {
-        const std::wstring wide = AnsiToWide(path);
+        const std::wstring wide = ShellPath(path);
         PIDLIST_ABSOLUTE list = nullptr;
         if (FAILED(::SHParseDisplayName(wide.c_str(), nullptr, &list, 0, nullptr))) {
             complete = false;

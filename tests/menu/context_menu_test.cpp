@@ -8,10 +8,13 @@
 #include <ocidl.h>
 
 #include <cstring>
+#include <cwchar>
 
 #include "common/module_instance.h"
 #include "common/text.h"
+#include "hostsupport/command_tree.h"
 #include "menu/context_menu.h"
+#include "menu/explorer_command.h"
 #include "resources/resource.h"
 #include "com/guids.h"
 
@@ -23,16 +26,18 @@ namespace {
 
 std::string Wc(const char* relative) { return testing_support::Join(SampleFixture("wc"), relative); }
 
-TEST(ContextMenu, ItemsForEachStateOfTheSampleWorkingCopy) {
-    testing_support::TempDir outside("menu-outside");
+// The states of the sample working copies, for the classic submenu and for Windows 11's command tree.
+struct MenuCase {
+    const char* what;
+    std::vector<std::string> paths;
+    UINT flags;
+    const char* items;  // empty: no submenu
+};
+
+std::vector<MenuCase> SampleMenuCases(const testing_support::TempDir& outside) {
     testing_support::WriteTextFile(outside / "loose.txt", "x");
     const std::string tagged = SampleFixture("wc-tagged");
-    struct Case {
-        const char* what;
-        std::vector<std::string> paths;
-        UINT flags;
-        const char* items;  // empty: no submenu
-    } const cases[] = {
+    return {
         {"unversioned file", {Wc("unlisted.txt")}, 0, "Add - Custom - Options"},
         {"unchanged file", {Wc("unchanged.txt")}, 0, "Update - Remove - Tag Custom - Options"},
         {"sticky file", {Wc("sticky.txt")}, 0, "Update Reset - Remove - Tag Custom - Options"},
@@ -52,7 +57,11 @@ TEST(ContextMenu, ItemsForEachStateOfTheSampleWorkingCopy) {
         {"default only", {Wc("modified.c")}, CMF_DEFAULTONLY, ""},
         {"CVS folder among others", {Wc("CVS"), Wc("unchanged.txt")}, 0, "Update - Remove - Tag Custom - Options"},
     };
-    for (const Case& c : cases) {
+}
+
+TEST(ContextMenu, ItemsForEachStateOfTheSampleWorkingCopy) {
+    testing_support::TempDir outside("menu-outside");
+    for (const MenuCase& c : SampleMenuCases(outside)) {
         SCOPED_TRACE(c.what);
         HRESULT init = E_FAIL;
         auto handler = MakeHandler(c.paths, &init);
@@ -66,6 +75,59 @@ TEST(ContextMenu, ItemsForEachStateOfTheSampleWorkingCopy) {
             EXPECT_TRUE(built.bitmapsSet);
         } else {
             EXPECT_EQ(MAKE_HRESULT(SEVERITY_SUCCESS, 0, 0), built.result);
+        }
+    }
+}
+
+// Windows 11's menu has no Shift and no default-only request: its tree is the classic submenu of a plain
+// right-click, item for item (texts, order, separators), with icons of the module and the help texts as
+// tool tips; where that shows nothing, the entry is hidden.
+TEST(ExplorerCommand, TreeEqualsTheClassicSubmenuForEachState) {
+    testing_support::TempDir outside("menu-outside");
+    std::wstring module;
+    ASSERT_EQ(S_OK, ferrow::ModuleFileName(ferrow::ModuleInstance(), module));
+    for (const MenuCase& c : SampleMenuCases(outside)) {
+        SCOPED_TRACE(c.what);
+        menu_test::BuiltMenu built;
+        {
+            // Released before the tree is walked: a live classic handler hides the entry.
+            auto handler = MakeHandler(c.paths);
+            ASSERT_TRUE(handler);
+            built = BuildMenu(handler.Get());
+        }
+        ferrow::ComPtr<IExplorerCommand> root;
+        ASSERT_EQ(S_OK, menu::CExplorerCommand::CreateInstance(nullptr, IID_IExplorerCommand, root.PutVoid()));
+        auto items = ferrow::MakeShellItemArray(c.paths);
+        ASSERT_TRUE(items);
+        ferrow::CommandNode node;
+        ASSERT_EQ(S_OK, ferrow::WalkCommandTree(root.Get(), items.Get(), node));
+        EXPECT_EQ(E_PENDING, node.quickState);  // the working copy's files are read only when slow is allowed
+        EXPECT_EQ(ECF_HASSUBCOMMANDS, node.flags);
+        if (built.texts.empty()) {
+            EXPECT_EQ(ECS_HIDDEN, node.state);
+            EXPECT_TRUE(node.children.empty());
+            continue;
+        }
+        EXPECT_EQ(ECS_ENABLED, node.state);
+        EXPECT_EQ(ferrow::AnsiToWide(built.title), node.title);
+        std::vector<std::string> titles;
+        for (const std::wstring& title : ferrow::ChildTitles(node)) titles.push_back(ferrow::WideToAnsi(title));
+        EXPECT_EQ(built.texts, titles);
+        std::vector<const ferrow::CommandNode*> shown = {&node};
+        for (const ferrow::CommandNode& child : node.children) {
+            if (child.flags & ECF_ISSEPARATOR) continue;
+            EXPECT_EQ(ECS_ENABLED, child.state);
+            EXPECT_FALSE(child.tip.empty());
+            shown.push_back(&child);
+        }
+        // "<this module>,-<id>", and the module has that icon.
+        for (const ferrow::CommandNode* n : shown) {
+            const size_t comma = n->icon.rfind(L",-");
+            ASSERT_NE(std::wstring::npos, comma) << ferrow::WideToAnsi(n->icon);
+            EXPECT_EQ(module, n->icon.substr(0, comma));
+            const unsigned id = static_cast<unsigned>(std::wcstoul(n->icon.c_str() + comma + 2, nullptr, 10));
+            EXPECT_TRUE(::LoadImageW(ferrow::ModuleInstance(), MAKEINTRESOURCEW(id), IMAGE_ICON, 16, 16, LR_SHARED))
+                << id;
         }
     }
 }

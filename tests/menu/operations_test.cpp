@@ -10,6 +10,10 @@
 #include "support/fixtures.h"
 
 #include "common/module_instance.h"
+#include "common/text.h"
+#include "hostsupport/command_tree.h"
+#include "menu/core/menu_rules.h"
+#include "menu/explorer_command.h"
 #include "resources/resource.h"
 
 #include <gtest/gtest.h>
@@ -75,6 +79,61 @@ TEST(Operations, FixedTemplatesRunInTheCommonFolder) {
         ASSERT_EQ(1u, calls.size());
         EXPECT_EQ(f.wc, calls[0].folder);
         EXPECT_EQ(c.arguments, calls[0].arguments);
+    }
+}
+
+// Windows 11's menu runs the classic item's operation: the same command lines in the same folders, and with
+// the user interface the shell allows there, the same refresh of the site's window.
+TEST(Operations, TheWindows11MenuRunsTheClassicItemsCommandLines) {
+    struct Case {
+        unsigned offset;
+        std::vector<const char*> names;
+    } const cases[] = {
+        {0, {"modified.c", "unchanged.txt"}},
+        {3, {"unlisted.txt"}},
+        {6, {"modified.c"}},
+        {8, {"sticky.txt", "sub\\nested.txt"}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.offset);
+        std::vector<StubCall> classic;
+        std::string classicKeys;
+        {
+            OperationFixture f;
+            std::vector<std::string> paths;
+            for (const char* name : c.names) paths.push_back(f / name);
+            RefreshTarget target;
+            auto handler = MakeHandler(paths);
+            EXPECT_EQ(S_OK, Invoke(handler.Get(), c.offset, 0, target.hwnd));
+            classic = f.stub.Calls();
+            for (StubCall& call : classic) EXPECT_EQ(f.wc, call.folder);
+            classicKeys = target.TakeKeys();
+        }
+        OperationFixture f;
+        std::vector<std::string> paths;
+        for (const char* name : c.names) paths.push_back(f / name);
+        RefreshTarget target;
+        ferrow::ComPtr<IExplorerCommand> root;
+        ASSERT_EQ(S_OK, menu::CExplorerCommand::CreateInstance(nullptr, IID_IExplorerCommand, root.PutVoid()));
+        ferrow::ComPtr<IObjectWithSite> siting;
+        ASSERT_EQ(S_OK, root.As(siting));
+        auto site = ferrow::MakeFolderViewSite(f.wc, target.hwnd);
+        siting->SetSite(site.Get());
+        auto items = ferrow::MakeShellItemArray(paths);
+        ASSERT_TRUE(items);
+        const std::wstring title =
+            ferrow::AnsiToWide(ferrow::LoadResString(menu::FindCommandResources(c.offset)->textId));
+        auto command = ferrow::FindSubCommand(root.Get(), items.Get(), title);
+        ASSERT_TRUE(command);
+        EXPECT_EQ(S_OK, command->Invoke(items.Get(), nullptr));
+        siting->SetSite(nullptr);
+        std::vector<StubCall> modern = f.stub.Calls();
+        ASSERT_EQ(classic.size(), modern.size());
+        for (size_t i = 0; i < modern.size(); ++i) {
+            EXPECT_EQ(f.wc, modern[i].folder);
+            EXPECT_EQ(classic[i].arguments, modern[i].arguments);
+        }
+        EXPECT_EQ(classicKeys, target.TakeKeys());
     }
 }
 

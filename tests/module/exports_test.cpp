@@ -2,6 +2,8 @@
 #include "common/handles.h"
 #include "com/guids.h"
 #include "com/interface_ids.h"
+#include "hostsupport/command_tree.h"
+#include "support/fixtures.h"
 
 #include <gtest/gtest.h>
 
@@ -61,6 +63,32 @@ TEST_F(Exports, SameFactoryAnswersTwiceAndLocksAreCounted) {
     EXPECT_EQ(S_FALSE, canUnloadNow_());  // the server lock
     ASSERT_EQ(S_OK, getClassObject_(CLSID_CCVSIconOverlay, IID_IClassFactory, first.PutVoid()));
     EXPECT_EQ(S_OK, first->LockServer(FALSE));
+    first.Reset();
+    EXPECT_EQ(S_OK, canUnloadNow_());
+}
+
+// Windows 11's command tree: every object of it (the root, its handler, the subcommands, enumerators and
+// their clones) keeps the DLL loaded, and nothing does once all are released.
+TEST_F(Exports, CommandTreeHoldsTheModuleUntilEverythingIsReleased) {
+    ferrow::ComPtr<IClassFactory> factory;
+    ASSERT_EQ(S_OK, getClassObject_(CLSID_CExplorerCommand, IID_IClassFactory, factory.PutVoid()));
+    ferrow::ComPtr<IExplorerCommand> root;
+    ASSERT_EQ(S_OK, factory->CreateInstance(nullptr, IID_IExplorerCommand, root.PutVoid()));
+    factory.Reset();
+    auto items = ferrow::MakeShellItemArray({testing_support::SampleFixture("wc") + "\\modified.c"});
+    ASSERT_TRUE(items);
+    ferrow::CommandNode node;
+    ASSERT_EQ(S_OK, ferrow::WalkCommandTree(root.Get(), items.Get(), node));
+    ASSERT_FALSE(node.children.empty());
+    ferrow::ComPtr<IEnumExplorerCommand> list, copy;
+    ASSERT_EQ(S_OK, root->EnumSubCommands(list.Put()));
+    ASSERT_EQ(S_OK, list->Clone(copy.Put()));
+    ferrow::ComPtr<IExplorerCommand> first;
+    ASSERT_EQ(S_OK, copy->Next(1, first.Put(), nullptr));
+    root.Reset();
+    list.Reset();
+    copy.Reset();
+    EXPECT_EQ(S_FALSE, canUnloadNow_());  // the subcommand
     first.Reset();
     EXPECT_EQ(S_OK, canUnloadNow_());
 }
