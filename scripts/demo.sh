@@ -151,6 +151,10 @@ say "The CVS context menu of README.txt (changed), scratch.txt (not listed), and
 host menu "$W\\README.txt"
 host menu "$W\\scratch.txt"
 host menu "$W"
+say "Windows 11's first level shows the command class the package names instead (Wine has no such menu; this is" \
+    "the tree the shell walks): README.txt, and the empty space of the folder:"
+host commands "$W\\README.txt"
+host commands --background "$W"
 
 invoke() {  # [--32] explanation, then ferrowsh invoke arguments: runs a menu item and prints the console bar
   local h=host

@@ -40,19 +40,23 @@ HRESULT IconText(unsigned iconId, LPWSTR* out) {
     return DupText(module + L",-" + std::to_wstring(iconId), out);
 }
 
-// The selection as the classic handler's reader gives it: file-system paths in the shell's order; a name
-// that does not fit or cannot be spelled in the ANSI code page is left out.
+// An item's file-system path as the classic handler's reader takes it: a name that does not fit or cannot
+// be spelled in the ANSI code page is left out.
+void AddPathOf(IShellItem* item, std::vector<std::string>& paths) {
+    LPWSTR name = nullptr;
+    if (FAILED(item->GetDisplayName(SIGDN_FILESYSPATH, &name))) return;
+    ferrow::UniqueCoTaskMem owner(name);
+    std::string path;
+    if (ferrow::WideToAnsiPath(name, path)) paths.push_back(std::move(path));
+}
+
+// The selection in the shell's order.
 void PathsOfItems(IShellItemArray* items, std::vector<std::string>& paths) {
     DWORD count = 0;
     if (!items || FAILED(items->GetCount(&count))) return;
     for (DWORD i = 0; i < count; ++i) {
         ferrow::ComPtr<IShellItem> item;
-        if (FAILED(items->GetItemAt(i, item.Put()))) continue;
-        LPWSTR name = nullptr;
-        if (FAILED(item->GetDisplayName(SIGDN_FILESYSPATH, &name))) continue;
-        ferrow::UniqueCoTaskMem owner(name);
-        std::string path;
-        if (ferrow::WideToAnsiPath(name, path)) paths.push_back(std::move(path));
+        if (SUCCEEDED(items->GetItemAt(i, item.Put()))) AddPathOf(item.Get(), paths);
     }
 }
 
@@ -61,12 +65,7 @@ void PathOfSiteFolder(IUnknown* site, std::vector<std::string>& paths) {
     ferrow::ComPtr<IFolderView> view;
     if (!site || FAILED(::IUnknown_QueryService(site, SID_SFolderView, IID_IFolderView, view.PutVoid()))) return;
     ferrow::ComPtr<IShellItem> folder;
-    if (FAILED(view->GetFolder(IID_IShellItem, folder.PutVoid()))) return;
-    LPWSTR name = nullptr;
-    if (FAILED(folder->GetDisplayName(SIGDN_FILESYSPATH, &name))) return;
-    ferrow::UniqueCoTaskMem owner(name);
-    std::string path;
-    if (ferrow::WideToAnsiPath(name, path)) paths.push_back(std::move(path));
+    if (SUCCEEDED(view->GetFolder(IID_IShellItem, folder.PutVoid()))) AddPathOf(folder.Get(), paths);
 }
 
 // The selection of a call: the items, or for a background menu (no items) the site's folder.
