@@ -56,7 +56,7 @@ for host in "$build/ferrowsh.exe" "$build32/ferrowsh.exe"; do
     "$build"/*) echo "$out" | grep -qi 'loaded C:\\Program Files\\Ferrow\\Ferrow.dll' || fail "64-bit host: $out" ;;
     *) echo "$out" | grep -qi 'loaded C:\\Program Files (x86)\\Ferrow\\Ferrow.dll' || fail "32-bit host: $out" ;;
   esac
-  [ "$(echo "$out" | grep -c ' ok')" = 18 ] || fail "$host create: $out"
+  [ "$(echo "$out" | grep -c ' ok')" = 20 ] || fail "$host create: $out"
   out=$(run "$host" overlays "$wc\\modified.c" "$wc\\unchanged.txt" "$wc\\unlisted.txt")
   echo "$out" | grep -q 'modified.c:.*-> red' || fail "$host overlays: $out"
   echo "$out" | grep -q 'unchanged.txt:.*-> blue' || fail "$host overlays: $out"
