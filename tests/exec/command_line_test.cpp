@@ -85,18 +85,6 @@ TEST(CommandLine, UserTextReachesTheClientAsTyped) {
     for (size_t i = 0; i < files.size(); ++i) EXPECT_EQ("[add][" + files[i] + "]", calls[std::size(texts) + i]);
 }
 
-// The arguments of one call as the stand-in's runtime split them, without the brackets.
-std::vector<std::string> Arguments(const std::string& split) {
-    std::vector<std::string> arguments;
-    for (size_t pos = 0; pos < split.size();) {
-        const size_t end = split.find(']', pos);
-        if (split[pos] != '[' || end == std::string::npos) break;
-        arguments.push_back(split.substr(pos + 1, end - pos - 1));
-        pos = end + 1;
-    }
-    return arguments;
-}
-
 std::string Interpreter() {
     std::string comspec;
     EXPECT_TRUE(GetInterpreter(comspec));
@@ -192,7 +180,7 @@ TEST(CommandLine, BigSelectionsRunInLinesThatFit) {
                                              ? interpreter + " " + calls[i].arguments
                                              : interpreter + " /S /C " + StubPath() + " " + calls[i].arguments;
             EXPECT_LE(received.size(), cmdline::kMaxInterpreterLine) << i;
-            std::vector<std::string> arguments = Arguments(split[i]);
+            std::vector<std::string> arguments = testing_support::CallArguments(split[i]);
             const size_t skip = c.standInInterpreter ? 4 : 1;  // [/S][/C][client][add] or [add]
             ASSERT_GT(arguments.size(), skip);
             EXPECT_EQ("add", arguments[skip - 1]);

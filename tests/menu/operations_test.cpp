@@ -333,20 +333,6 @@ TEST(ConsoleLines, OutputThenErrorThenVerdict) {
     EXPECT_EQ(echo + "cvs update: warning\r\nfailed\r\n", window.Text());
 }
 
-// The arguments of one call as the stand-in's runtime split them, without the brackets ("<...>" for the
-// message file's text stays as it is).
-std::vector<std::string> SplitCall(const std::string& split) {
-    std::vector<std::string> arguments;
-    for (size_t pos = 0; pos < split.size();) {
-        const char close = split[pos] == '<' ? '>' : ']';
-        const size_t end = split.find(close, pos);
-        if (end == std::string::npos) break;
-        arguments.push_back(split[pos] == '<' ? split.substr(pos, end - pos + 1) : split.substr(pos + 1, end - pos - 1));
-        pos = end + 1;
-    }
-    return arguments;
-}
-
 size_t CountLines(const std::string& text, const std::string& start) {
     size_t count = 0;
     for (size_t pos = 0; pos < text.size(); pos = text.find("\r\n", pos) + 2) {
@@ -408,7 +394,7 @@ TEST(BigSelections, EveryOperationRunsItsNamesInLinesThatFit) {
         EXPECT_GT(calls.size(), 1u);
         std::vector<std::string> arrived;
         for (const std::string& call : calls) {
-            std::vector<std::string> arguments = SplitCall(call);
+            std::vector<std::string> arguments = testing_support::CallArguments(call);
             ASSERT_GT(arguments.size(), c.before.size());
             EXPECT_EQ(c.before, std::vector<std::string>(arguments.begin(), arguments.begin() + c.before.size()));
             arrived.insert(arrived.end(), arguments.begin() + c.before.size(), arguments.end());

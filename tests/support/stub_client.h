@@ -70,6 +70,20 @@ inline std::vector<StubCall> ReadStubLog(const std::string& log) {
     return calls;
 }
 
+// One call's line of SplitArguments as a list: each bracketed argument without its brackets, a message
+// file's text with its angle brackets ("<fix it>").
+inline std::vector<std::string> CallArguments(const std::string& split) {
+    std::vector<std::string> arguments;
+    for (size_t pos = 0; pos < split.size();) {
+        const bool file = split[pos] == '<';
+        const size_t end = split.find(file ? '>' : ']', pos);
+        if ((!file && split[pos] != '[') || end == std::string::npos) break;
+        arguments.push_back(file ? split.substr(pos, end - pos + 1) : split.substr(pos + 1, end - pos - 1));
+        pos = end + 1;
+    }
+    return arguments;
+}
+
 // The stand-in configured as the client ("Cvs" tool value) with its log in a scratch folder (its own, or
 // the caller's); settings and environment restored at the end.
 class StubClient {
