@@ -65,6 +65,30 @@ TEST(Ferrowsh, OverlaysThroughTheDll) {
     EXPECT_TRUE(run.err.empty()) << run.err;
 }
 
+TEST(Ferrowsh, CommandsPrintWindows11sTree) {
+    const std::string wc = testing_support::SampleFixture("wc");
+    const struct {
+        std::string arguments;
+        std::vector<std::string> shown;  // in this order
+    } cases[] = {
+        {"commands \"" + wc + "\\modified.c\"",
+         {"CVS  flags 0x1 (subcommands)  quick: pending  state: enabled  icon ,-", "\n  &Update ", "\n  &Diff... ",
+          "\n     ----------", "\n  &Options... "}},
+        {"commands --background \"" + wc + "\"", {"state: enabled", "\n  &Update ", "\n  &Tag... "}},
+        {"commands \"" FERROW_TEST_DATA "\"", {"quick: pending  state: hidden"}},
+    };
+    for (const auto& c : cases) {
+        HostRun run = Ferrowsh(DllArg() + c.arguments);
+        EXPECT_EQ(0u, run.exitCode) << c.arguments << ": " << run.err;
+        size_t at = 0;
+        for (const std::string& text : c.shown) {
+            at = run.out.find(text, at);
+            EXPECT_NE(std::string::npos, at) << c.arguments << " lacks \"" << text << "\": " << run.out;
+            if (at == std::string::npos) break;
+        }
+    }
+}
+
 TEST(Ferrowsh, ProblemsGiveOneLineAndAnExitCode) {
     const std::string wc = testing_support::SampleFixture("wc");
     const struct {
@@ -81,6 +105,7 @@ TEST(Ferrowsh, ProblemsGiveOneLineAndAnExitCode) {
         {"--dll Z:\\no\\such.dll overlays \"" + wc + "\"", 2, "no such DLL: Z:\\no\\such.dll"},
         {"--dll \"" FERROW_TEST_DATA "\" register", 2, "cannot load"},
         {DllArg() + "register extra", 2, "unexpected argument: extra"},
+        {DllArg() + "commands --background a b", 2, "commands needs at least one path"},
     };
     for (const auto& c : cases) {
         HostRun run = Ferrowsh(c.arguments);
