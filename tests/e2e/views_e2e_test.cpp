@@ -91,4 +91,28 @@ TEST(Views, AnswersFollowTheClientStepByStep) {
     Expect(views, box / "c.txt", false, false, "");
 }
 
+TEST(Views, AfterAnInterruptedCommandTheyAgreeWithTheClient) {
+    // The client cannot fold its CVS/Entries.Log into Entries (its Entries.Backup is a folder in the way), as
+    // after a command that was interrupted: the changes stand only in the log, which it reads after Entries.
+    e2e::Sandbox box;
+    Views views(box.Wc());
+    ASSERT_TRUE(::CreateDirectoryA((box / "CVS\\Entries.Backup").c_str(), nullptr));
+    e2e::EditFile(box / "new.txt", "new\n");
+    e2e::RunCvs(box.Wc(), "-Q add new.txt");
+    ::DeleteFileA((box / "c.txt").c_str());
+    e2e::RunCvs(box.Wc(), "-Q remove c.txt");
+    ASSERT_NE(INVALID_FILE_ATTRIBUTES, ::GetFileAttributesA((box / "CVS\\Entries.Log").c_str()));
+    ::Sleep(110);  // a change of the log alone is seen within 100 ms
+    Expect(views, box / "new.txt", true, true, "0");
+    Expect(views, box / "c.txt", true, true, "1.1.1.1");  // removed: the column drops the "-"
+    Expect(views, box / "a.txt", true, false, "1.1.1.1");
+
+    // The next command folds the log into Entries: the same answers.
+    ASSERT_TRUE(::RemoveDirectoryA((box / "CVS\\Entries.Backup").c_str()));
+    ASSERT_EQ(0u, e2e::RunCvs(box.Wc(), "-Q status new.txt").exitCode);
+    ASSERT_EQ(INVALID_FILE_ATTRIBUTES, ::GetFileAttributesA((box / "CVS\\Entries.Log").c_str()));
+    Expect(views, box / "new.txt", true, true, "0");
+    Expect(views, box / "c.txt", true, true, "1.1.1.1");  // removed: the column drops the "-"
+}
+
 }  // namespace
