@@ -215,9 +215,10 @@ TEST(Images, OverlayMarksAreBlueAndRedCornerTriangles) {
     }
 }
 
-// The shell finds the overlay marks by their position among the DLL's icon groups.
+// The shell finds the overlay marks by their position among the DLL's icon groups: the module's icon,
+// then the two marks; the menu's icons come after them.
 TEST(Images, ShellIconIndicesOfTheDll) {
-    EXPECT_EQ(3u, ::ExtractIconExW(Ferrow().c_str(), -1, nullptr, nullptr, 0));
+    EXPECT_LT(3u, ::ExtractIconExW(Ferrow().c_str(), -1, nullptr, nullptr, 0));
     struct Case {
         int index;
         DWORD colour;
