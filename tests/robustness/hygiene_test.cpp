@@ -220,7 +220,9 @@ TEST(Hygiene, AThousandFoldersKeepTheIndexesBounded) {
     FileWatch watch;
     for (int round = 0; round < 2; ++round)
         for (const std::wstring& file : files) ASSERT_EQ(S_OK, overlay->IsMemberOf(file.c_str(), 0));
-    EXPECT_GE(watch.Opens(), kFolders * 2) << "the least recently used folders were dropped and read again";
+    // The first round reads every folder but the first (cached by the call before it), the second all of
+    // them again: only 64 stay.
+    EXPECT_GE(watch.Opens(), kFolders * 2 - 1) << "the least recently used folders were dropped and read again";
     EXPECT_EQ(0, watch.StillOpen());
     EXPECT_LE(HandleCount(), handlesBefore + 4);
     // At most 64 folders, each index at most about twice its file, and the bookkeeping.
