@@ -24,6 +24,8 @@
 #include "module/module_scripts.h"
 #include "com/object_map.h"
 
+#include "wide_main.h"
+
 #include <windows.h>
 #include <oleauto.h>
 #include <shellapi.h>
@@ -278,11 +280,4 @@ int Run(int argc, wchar_t** argv) {
 
 }  // namespace
 
-int main() {
-    int argc = 0;
-    wchar_t** argv = ::CommandLineToArgvW(::GetCommandLineW(), &argc);
-    if (!argv) return 1;
-    const int code = Run(argc, argv);
-    ::LocalFree(argv);
-    return code;
-}
+int main() { return RunWithWideArguments(Run); }
