@@ -47,6 +47,16 @@ std::wstring OverlayVerdict(REGSAM view) {
     }
     return text;
 }
+// The entries of the output list, in their order.
+struct OutputChoice {
+    settings::OutputMode mode;
+    UINT text;
+};
+const OutputChoice kOutputChoices[] = {
+    {settings::OutputMode::kAuto, IDS_OPTIONS_OUTPUT_AUTO},
+    {settings::OutputMode::kWindow, IDS_OPTIONS_OUTPUT_WINDOW},
+    {settings::OutputMode::kBar, IDS_OPTIONS_OUTPUT_BAR},
+};
 
 }  // namespace
 
@@ -65,6 +75,15 @@ BOOL COptionsPage::OnInitDialog(HWND dialog) {
     ::CheckRadioButton(dialog, IDC_OPTIONS_CVS, IDC_OPTIONS_CVSNT, cvsnt ? IDC_OPTIONS_CVSNT : IDC_OPTIONS_CVS);
     ::CheckDlgButton(dialog, IDC_OPTIONS_AUTOSHOW, autoShow != 0 ? BST_CHECKED : BST_UNCHECKED);
     ::SetDlgItemTextW(dialog, IDC_OPTIONS_OVERLAYS, OverlayLoadText().c_str());
+    HWND output = ::GetDlgItem(dialog, IDC_OPTIONS_OUTPUT);
+    for (const auto& choice : kOutputChoices) {
+        ::SendMessageA(output, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(ferrow::LoadResString(choice.text).c_str()));
+    }
+    const settings::OutputMode mode = settings::GetOutputMode();
+    for (size_t i = 0; i < sizeof kOutputChoices / sizeof kOutputChoices[0]; ++i) {
+        if (kOutputChoices[i].mode == mode) ::SendMessageA(output, CB_SETCURSEL, i, 0);
+    }
+    ::CheckDlgButton(dialog, IDC_OPTIONS_CLOSE_OUTPUT, settings::GetCloseOutputOnSuccess() ? BST_CHECKED : BST_UNCHECKED);
     return TRUE;
 }
 
@@ -72,6 +91,10 @@ void COptionsPage::OnApply(HWND dialog) {
     const bool cvs = ::IsDlgButtonChecked(dialog, IDC_OPTIONS_CVS) == BST_CHECKED;
     const bool autoShow = ::IsDlgButtonChecked(dialog, IDC_OPTIONS_AUTOSHOW) == BST_CHECKED;
     settings::SaveOptions(!cvs, autoShow, kBrowserHelperClsid);
+    const LRESULT chosen = ::SendDlgItemMessageA(dialog, IDC_OPTIONS_OUTPUT, CB_GETCURSEL, 0, 0);
+    const bool known = chosen >= 0 && static_cast<size_t>(chosen) < sizeof kOutputChoices / sizeof kOutputChoices[0];
+    settings::SaveOutputOptions(known ? kOutputChoices[chosen].mode : settings::OutputMode::kAuto,
+                                ::IsDlgButtonChecked(dialog, IDC_OPTIONS_CLOSE_OUTPUT) == BST_CHECKED);
 }
 
 BOOL CToolsPage::OnInitDialog(HWND dialog) {

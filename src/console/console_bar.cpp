@@ -1,5 +1,7 @@
 #include "console/console_bar.h"
 
+#include "console/console_output.h"
+
 #include "common/exception_guard.h"
 #include "common/handles.h"
 #include "common/module_instance.h"
@@ -71,6 +73,9 @@ STDMETHODIMP CConsoleBar::SetSite(IUnknown* site) {
         if (!edit) return E_FAIL;
         edit_ = edit;
         ::SendMessageA(edit_, WM_SETFONT, reinterpret_cast<WPARAM>(::GetStockObject(ANSI_FIXED_FONT)), TRUE);
+        // Room for all the console keeps (console_output.h), not the control's default of 30,000 characters;
+        // the margin is for the marker line of a trimmed text.
+        ::SendMessageA(edit_, EM_SETLIMITTEXT, kConsoleTextLimit + 4096, 0);
         ::SetWindowSubclass(edit_, EditProc, kSubclassId, reinterpret_cast<DWORD_PTR>(this));
 
         // The site's window sits in a container of the Explorer window: its grandparent is the window whose

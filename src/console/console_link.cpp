@@ -3,6 +3,8 @@
 #include "common/exception_guard.h"
 #include "console/console_bar.h"
 #include "console/console_output.h"
+#include "common/module_instance.h"
+#include "resources/resource.h"
 #include "com/guids.h"
 #include "settings/settings_store.h"
 
@@ -60,12 +62,37 @@ HWND CConsoleLink::BrowserWindow() {
 bool CConsoleLink::AppendConsoleText(const std::string& text) {
     HWND edit = nullptr;
     if (!console::FindConsoleEdit(BrowserWindow(), edit)) return false;
-    if (edit) {
-        // At the caret, after removing any selection.
-        ::SendMessageA(edit, EM_SETSEL, static_cast<WPARAM>(-1), -1);
-        ::SendMessageA(edit, EM_REPLACESEL, FALSE, reinterpret_cast<LPARAM>(text.c_str()));
-    }
+    if (edit) AppendLimited(edit, text, kConsoleTextLimit);
     return true;
+}
+
+void AppendLimited(HWND edit, const std::string& text, size_t limit) {
+    const char* piece = text.c_str();
+    const size_t keep = limit / 4 * 3;
+    if (text.size() > keep) piece += text.size() - keep;  // only the end of what cannot be kept whole
+    const size_t incoming = text.c_str() + text.size() - piece;
+    const size_t length = static_cast<size_t>(::SendMessageA(edit, WM_GETTEXTLENGTH, 0, 0));
+    if (length + incoming > limit) {
+        // Whole lines go from the start, so that the text left and the new text fit into `keep`.
+        const size_t excess = length + incoming > keep ? length + incoming - keep : 0;
+        size_t cut = length;
+        if (excess < length) {
+            const LRESULT line = ::SendMessageA(edit, EM_LINEFROMCHAR, excess, 0);
+            const LRESULT next = ::SendMessageA(edit, EM_LINEINDEX, line + 1, 0);
+            cut = next < 0 || static_cast<size_t>(next) > length ? length : static_cast<size_t>(next);
+        }
+        const std::string marker = ferrow::LoadResString(IDS_CONSOLE_TRIMMED) + "\r\n";
+        ::SendMessageA(edit, EM_SETSEL, 0, static_cast<LPARAM>(cut));
+        ::SendMessageA(edit, EM_REPLACESEL, FALSE, reinterpret_cast<LPARAM>(marker.c_str()));
+    }
+    // At the caret, after removing any selection.
+    ::SendMessageA(edit, EM_SETSEL, static_cast<WPARAM>(-1), -1);
+    ::SendMessageA(edit, EM_REPLACESEL, FALSE, reinterpret_cast<LPARAM>(piece));
+}
+
+bool CConsoleLink::HasBar() {
+    HWND edit = nullptr;
+    return console::FindConsoleEdit(BrowserWindow(), edit) && edit && ::IsWindow(edit);
 }
 
 bool CConsoleLink::ClearConsole() {
@@ -123,5 +150,10 @@ bool ShowIfAuto() {
 }
 
 bool HasLink() { return static_cast<bool>(CurrentLink()); }
+
+bool HasBar() {
+    std::shared_ptr<CConsoleLink> link = CurrentLink();
+    return link && link->HasBar();
+}
 
 }  // namespace console

@@ -28,6 +28,8 @@ public:
     bool ShowConsoleIfAuto();
     bool AppendConsoleText(const std::string& text);
     bool ClearConsole();
+    // The window has an open console bar with its text control.
+    bool HasBar();
 
 private:
     HWND BrowserWindow();
@@ -35,6 +37,12 @@ private:
     ferrow::ComPtr<IWebBrowser2> browser_;
     DWORD autoShow_ = 0;
 };
+
+// Appends `text` to an edit control as the console does: any selection removed, at the caret. When the
+// control would then hold more than `limit` characters, its first lines are replaced by the marker line
+// first, so that it keeps about three quarters of the limit and all of the new text (of a text longer
+// than that, only its end).
+void AppendLimited(HWND edit, const std::string& text, size_t limit);
 
 // With a site: the current link is dropped and a new one made from the site becomes current (S_OK); when
 // it cannot be made, none is current (E_OUTOFMEMORY, E_UNEXPECTED). Without a site nothing changes (S_OK).

@@ -3,11 +3,15 @@
 // window has no open console bar, or the bar was closed. Safe from any thread.
 #pragma once
 
+#include <cstddef>
 #include <string>
 
 namespace console {
 
-// Appends the text at the caret of the console bar.
+constexpr size_t kConsoleTextLimit = 8u << 20;
+
+// Appends the text at the caret of the console bar. The bar keeps at most kConsoleTextLimit characters:
+// before it would hold more, its oldest lines go, and a line saying so takes their place.
 bool Append(const std::string& text);
 // Empties the console bar.
 bool Clear();
@@ -15,5 +19,7 @@ bool Clear();
 bool ShowIfAuto();
 // A console link exists (a context menu was sited in this process).
 bool HasLink();
+// The link's window has an open console bar with its text control (output appended now would show).
+bool HasBar();
 
 }  // namespace console

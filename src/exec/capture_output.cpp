@@ -5,6 +5,13 @@
 namespace {
 
 constexpr DWORD kChunkSize = 256;
+// The reader looks at the pipe this often while it is empty: it never blocks in a read, so that Drain can
+// tell "everything read" from "a chunk on its way" by taking the read lock.
+constexpr DWORD kPollMs = 10;
+// What one look at the pipe reads at most before the lock is given up again.
+constexpr DWORD kReadBound = 64 * 1024;
+// How long Drain waits for the reader to let go of the pipe.
+constexpr DWORD kDrainLockMs = 1000;
 // How long ending a capture waits for the reader to drain the pipe before it cancels the read. Only a
 // process that outlives the command (a grandchild holding the inherited write end) makes it wait.
 constexpr DWORD kDrainTimeoutMs = 5000;
@@ -30,7 +37,8 @@ CCaptureOutput::CCaptureOutput(DWORD stream) {
     read_.Reset(read);
     write_.Reset(write);
     ready_.Reset(::CreateEventA(nullptr, TRUE, FALSE, nullptr));
-    if (!ready_) return;
+    wake_.Reset(::CreateEventA(nullptr, TRUE, FALSE, nullptr));
+    if (!ready_ || !wake_) return;
     thread_.Reset(::CreateThread(nullptr, 0, ReaderThread, this, 0, nullptr));
     if (!thread_) return;
     ::WaitForSingleObject(ready_.Get(), INFINITE);
@@ -84,8 +92,10 @@ void CCaptureOutput::End() {
     // With the last write end closed the pipe breaks once the children's copies are gone, and the reader
     // ends after it has read everything that is left.
     write_.Reset();
+    if (wake_) ::SetEvent(wake_.Get());
     if (thread_) {
         if (::WaitForSingleObject(thread_.Get(), kDrainTimeoutMs) == WAIT_TIMEOUT) {
+            stop_ = true;
             ::CancelSynchronousIo(thread_.Get());
             ::WaitForSingleObject(thread_.Get(), INFINITE);
         }
@@ -99,22 +109,49 @@ DWORD WINAPI CCaptureOutput::ReaderThread(void* parameter) {
     return 0;
 }
 
-void CCaptureOutput::ReadUntilEnd() {
-    ::SetEvent(ready_.Get());
+void CCaptureOutput::Drain() {
+    if (!Active()) return;
+    // The reader holds the lock only while it reads what is there, unless a failed look at the pipe left
+    // it in a read that waits: then the order is not worth a hang, and the reader delivers later.
+    std::unique_lock<std::mutex> guard(readLock_, std::defer_lock);
+    for (const DWORD start = ::GetTickCount(); !guard.try_lock();) {
+        if (::GetTickCount() - start > kDrainLockMs) return;
+        ::Sleep(1);
+    }
+    if (read_) ReadAvailable();
+}
+
+bool CCaptureOutput::ReadAvailable() {
     char buffer[kChunkSize];
-    for (;;) {
+    for (DWORD total = 0; total < kReadBound;) {
+        DWORD available = 0;
         DWORD got = 0;
-        // Any failure ends the reader: a broken pipe (every write end closed) or a cancelled read.
-        if (!::ReadFile(read_.Get(), buffer, kChunkSize, &got, nullptr)) return;
-        if (got == 0) {
-            // A zero-length write; the pipe is still open as long as it can be peeked.
-            if (!::PeekNamedPipe(read_.Get(), nullptr, 0, nullptr, nullptr, nullptr)) return;
-            continue;
+        if (::PeekNamedPipe(read_.Get(), nullptr, 0, nullptr, &available, nullptr)) {
+            if (available == 0) return true;
+            if (!::ReadFile(read_.Get(), buffer, available < kChunkSize ? available : kChunkSize, &got, nullptr))
+                return false;
+        } else {
+            // A broken pipe may still hold the last bytes: a read takes them, or fails once nothing is left
+            // (with a write end still open it would wait; End cancels such a read).
+            if (!::ReadFile(read_.Get(), buffer, kChunkSize, &got, nullptr) || got == 0) return false;
         }
+        total += got;
         // The reader thread never ends the process; what could not be kept is dropped.
         ferrow::GuardedAnswer(false, [&] {
             OnOutput(buffer, got);
             return true;
         });
+    }
+    return true;
+}
+
+void CCaptureOutput::ReadUntilEnd() {
+    ::SetEvent(ready_.Get());
+    while (!stop_) {
+        {
+            std::lock_guard<std::mutex> guard(readLock_);
+            if (!ReadAvailable()) return;
+        }
+        ::WaitForSingleObject(wake_.Get(), kPollMs);
     }
 }

@@ -12,6 +12,7 @@
 
 #include <windows.h>
 
+#include <atomic>
 #include <mutex>
 #include <string>
 
@@ -25,8 +26,8 @@ public:
     CCaptureOutput(const CCaptureOutput&) = delete;
     CCaptureOutput& operator=(const CCaptureOutput&) = delete;
 
-    // Called on the reader thread for every chunk of 1 to 256 bytes, in arrival order. The base appends
-    // the chunk to the text.
+    // Called for every chunk of 1 to 256 bytes, in arrival order, one at a time: on the reader thread, or
+    // on the owner's thread inside Drain. The base appends the chunk to the text.
     virtual void OnOutput(const char* bytes, DWORD count);
 
     // Ends the capture, then returns all that was written. Ending closes the capture's own write end and
@@ -37,6 +38,11 @@ public:
     // pipe. Idempotent. A class that overrides OnOutput calls it from its own destructor, so that the
     // reader never calls into a half-destroyed object.
     void End();
+
+    // Hands every byte that is in the pipe now to OnOutput before it returns, on the calling thread or by
+    // the reader (never both for one chunk), so that what a finished command wrote is delivered before
+    // anything that follows it. A no-op once the capture has ended.
+    void Drain();
 
     // The capture receives its thread's runs and has not ended.
     bool Active() const { return stream_ != 0; }
@@ -52,11 +58,17 @@ protected:
 private:
     static DWORD WINAPI ReaderThread(void* parameter);
     void ReadUntilEnd();
+    // Under readLock_: reads what the pipe holds now (at most a bound, so that a writer that never stops
+    // cannot keep the lock). False once the pipe broke (every write end closed and nothing left) or failed.
+    bool ReadAvailable();
 
     ferrow::UniqueKernelHandle ready_;
     ferrow::UniqueKernelHandle write_;
     ferrow::UniqueKernelHandle read_;
     ferrow::UniqueKernelHandle thread_;
+    ferrow::UniqueKernelHandle wake_;   // set by End: the reader looks at the pipe at once
+    std::mutex readLock_;               // held while reading the pipe and handing chunks on
+    std::atomic<bool> stop_{false};     // End gave up waiting for the pipe to break
     DWORD stream_ = 0;                  // the captured stream while active; 0 otherwise
     CCaptureOutput* outer_ = nullptr;   // the capture of the same stream this one hides on its thread
     std::mutex textLock_;

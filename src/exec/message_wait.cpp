@@ -1,6 +1,30 @@
 #include "exec/message_wait.h"
 
 namespace exec {
+namespace {
+
+thread_local HWND t_keyboardDialog = nullptr;
+
+// A key message for the thread's keyboard dialog, handled as a dialog's; true when it was taken.
+bool TakeDialogKey(MSG& msg) {
+    HWND dialog = t_keyboardDialog;
+    if (!dialog || !msg.hwnd || (msg.hwnd != dialog && !::IsChild(dialog, msg.hwnd))) return false;
+    if (!::IsWindow(dialog)) {
+        t_keyboardDialog = nullptr;
+        return false;
+    }
+    // Escape is the window's Cancel or Close whichever control has the focus: a multi-line text control
+    // would otherwise keep it.
+    if (msg.message == WM_KEYDOWN && msg.wParam == VK_ESCAPE) {
+        ::PostMessageA(dialog, WM_COMMAND, MAKEWPARAM(IDCANCEL, BN_CLICKED), 0);
+        return true;
+    }
+    return ::IsDialogMessageA(dialog, &msg) != FALSE;
+}
+
+}  // namespace
+
+void SetKeyboardDialog(HWND dialog) { t_keyboardDialog = dialog; }
 
 WaitResult WaitDispatching(HANDLE object, Dispatch dispatch, const std::function<bool()>& stop, DWORD pollMs) {
     bool quit = false;
@@ -26,6 +50,7 @@ WaitResult WaitDispatching(HANDLE object, Dispatch dispatch, const std::function
                         quitCode = msg.wParam;
                         break;
                     }
+                    if (TakeDialogKey(msg)) continue;
                     ::TranslateMessage(&msg);
                     ::DispatchMessageA(&msg);
                 }

@@ -22,3 +22,11 @@ WaitResult WaitDispatching(HANDLE object, Dispatch dispatch, const std::function
                            DWORD pollMs = 100);
 
 }  // namespace exec
+
+namespace exec {
+
+// A modeless window of this thread whose keys the waits above handle as a dialog's (Tab, Enter, Escape as
+// IDCANCEL) while it is set: the operation's output window. Null removes it. One per thread.
+void SetKeyboardDialog(HWND dialog);
+
+}  // namespace exec

@@ -1,28 +1,39 @@
 #include "exec/progress_dialog.h"
 
+#include "common/exception_guard.h"
 #include "common/module_instance.h"
 #include "common/text.h"
+#include "exec/output_window.h"
 #include "resources/resource.h"
 
+#include <commctrl.h>
 #include <shlobj.h>
 
 namespace {
 
 constexpr UINT kProgressAnimation = IDR_PROGRESS_AVI;  // the window goes without animation when absent
+constexpr UINT kWakeMessage = WM_APP + 1;               // to the pump window: output is queued
+constexpr UINT_PTR kPumpSubclass = 1;
 
 }  // namespace
 
 void CProgressDialog::CCaptureStdOut::OnOutput(const char* bytes, DWORD count) {
     AppendText(bytes, count);
-    if (owner_) owner_->OnCommandOutput(bytes, count);
+    if (owner_) owner_->OnCommandOutput(exec::OutputKind::kOut, bytes, count);
 }
 
 void CProgressDialog::CCaptureStdErr::OnOutput(const char* bytes, DWORD count) {
     AppendText(bytes, count);
-    if (owner_) owner_->OnCommandOutput(bytes, count);
+    if (owner_) owner_->OnCommandOutput(exec::OutputKind::kErr, bytes, count);
 }
 
 CProgressDialog::CProgressDialog() {
+    // A plain control class needs no registration of our own; the subclass hands the wake-ups to Deliver.
+    pump_ = ::CreateWindowExA(0, "STATIC", "", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr, ferrow::ModuleInstance(), nullptr);
+    if (pump_ && !::SetWindowSubclass(pump_, PumpProc, kPumpSubclass, reinterpret_cast<DWORD_PTR>(this))) {
+        ::DestroyWindow(pump_);
+        pump_ = nullptr;
+    }
     stdOut_.owner_ = this;
     stdErr_.owner_ = this;
 }
@@ -33,6 +44,16 @@ CProgressDialog::~CProgressDialog() {
     // capture.
     stdErr_.End();
     stdOut_.End();
+    Deliver();
+    if (pump_) {
+        ::RemoveWindowSubclass(pump_, PumpProc, kPumpSubclass);
+        ::DestroyWindow(pump_);
+    }
+}
+
+void CProgressDialog::AttachWindow(exec::COutputWindow* window) {
+    window_ = window;
+    owner_ = window && ::IsWindow(window->Owner()) ? window->Owner() : nullptr;
 }
 
 HRESULT CProgressDialog::Start(HWND owner) {
@@ -60,21 +81,90 @@ HRESULT CProgressDialog::Start(HWND owner) {
 HRESULT CProgressDialog::Stop() {
     if (progress_ && shown_) progress_->StopProgressDialog();
     shown_ = false;
-    owner_ = nullptr;
+    if (!window_) owner_ = nullptr;
     progress_.Reset();
     return S_OK;
 }
 
 void CProgressDialog::OnCommandLine(const std::string& line) {
-    if (echo_) echo_(line);
+    // What the previous command wrote comes before this one's echo.
+    stdOut_.Drain();
+    stdErr_.Drain();
+    Deliver();
+    Hand(exec::OutputKind::kCommand, exec::EchoText(line));
 }
 
 bool CProgressDialog::CancelRequested() {
     if (cancelled_) return true;
+    if (window_) {
+        cancelled_ = window_->CancelRequested() || (owner_ && !::IsWindow(owner_));
+        return cancelled_;
+    }
     if (!progress_ || !shown_) return false;
     cancelled_ = progress_->HasUserCancelled() || (owner_ && !::IsWindow(owner_));
     return cancelled_;
 }
 
-std::string CProgressDialog::GetStdOutText() { return stdOut_.GetText(); }
-std::string CProgressDialog::GetStdErrText() { return stdErr_.GetText(); }
+void CProgressDialog::OnCommandOutput(exec::OutputKind kind, const char* bytes, DWORD count) {
+    bool wake = false;
+    {
+        std::lock_guard<std::mutex> guard(queueLock_);
+        if (!queue_.empty() && queue_.back().kind == kind) {
+            queue_.back().text.append(bytes, count);
+        } else {
+            queue_.push_back({kind, std::string(bytes, count)});
+        }
+        wake = !woken_;
+        woken_ = true;
+    }
+    // Posted, never sent: a reader thread does not wait for this thread.
+    if (wake && pump_) ::PostMessageA(pump_, kWakeMessage, 0, 0);
+}
+
+void CProgressDialog::Deliver() {
+    if (delivering_) return;  // a sink that dispatches messages meets the next wake-up here
+    delivering_ = true;
+    for (;;) {
+        std::vector<Piece> pieces;
+        {
+            std::lock_guard<std::mutex> guard(queueLock_);
+            pieces.swap(queue_);
+            woken_ = false;
+        }
+        if (pieces.empty()) break;
+        for (const Piece& piece : pieces) {
+            exec::LineEndStream& ends = piece.kind == exec::OutputKind::kErr ? errEnds_ : outEnds_;
+            Hand(piece.kind, ends.Feed(piece.text));
+        }
+    }
+    delivering_ = false;
+}
+
+void CProgressDialog::Hand(exec::OutputKind kind, const std::string& text) {
+    if (text.empty()) return;
+    if (window_) window_->OnOutput(kind, text);
+    if (sink_) sink_->OnOutput(kind, text);
+}
+
+LRESULT CALLBACK CProgressDialog::PumpProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam, UINT_PTR,
+                                           DWORD_PTR data) {
+    if (message != kWakeMessage) return ::DefSubclassProc(window, message, wParam, lParam);
+    // No exception leaves the window procedure: what could not be shown stays in the captured texts.
+    ferrow::GuardedAnswer(false, [&] {
+        reinterpret_cast<CProgressDialog*>(data)->Deliver();
+        return true;
+    });
+    return 0;
+}
+
+std::string CProgressDialog::GetStdOutText() {
+    std::string text = stdOut_.GetText();
+    Deliver();
+    return text;
+}
+
+std::string CProgressDialog::GetStdErrText() {
+    std::string text = stdErr_.GetText();
+    Deliver();
+    return text;
+}

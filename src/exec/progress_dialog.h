@@ -1,25 +1,38 @@
 // The frame of one context-menu operation on one thread: captures of standard output and standard error
-// for every command the thread runs meanwhile, the shell's progress window ("CVS Operation Progress", an
-// animation, a Cancel button) shown from Start to Stop, and the frame of those runs (exec/process_runner.h):
-// it passes each command line to the operation's echo and turns the window's Cancel, or the end of the
-// owner window, into the end of the running command. Lives on the stack of the operation.
+// for every command the thread runs meanwhile, a window that shows the operation, and the frame of those
+// runs (exec/process_runner.h): it turns the window's Cancel, or the end of the owner window, into the
+// end of the running command. The window is either the shell's progress window ("CVS Operation
+// Progress", an animation, a Cancel button) from Start to Stop, or the operation's own output window
+// (AttachWindow). Lives on the stack of the operation.
+//
+// Output: each command line (as EchoText), then the chunks of both streams in the order they arrived,
+// line ends made CR LF, go to the output window and the sink on this thread, while the commands run
+// (whenever the thread dispatches its messages), never on a reader thread. A command's output is handed
+// on before the echo of the next command; all of it once the texts are taken.
 //
 //   CProgressDialog progress;            // captures installed
-//   progress.SetCommandEcho(echo);       // told every command line
-//   if (ui) progress.Start(hwnd);        // window shown; Cancel now ends the running command
+//   progress.SetOutputSink(&sink);       // told every command line and piece of output
+//   if (ui) progress.Start(hwnd);        // or AttachWindow(&window); Cancel now ends the running command
 //   ... ExecuteTemplate(...) ...         // kRunCancelled once cancelled
-//   if (ui) progress.Stop();             // window closed and released
-//   out = progress.GetStdOutText(); err = progress.GetStdErrText();
+//   if (ui) progress.Stop();
+//   out = progress.GetStdOutText(); err = progress.GetStdErrText();   // the last pieces handed on
 #pragma once
 
 #include "common/handles.h"
 #include "exec/capture_output.h"
+#include "exec/core/line_ends.h"
+#include "exec/output_sink.h"
 #include "exec/process_runner.h"
 
 #include <shlobj.h>
 
-#include <functional>
+#include <mutex>
 #include <string>
+#include <vector>
+
+namespace exec {
+class COutputWindow;
+}
 
 class CProgressDialog : private CRunFrame {
 public:
@@ -54,8 +67,12 @@ public:
     CProgressDialog(const CProgressDialog&) = delete;
     CProgressDialog& operator=(const CProgressDialog&) = delete;
 
-    // Called on this thread with every command line before it runs.
-    void SetCommandEcho(std::function<void(const std::string&)> echo) { echo_ = std::move(echo); }
+    // The receiver of the output besides the window (the console bar's route); it must outlive the runs.
+    void SetOutputSink(exec::IOutputSink* sink) { sink_ = sink; }
+
+    // Shows the output in the operation's own window instead of the shell's progress window: the window
+    // is fed, and its Cancel, or the end of its owner, ends the running command. Not owned.
+    void AttachWindow(exec::COutputWindow* window);
 
     // Creates the shell's progress object, configures it and shows its window owned by `owner`.
     // The failure of creating it or setting its title is returned; the rest is best effort.
@@ -63,8 +80,8 @@ public:
     // Closes the window if it was shown and releases the object. S_OK.
     HRESULT Stop();
 
-    // The captured bytes of each stream. Taking a text ends that capture (the pipe is drained first), so
-    // take them after the operation's commands have run.
+    // The captured bytes of each stream. Taking a text ends that capture (the pipe is drained first) and
+    // hands on what is left, so take them after the operation's commands have run.
     std::string GetStdOutText();
     std::string GetStdErrText();
 
@@ -72,18 +89,36 @@ public:
     bool HasProgress() const { return static_cast<bool>(progress_); }
 
 private:
+    struct Piece {
+        exec::OutputKind kind;
+        std::string text;
+    };
+
     void OnCommandLine(const std::string& line) override;
     // Cancel pressed in the shown window, or the owner window gone. Once true, stays true.
     bool CancelRequested() override;
 
-    // Every chunk passes through here; the progress window shows none of it.
-    void OnCommandOutput(const char*, DWORD) {}
+    // A chunk from a reader thread (or from Drain on this thread): queued, and this thread woken once.
+    void OnCommandOutput(exec::OutputKind kind, const char* bytes, DWORD count);
+    // On this thread: everything queued goes to the window and the sink.
+    void Deliver();
+    void Hand(exec::OutputKind kind, const std::string& text);
+    static LRESULT CALLBACK PumpProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam, UINT_PTR id,
+                                     DWORD_PTR data);
 
     ferrow::ComPtr<IProgressDialog> progress_;
     bool shown_ = false;
     bool cancelled_ = false;
     HWND owner_ = nullptr;  // a window when Start was given one, watched for its end
-    std::function<void(const std::string&)> echo_;
+    exec::COutputWindow* window_ = nullptr;
+    exec::IOutputSink* sink_ = nullptr;
+    HWND pump_ = nullptr;   // a message-only window of this thread that the readers wake
+    std::mutex queueLock_;
+    std::vector<Piece> queue_;
+    bool woken_ = false;    // a wake-up is on its way
+    bool delivering_ = false;
+    exec::LineEndStream outEnds_;
+    exec::LineEndStream errEnds_;
     CCaptureStdOut stdOut_;
     CCaptureStdErr stdErr_;
     CRunFrameScope frame_{this};

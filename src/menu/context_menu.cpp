@@ -1,5 +1,6 @@
 #include "menu/context_menu.h"
 
+#include "common/core/replace_all.h"
 #include "common/dropped_paths.h"
 #include "common/exception_guard.h"
 #include "common/module_instance.h"
@@ -8,6 +9,7 @@
 #include "console/console_output.h"
 #include "exec/command_line.h"
 #include "exec/process_runner.h"
+#include "exec/output_window.h"
 #include "exec/progress_dialog.h"
 #include "exec/run_lock.h"
 #include "exec/tools.h"
@@ -15,8 +17,10 @@
 #include "menu/core/menu_rules.h"
 #include "menu/core/operation_rules.h"
 #include "menu/operation_dialogs.h"
+#include "menu/operation_output.h"
 #include "menu/selection_facts.h"
 #include "model/admin_files.h"
+#include "settings/settings_store.h"
 #include "resources/resource.h"
 #include "com/object_map.h"
 
@@ -81,8 +85,8 @@ private:
     std::string path_;
 };
 
-// The one echo of a command line in the console, for the runs of an operation and the fetch of Diff.
-void EchoCommandLine(const std::string& line) { console::Append(">" + line + "\r\n"); }
+// The one echo of a command line outside an operation's frame: the fetch of Diff.
+void EchoCommandLine(const std::string& line) { menu::EchoCommand(line); }
 
 }  // namespace
 
@@ -190,8 +194,13 @@ HRESULT CCVSContextMenu::RunItem(unsigned offset, HWND hwnd, bool uiAllowed) {
     return ferrow::GuardedCall([&]() -> HRESULT {
         if (t_operationRunning) {
             // Asked from a message this thread's running operation dispatched: nothing runs, the console
-            // says why.
-            console::Append(ferrow::LoadResString(IDS_RUN_BUSY) + "\r\n");
+            // and the operation's window say why, and the window comes to the front.
+            const std::string busy = ferrow::LoadResString(IDS_RUN_BUSY) + "\r\n";
+            console::Append(busy);
+            if (exec::COutputWindow* window = exec::COutputWindow::OfThisThread()) {
+                window->OnOutput(exec::OutputKind::kErr, busy);
+                window->Attention();
+            }
             return HRESULT_FROM_WIN32(ERROR_BUSY);
         }
         return InvokeOffset(offset, hwnd, uiAllowed);
@@ -300,6 +309,8 @@ HRESULT CCVSContextMenu::CarryOut(unsigned offset, std::string& refusedName) {
 
 HRESULT CCVSContextMenu::RunCommand(unsigned offset, HWND hwnd, bool uiAllowed) {
     OperationRunning running;
+    exec::COutputWindow window;
+    bool inWindow = false;
     std::string out;
     std::string err;
     std::string refusedName;
@@ -312,45 +323,76 @@ HRESULT CCVSContextMenu::RunCommand(unsigned offset, HWND hwnd, bool uiAllowed) 
             console::ShowIfAuto();
             console::Clear();
         }
+        // The window where no console bar shows the output (or always, by the setting); it replaces the
+        // shell's progress window and the error box.
+        const settings::OutputMode mode = settings::GetOutputMode();
+        if (uiAllowed && (mode == settings::OutputMode::kWindow ||
+                          (mode == settings::OutputMode::kAuto && !console::HasBar())))
+            inWindow = window.Open(hwnd, OutputTitle(offset));
+        menu::CConsoleOutput bar;
         {
             CProgressDialog progress;
-            progress.SetCommandEcho(EchoCommandLine);
-            if (uiAllowed) progress.Start(hwnd);
+            progress.SetOutputSink(&bar);
+            if (inWindow) {
+                progress.AttachWindow(&window);
+            } else if (uiAllowed) {
+                progress.Start(hwnd);
+            }
             hr = CarryOut(offset, refusedName);
-            if (uiAllowed) progress.Stop();
+            progress.Stop();
             out = menu::NormalizeLineEnds(progress.GetStdOutText());
             err = menu::NormalizeLineEnds(progress.GetStdErrText());
         }
         // Nothing ran: the refusal takes the place of the client's messages, in the console and the box.
-        if (hr == kNameTooLong) err = ferrow::LoadResString(IDS_NAME_TOO_LONG) + "\r\n" + refusedName + "\r\n";
-        if (console::HasLink()) {
-            console::Append(out);
-            console::Append(err);
-            if (hr == kRunCancelled) {
-                console::Append(ferrow::LoadResString(IDS_RUN_CANCELLED) + "\r\n");
-                console::Append("failed\r\n");
-            } else if (FAILED(hr)) {
-                if (uiAllowed) console::Append("failed\r\n");
-            } else {
-                console::Append("ok\r\n");
-            }
+        if (hr == kNameTooLong) {
+            err = ferrow::LoadResString(IDS_NAME_TOO_LONG) + "\r\n" + refusedName + "\r\n";
+            bar.OnOutput(exec::OutputKind::kErr, err);
+            window.OnOutput(exec::OutputKind::kErr, err);
         }
-    }
-    // The user ended it: nothing to report in a box, nothing changed to refresh.
-    if (hr == kRunCancelled) return hr;
-    if (FAILED(hr)) {
-        if (uiAllowed) {
-            const std::string fallback = ferrow::LoadResString(IDS_ERROR_TEXT);
-            const std::string caption = ferrow::LoadResString(IDS_ERROR_CAPTION);
-            ::MessageBoxA(hwnd, menu::ChooseErrorText(err, out, fallback).c_str(), caption.c_str(), MB_ICONERROR);
+        std::string verdict;
+        if (hr == kRunCancelled) {
+            verdict = ferrow::LoadResString(IDS_RUN_CANCELLED) + "\r\nfailed\r\n";
+        } else if (FAILED(hr)) {
+            if (uiAllowed) verdict = "failed\r\n";
+        } else {
+            verdict = "ok\r\n";
         }
-        return E_FAIL;
+        if (console::HasLink()) bar.AppendLine(verdict);
+        using Result = exec::COutputWindow::Result;
+        window.Finish(hr == kRunCancelled ? Result::kCancelled : FAILED(hr) ? Result::kFailed : Result::kSucceeded,
+                      verdict);
     }
-    if (uiAllowed) {
+    if (SUCCEEDED(hr) && uiAllowed) {
         ::PostMessageA(hwnd, WM_KEYDOWN, VK_F5, 0);
         ::PostMessageA(hwnd, WM_KEYUP, VK_F5, 0);
     }
-    return S_OK;
+    if (inWindow) {
+        // The failure and its output are in the window; it stays until the user closes it.
+        if (SUCCEEDED(hr) && err.empty() && settings::GetCloseOutputOnSuccess()) {
+            window.Close();
+        } else {
+            window.WaitUntilClosed();
+        }
+    } else if (FAILED(hr) && hr != kRunCancelled && uiAllowed) {
+        const std::string fallback = ferrow::LoadResString(IDS_ERROR_TEXT);
+        const std::string caption = ferrow::LoadResString(IDS_ERROR_CAPTION);
+        ::MessageBoxA(hwnd, menu::ChooseErrorText(err, out, fallback).c_str(), caption.c_str(), MB_ICONERROR);
+    }
+    // The user ended it: nothing to report in a box, nothing changed to refresh.
+    if (hr == kRunCancelled) return hr;
+    return FAILED(hr) ? E_FAIL : S_OK;
+}
+
+std::string CCVSContextMenu::OutputTitle(unsigned offset) const {
+    // A single selected folder is the folder the command runs in; otherwise the selection's common folder.
+    std::string folder = selection_.front();
+    if (selection_.size() > 1 || !::PathIsDirectoryA(folder.c_str())) {
+        if (!GetCommonDirectory(selection_, folder)) folder = selection_.front();
+    }
+    const menu::CommandResources* res = menu::FindCommandResources(offset);
+    const std::string name = res ? menu::OperationName(ferrow::LoadResString(res->textId)) : std::string();
+    const std::string title = ferrow::ReplaceAll(ferrow::LoadResString(IDS_OUTPUT_TITLE), "%1", name);
+    return ferrow::ReplaceAll(title, "%2", folder);
 }
 
 HRESULT CCVSContextMenu::ShowOptions(HWND hwnd) {

@@ -56,6 +56,8 @@ private:
     // Runs the offset's command; the name of a kNameTooLong refusal goes to `refusedName`.
     HRESULT CarryOut(unsigned offset, std::string& refusedName);
     HRESULT ShowOptions(HWND hwnd);
+    // The output window's title: the operation and the folder it works in.
+    std::string OutputTitle(unsigned offset) const;
 
     bool inWorkingCopy_ = false;
     std::vector<std::string> selection_;

@@ -75,6 +75,19 @@
 #define IDS_OVERLAYS_NOT_REGISTERED 192
 #define IDS_OVERLAYS_VIEW64 193
 #define IDS_OVERLAYS_VIEW32 194
+// The output window of an operation (IDD_OUTPUT): its title ("%1": the operation, "%2": the folder), the
+// button while a command runs and after, the line under the text while it runs and after success or failure;
+// the console bar's line in place of output it dropped; the Options page's choices of where output goes.
+#define IDS_OUTPUT_TITLE 200
+#define IDS_OUTPUT_CANCEL 201
+#define IDS_OUTPUT_CLOSE 202
+#define IDS_OUTPUT_RUNNING 203
+#define IDS_OUTPUT_DONE 204
+#define IDS_OUTPUT_FAILED 205
+#define IDS_CONSOLE_TRIMMED 206
+#define IDS_OPTIONS_OUTPUT_AUTO 207
+#define IDS_OPTIONS_OUTPUT_WINDOW 208
+#define IDS_OPTIONS_OUTPUT_BAR 209
 
 // Registration script (type "REGISTRY")
 #define IDR_FERROW 101
@@ -93,6 +106,7 @@
 #define IDD_HISTORY_PAGE 210    // "History" page of the Properties dialog
 #define IDD_TAG 214             // "CVS Tag" dialog
 #define IDD_COMMIT 215          // "CVS Commit" dialog
+#define IDD_OUTPUT 216          // an operation's output window (modeless, resizable)
 
 // Controls shared by the commit and tag dialogs: the single selected file's entry
 #define IDC_REVISION 1017  // read-only edit: revision
@@ -136,6 +150,13 @@
 #define IDC_OPTIONS_CVSNT 1035     // radio button: CVSNT timestamps
 #define IDC_OPTIONS_AUTOSHOW 1036  // check box: automatically show the output
 #define IDC_OPTIONS_OVERLAYS 1050  // label: whether the overlay identifiers are loaded
+#define IDC_OPTIONS_OUTPUT 1052    // drop-down list: where output goes (auto, window, bar)
+#define IDC_OPTIONS_CLOSE_OUTPUT 1053  // check box: close the output window after a success
+
+// Output window (IDD_OUTPUT); its one button is IDCANCEL: Cancel while a command runs, then OK
+#define IDC_OUTPUT_TEXT 1060      // read-only rich edit: echo lines, output, errors, the result line
+#define IDC_OUTPUT_PROGRESS 1061  // marquee progress bar while a command runs
+#define IDC_OUTPUT_STATUS 1062    // label: running, done, failed or the cancel text
 
 // Tools page (IDD_TOOLS)
 #define IDC_TOOLS_CVS 1033   // edit: CVS program ("Cvs")

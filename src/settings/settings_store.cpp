@@ -151,6 +151,34 @@ DWORD GetAutoShowOutput() {
     return value;
 }
 
+OutputMode GetOutputMode() {
+    std::string mode;
+    if (!ReadString(kOptionsKey, kOutputMode, mode)) return OutputMode::kAuto;
+    if (mode == kOutputModeWindow) return OutputMode::kWindow;
+    if (mode == kOutputModeBar) return OutputMode::kBar;
+    return OutputMode::kAuto;
+}
+
+bool GetCloseOutputOnSuccess() {
+    DWORD value = 0;
+    ReadDword(kOptionsKey, kCloseOutputOnSuccess, value);
+    return value == 1;
+}
+
+bool SaveOutputOptions(OutputMode mode, bool closeOnSuccess) {
+    ferrow::UniqueKey key = OpenForWrite(kOptionsKey);
+    if (!key) return false;
+    const char* text = mode == OutputMode::kWindow ? kOutputModeWindow
+                     : mode == OutputMode::kBar    ? kOutputModeBar
+                                                   : kOutputModeAuto;
+    const DWORD close = closeOnSuccess ? 1 : 0;
+    const bool wroteMode = ::RegSetValueExA(key.Get(), kOutputMode, 0, REG_SZ, reinterpret_cast<const BYTE*>(text),
+                                            static_cast<DWORD>(std::strlen(text) + 1)) == ERROR_SUCCESS;
+    const bool wroteClose = ::RegSetValueExA(key.Get(), kCloseOutputOnSuccess, 0, REG_DWORD,
+                                             reinterpret_cast<const BYTE*>(&close), sizeof close) == ERROR_SUCCESS;
+    return wroteMode && wroteClose;
+}
+
 bool GetTool(const char* name, std::string& value) {
     if (!name) return false;
     if (ReadString(kToolsKey, name, value)) return true;

@@ -24,6 +24,14 @@ constexpr const char kAutoShowOutput[] = "AutoShowOutput";
 constexpr const char kRuleCVS[] = "CVS";
 constexpr const char kRuleCVSNT[] = "CVSNT";
 constexpr DWORD kDefaultAutoShowOutput = 0;
+// Options: where an operation's output goes (REG_SZ "OutputMode": "auto", "window" or "bar") and whether
+// its output window closes by itself after a success without standard error (REG_DWORD
+// "CloseOutputOnSuccess": 1 or 0).
+constexpr const char kOutputMode[] = "OutputMode";
+constexpr const char kOutputModeAuto[] = "auto";
+constexpr const char kOutputModeWindow[] = "window";
+constexpr const char kOutputModeBar[] = "bar";
+constexpr const char kCloseOutputOnSuccess[] = "CloseOutputOnSuccess";
 
 // Tools (REG_SZ command templates).
 constexpr const char kToolCvs[] = "Cvs";
@@ -68,6 +76,18 @@ bool UseCVSNTTimestamps();
 
 // "AutoShowOutput" as stored (0 when it cannot be read). Only exactly 1 turns the option on.
 DWORD GetAutoShowOutput();
+
+// Where an operation with user interface shows its output: kAuto the console bar where one is open in the
+// invoking window, otherwise a window of its own; kWindow always that window; kBar the console bar (and the
+// shell's progress window and the error box) as without the window.
+enum class OutputMode { kAuto, kWindow, kBar };
+// "OutputMode" exactly "window" or "bar" (case-sensitive); anything else, or nothing, is kAuto.
+OutputMode GetOutputMode();
+// "CloseOutputOnSuccess" stored as exactly 1 (0 when it cannot be read).
+bool GetCloseOutputOnSuccess();
+// Writes both output options of the Options page (nothing when the key cannot be opened); the result says
+// whether both were written.
+bool SaveOutputOptions(OutputMode mode, bool closeOnSuccess);
 
 // A tool command of the Tools key as stored, even when empty. When it cannot be read, the default of
 // "Cvs", "Diff" or "View"; for any other name the result is false and `value` is untouched.

@@ -89,12 +89,17 @@ TEST(ProcessRunner, MissingComspecRunsNothingButTheFrameHearsTheLine) {
     TempFolder scratch;
     StubClient stub(scratch);
     stub.Env().Set("COMSPEC", nullptr);
-    std::vector<std::string> lines;
+    struct Echoes : exec::IOutputSink {
+        std::vector<std::string> lines;
+        void OnOutput(exec::OutputKind kind, const std::string& text) override {
+            if (kind == exec::OutputKind::kCommand) lines.push_back(text);
+        }
+    } echoes;
     CProgressDialog frame;
-    frame.SetCommandEcho([&lines](const std::string& line) { lines.push_back(line); });
+    frame.SetOutputSink(&echoes);
     EXPECT_EQ(E_FAIL, RunInDirectory(scratch.Path(), "$(CVS) update"));
     EXPECT_TRUE(stub.Calls().empty());
-    EXPECT_EQ(std::vector<std::string>{StubPath() + " update"}, lines);
+    EXPECT_EQ(std::vector<std::string>{">" + StubPath() + " update\r\n"}, echoes.lines);
 }
 
 TEST(ProcessRunner, CommandReadingItsInputGetsTheNullDevice) {

@@ -12,6 +12,8 @@
 //                     Escapes: \n (LF), \r (CR), \t (tab), \\ (backslash); {args} stands for the arguments.
 //   CVSSTUB_STDOUT_BYTES  a count: that many bytes of the repeating pattern "0123456789abcdef...z\n"
 //                     written to standard output after CVSSTUB_STDOUT, in one write.
+//   CVSSTUB_LINES     a count: that many lines "line <n>" (n from 1) written to standard output after the
+//                     rest of it, one write per line; CVSSTUB_LINE_MS milliseconds to wait after each.
 //   CVSSTUB_EXIT      exit code (decimal, default 0).
 //   CVSSTUB_SLEEP_MS  milliseconds to wait before answering.
 //   CVSSTUB_WAIT      "stdin": first reads standard input to its end, then writes "stdin: end\n" to standard
@@ -145,7 +147,7 @@ void StartNeverEndingCopy() {
     char self[MAX_PATH] = {};
     GetModuleFileNameA(nullptr, self, MAX_PATH);
     for (const char* name : {"CVSSTUB_LOG", "CVSSTUB_STDOUT", "CVSSTUB_STDERR", "CVSSTUB_STDOUT_BYTES", "CVSSTUB_SLEEP_MS",
-                             "CVSSTUB_CONTROL", "CVSSTUB_ARGV"})
+                             "CVSSTUB_CONTROL", "CVSSTUB_ARGV", "CVSSTUB_LINES"})
         SetEnvironmentVariableA(name, nullptr);
     SetEnvironmentVariableA("CVSSTUB_WAIT", "forever");
     std::string line = std::string("\"") + self + "\" tree-child";
@@ -203,6 +205,12 @@ int main(int argc, char** argv) {
     static const char kPattern[] = "0123456789abcdefghijklmnopqrstuvwxyz\n";
     for (int i = 0; i < bytes; ++i) out += kPattern[i % (sizeof kPattern - 1)];
     WriteAll(GetStdHandle(STD_OUTPUT_HANDLE), out);
+    const int lines = std::atoi(Setting("LINES").c_str());
+    const int lineMs = std::atoi(Setting("LINE_MS").c_str());
+    for (int i = 1; i <= lines; ++i) {
+        WriteAll(GetStdHandle(STD_OUTPUT_HANDLE), "line " + std::to_string(i) + "\n");
+        if (lineMs > 0) Sleep(static_cast<DWORD>(lineMs));
+    }
     WriteAll(GetStdHandle(STD_ERROR_HANDLE), Unescape(Setting("STDERR"), args));
 
     if (wait == "tree") StartNeverEndingCopy();

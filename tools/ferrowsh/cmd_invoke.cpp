@@ -10,11 +10,16 @@
 // Other options: --no-ui (CMIC_MASK_FLAG_NO_UI: no progress window, no error box; use it in scripts),
 // --lang de|en (resource language of the thread), --close-error <ms> (with user interface: leave the
 // error message box up this long, print its caption and text, then press its OK button), --hold <ms> (keep
-// the window with the console bar open this long after the operation, for screenshots).
+// the window with the console bar open this long after the operation, for screenshots), --no-bar (no
+// console bar in the window: the operation shows its own output window unless the setting says "bar").
+// The output window of an operation: --window-close <ms> leaves it up this long once it shows the result,
+// prints what it showed while running (as soon as a command's output appeared) and at the end, then
+// presses OK; --window-cancel <ms> presses its Cancel this long after the first output appeared.
 #include "host.h"
 #include "menu_host.h"
 
 #include "menu/operation_dialogs.h"
+#include "resources/resource.h"
 
 #include <cstdio>
 #include <cstdlib>
@@ -33,16 +38,30 @@ struct DialogAnswers {
     bool closeError = false;
     DWORD holdMs = 0;
     DWORD errorHoldMs = 0;
+    bool noBar = false;
+    bool window = false;         // drive the output window
+    bool windowCancel = false;
+    DWORD windowCancelMs = 0;
+    DWORD windowCloseMs = 0;
 };
 
 struct FindDialog {
     HWND found = nullptr;
 };
 
+// The operation's output window is a dialog too; it is told apart by its text control.
+bool IsOutputWindow(HWND hwnd) { return ::GetDlgItem(hwnd, IDC_OUTPUT_TEXT) != nullptr; }
+
 BOOL CALLBACK FindDialogOfThread(HWND hwnd, LPARAM lp) {
     char cls[16] = {};
     ::GetClassNameA(hwnd, cls, sizeof cls);
-    if (std::string(cls) != "#32770" || !::IsWindowVisible(hwnd)) return TRUE;
+    if (std::string(cls) != "#32770" || !::IsWindowVisible(hwnd) || IsOutputWindow(hwnd)) return TRUE;
+    reinterpret_cast<FindDialog*>(lp)->found = hwnd;
+    return FALSE;
+}
+
+BOOL CALLBACK FindOutputWindowOfThread(HWND hwnd, LPARAM lp) {
+    if (!::IsWindowVisible(hwnd) || !IsOutputWindow(hwnd)) return TRUE;
     reinterpret_cast<FindDialog*>(lp)->found = hwnd;
     return FALSE;
 }
@@ -66,9 +85,47 @@ HWND WaitForDialog(DWORD thread, const volatile bool& done) {
 }
 
 std::string TextOf(HWND window) {
-    char text[4096] = {};
-    ::GetWindowTextA(window, text, sizeof text);
+    std::string text(static_cast<size_t>(::GetWindowTextLengthA(window)) + 1, '\0');
+    text.resize(static_cast<size_t>(::GetWindowTextA(window, &text[0], static_cast<int>(text.size()))));
     return text;
+}
+
+// Waits for the output window, records what it shows while running and at the end, presses its button.
+void DriveOutputWindow(DWORD thread, const DialogAnswers& answers, const volatile bool& done, std::string& seen) {
+    FindDialog find;
+    while (!done && !find.found) {
+        ::Sleep(20);
+        ::EnumThreadWindows(thread, FindOutputWindowOfThread, reinterpret_cast<LPARAM>(&find));
+    }
+    HWND window = find.found;
+    if (!window) return;
+    const auto running = [window] { return ::IsWindowVisible(::GetDlgItem(window, IDC_OUTPUT_PROGRESS)) != FALSE; };
+    const auto describe = [window](const char* when) {
+        std::string line = "window \"" + TextOf(window) + "\" " + when + ", button \"" +
+                           TextOf(::GetDlgItem(window, IDCANCEL)) + "\", status \"" +
+                           TextOf(::GetDlgItem(window, IDC_OUTPUT_STATUS)) + "\":\n";
+        return line + TextOf(::GetDlgItem(window, IDC_OUTPUT_TEXT)) + "\n";
+    };
+    // The first output: more than the echo line of the first command.
+    while (::IsWindow(window) && running()) {
+        const std::string text = TextOf(::GetDlgItem(window, IDC_OUTPUT_TEXT));
+        const size_t echoEnd = text.find('\n');
+        if (echoEnd != std::string::npos && echoEnd + 1 < text.size()) {
+            seen += describe("while running");
+            break;
+        }
+        ::Sleep(20);
+    }
+    if (answers.windowCancel && ::IsWindow(window) && running()) {
+        ::Sleep(answers.windowCancelMs);
+        ::PostMessageA(window, WM_COMMAND, MAKEWPARAM(IDCANCEL, BN_CLICKED), 0);
+    }
+    while (::IsWindow(window) && running()) ::Sleep(20);
+    if (!::IsWindow(window)) return;
+    ::Sleep(answers.windowCloseMs);
+    if (!::IsWindow(window)) return;
+    seen += describe("at the end");
+    ::PostMessageA(window, WM_COMMAND, MAKEWPARAM(IDCANCEL, BN_CLICKED), 0);
 }
 
 // Waits for the error message box of the thread, leaves it up, records caption and message, presses OK.
@@ -144,6 +201,14 @@ int RunInvoke(Host& host, const Args& args) {
             answers.cancel = answers.drive = true;
         } else if (a == "--modern") {
             modern = true;
+        } else if (a == "--window-close" && hasValue) {
+            answers.window = true;
+            answers.windowCloseMs = static_cast<DWORD>(std::strtoul(args[++i].c_str(), nullptr, 10));
+        } else if (a == "--window-cancel" && hasValue) {
+            answers.window = answers.windowCancel = true;
+            answers.windowCancelMs = static_cast<DWORD>(std::strtoul(args[++i].c_str(), nullptr, 10));
+        } else if (a == "--no-bar") {
+            answers.noBar = true;
         } else if (a == "--no-ui") {
             mask |= CMIC_MASK_FLAG_NO_UI;
         } else if (a == "--lang" && hasValue) {
@@ -173,20 +238,22 @@ int RunInvoke(Host& host, const Args& args) {
 
     // The window the handler is sited in, with its console bar open; both objects come from the same module.
     CBandHost window(BandFactory(host), "Ferrow - invoke");
-    if (FAILED(OpenConsoleBar(host, window))) return kExitFailed;
+    if (!answers.noBar && FAILED(OpenConsoleBar(host, window))) return kExitFailed;
     ferrow::ComPtr<IObjectWithSite> siting;
     if (handler && SUCCEEDED(handler.As(siting))) siting->SetSite(window.Site());
 
     volatile bool done = false;
     std::thread driver;
     std::string errorBox;
-    if (answers.drive || answers.closeError) {
+    std::string outputWindow;
+    if (answers.drive || answers.closeError || answers.window) {
         const DWORD thread = ::GetCurrentThreadId();
-        driver = std::thread([thread, &answers, &done, &errorBox] {
+        driver = std::thread([thread, &answers, &done, &errorBox, &outputWindow] {
             if (answers.drive) {
                 HWND dialog = DriveDialog(thread, answers, done);
                 while (dialog && !done && ::IsWindow(dialog)) ::Sleep(20);  // the box comes after it
             }
+            if (answers.window) DriveOutputWindow(thread, answers, done, outputWindow);
             if (answers.closeError) CloseErrorBox(thread, answers.errorHoldMs, done, errorBox);
         });
     }
@@ -217,6 +284,11 @@ int RunInvoke(Host& host, const Args& args) {
     DWORD wrote = 0;
     ::WriteFile(::GetStdHandle(STD_OUTPUT_HANDLE), shown.data(), static_cast<DWORD>(shown.size()), &wrote, nullptr);
 
+    if (!outputWindow.empty()) {
+        std::fflush(stdout);
+        ::WriteFile(::GetStdHandle(STD_OUTPUT_HANDLE), outputWindow.data(), static_cast<DWORD>(outputWindow.size()),
+                    &wrote, nullptr);
+    }
     if (!errorBox.empty()) std::printf("%s\n", errorBox.c_str());
     const char* name = hr == S_OK ? "S_OK" : hr == E_ABORT ? "E_ABORT" : hr == E_FAIL ? "E_FAIL"
                      : hr == E_INVALIDARG ? "E_INVALIDARG" : nullptr;

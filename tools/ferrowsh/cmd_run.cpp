@@ -8,7 +8,7 @@
 #include "exec/command_line.h"
 #include "exec/process_runner.h"
 #include "exec/progress_dialog.h"
-#include "menu/core/operation_rules.h"
+#include "menu/operation_output.h"
 
 #include <string>
 
@@ -32,20 +32,18 @@ int RunTemplate(Host& host, const Args& args) {
     console::ShowIfAuto();
     console::Clear();
 
-    std::string out, err;
     HRESULT hr = S_OK;
+    menu::CConsoleOutput bar;
     {
         CProgressDialog progress;
-        progress.SetCommandEcho([](const std::string& line) { console::Append(">" + line + "\r\n"); });
+        progress.SetOutputSink(&bar);
         std::string commandTemplate = args[0];  // typed by the user: its %NAME% references are meant
         ExpandEnvironment(commandTemplate);
         hr = ExecuteTemplate(commandTemplate, selection);
-        out = progress.GetStdOutText();
-        err = progress.GetStdErrText();
+        progress.GetStdOutText();
+        progress.GetStdErrText();
     }
-    console::Append(menu::NormalizeLineEnds(out));
-    console::Append(menu::NormalizeLineEnds(err));
-    console::Append(SUCCEEDED(hr) ? "ok\r\n" : "failed\r\n");
+    bar.AppendLine(SUCCEEDED(hr) ? "ok\r\n" : "failed\r\n");
 
     HWND edit = nullptr;
     if (IDeskBand* bar = window.Band()) bar->GetWindow(&edit);

@@ -1,5 +1,7 @@
 #include "menu/core/operation_rules.h"
 
+#include "exec/core/line_ends.h"
+
 #include "common/core/replace_all.h"
 
 #include "menu/core/menu_rules.h"
@@ -30,16 +32,28 @@ std::string BuildTagTemplate(bool moveFlag, bool checkFlag, bool branchFlag) {
     return command;
 }
 
-std::string NormalizeLineEnds(const std::string& text) {
-    std::string lf = ferrow::ReplaceAll(text, "\r\n", "\n");
-    return ferrow::ReplaceAll(lf, "\n", "\r\n");
-}
+std::string NormalizeLineEnds(const std::string& text) { return exec::ToCrLf(text); }
 
 const std::string& ChooseErrorText(const std::string& stdErr, const std::string& stdOut,
                                    const std::string& fallback) {
     if (!stdErr.empty()) return stdErr;
     if (!stdOut.empty()) return stdOut;
     return fallback;
+}
+
+std::string OperationName(const std::string& menuText) {
+    std::string name;
+    for (size_t i = 0; i < menuText.size(); ++i) {
+        if (menuText[i] == '&') {
+            if (i + 1 == menuText.size() || menuText[i + 1] != '&') continue;
+            ++i;
+        }
+        name += menuText[i];
+    }
+    const std::string ellipsis = "...";
+    if (name.size() >= ellipsis.size() && name.compare(name.size() - ellipsis.size(), ellipsis.size(), ellipsis) == 0)
+        name.resize(name.size() - ellipsis.size());
+    return name;
 }
 
 std::string MakeOneLine(std::string text) {

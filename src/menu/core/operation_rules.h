@@ -32,6 +32,10 @@ std::string NormalizeLineEnds(const std::string& text);
 const std::string& ChooseErrorText(const std::string& stdErr, const std::string& stdOut,
                                    const std::string& fallback);
 
+// An operation's name for the title of its output window: the menu text without its access-key marks (a
+// doubled "&" is one "&") and without a trailing "...": "Custom C&ommand..." is "Custom Command".
+std::string OperationName(const std::string& menuText);
+
 // The commit dialog's message as one line: every CR, then every LF, becomes a blank.
 std::string MakeOneLine(std::string text);
 

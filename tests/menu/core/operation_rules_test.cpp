@@ -1,4 +1,5 @@
 #include "menu/core/operation_rules.h"
+#include "exec/core/line_ends.h"
 #include "common/core/replace_all.h"
 
 #include <gtest/gtest.h>
@@ -90,6 +91,12 @@ TEST(NormalizeLineEnds, EveryLineEndsWithCrLf) {
     for (const Case& c : cases) {
         SCOPED_TRACE(c.in);
         EXPECT_EQ(c.out, menu::NormalizeLineEnds(c.in));
+        // Live output arrives in chunks cut anywhere, a CR LF split between two of them included.
+        const std::string in = c.in;
+        for (size_t cut = 0; cut <= in.size(); ++cut) {
+            exec::LineEndStream stream;
+            EXPECT_EQ(c.out, stream.Feed(in.substr(0, cut)) + stream.Feed(in.substr(cut))) << cut;
+        }
     }
 }
 
@@ -100,6 +107,21 @@ TEST(NormalizeLineEnds, MegabytesOfShortLinesInLinearTime) {
     const std::string normal = menu::NormalizeLineEnds(lines);
     ASSERT_EQ(lines.size() * 2, normal.size());
     EXPECT_EQ("\r\n\r\n", normal.substr(normal.size() - 4));
+}
+
+TEST(OperationName, MenuTextWithoutMarksAndEllipsis) {
+    const struct {
+        const char* menu;
+        const char* name;
+    } cases[] = {
+        {"&Update", "Update"},
+        {"Custom C&ommand...", "Custom Command"},
+        {"Markierung &zur\xfccksetzen", "Markierung zur\xfccksetzen"},
+        {"Save && &quit", "Save & quit"},
+        {"Trailing &", "Trailing "},
+        {"...", ""},
+    };
+    for (const auto& c : cases) EXPECT_EQ(c.name, menu::OperationName(c.menu)) << c.menu;
 }
 
 TEST(ChooseErrorText, ErrorThenOutputThenFallback) {
