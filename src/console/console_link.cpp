@@ -84,6 +84,9 @@ void AppendLimited(HWND edit, const std::string& text, size_t limit) {
         const std::string marker = ferrow::LoadResString(IDS_CONSOLE_TRIMMED) + "\r\n";
         ::SendMessageA(edit, EM_SETSEL, 0, static_cast<LPARAM>(cut));
         ::SendMessageA(edit, EM_REPLACESEL, FALSE, reinterpret_cast<LPARAM>(marker.c_str()));
+        // The caret would stay after the marker: the new text goes at the end.
+        const LRESULT end = ::SendMessageA(edit, WM_GETTEXTLENGTH, 0, 0);
+        ::SendMessageA(edit, EM_SETSEL, static_cast<WPARAM>(end), end);
     }
     // At the caret, after removing any selection.
     ::SendMessageA(edit, EM_SETSEL, static_cast<WPARAM>(-1), -1);

@@ -155,6 +155,42 @@ TEST(OptionsPage, ApplyWritesBothValuesAndTheBrowserHelperKey) {
     DeleteHelperKey();
 }
 
+TEST(OptionsPage, OutputSettingsLoadAndApply) {
+    // The list's entries: auto, window, bar. A stored value that is none of them exactly shows auto.
+    const struct {
+        const char* stored;  // "OutputMode"; null: not written
+        DWORD close;         // "CloseOutputOnSuccess"; 0xFF: not written
+        LRESULT shown;
+        bool checked;
+        LRESULT chosen;  // picked before Apply
+        const char* written;
+    } cases[] = {
+        {nullptr, 0xFF, 0, false, 1, "window"},
+        {"bar", 1, 2, true, 0, "auto"},
+        {"window", 0, 1, false, 2, "bar"},
+        {"Window", 2, 0, false, 1, "window"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.stored ? c.stored : "(none)");
+        SettingsGuard guard;
+        if (c.stored) settings::WriteString(kOptions, settings::kOutputMode, c.stored);
+        if (c.close != 0xFF) SetDword(kOptions, settings::kCloseOutputOnSuccess, c.close);
+        HostWindow host;
+        auto page = CreatePage<config::COptionsPage>();
+        ASSERT_EQ(S_OK, page->Activate(host.Get(), &kPageRect, FALSE));
+        HWND dialog = PageWindow(host);
+        EXPECT_EQ(3, ::SendDlgItemMessageA(dialog, IDC_OPTIONS_OUTPUT, CB_GETCOUNT, 0, 0));
+        EXPECT_EQ(c.shown, ::SendDlgItemMessageA(dialog, IDC_OPTIONS_OUTPUT, CB_GETCURSEL, 0, 0));
+        EXPECT_EQ(c.checked, Checked(dialog, IDC_OPTIONS_CLOSE_OUTPUT));
+        ::SendDlgItemMessageA(dialog, IDC_OPTIONS_OUTPUT, CB_SETCURSEL, c.chosen, 0);
+        ::CheckDlgButton(dialog, IDC_OPTIONS_CLOSE_OUTPUT, c.checked ? BST_UNCHECKED : BST_CHECKED);
+        EXPECT_EQ(S_OK, page->Apply());
+        EXPECT_EQ(c.written, GetString(kOptions, settings::kOutputMode));
+        EXPECT_EQ(c.checked ? 0u : 1u, GetDword(kOptions, settings::kCloseOutputOnSuccess));
+        page->Deactivate();
+    }
+}
+
 // A page whose tab was never shown has no dialog: Apply leaves the stored settings as they are.
 // A machine's overlay identifiers: the module's two and twenty of other programs with leading spaces of
 // several widths, `wider` of them with more than the module's six, in every registry view the system has.

@@ -1,4 +1,6 @@
+#include "common/module_instance.h"
 #include "common/text.h"
+#include "resources/resource.h"
 #include "hostsupport/band_host.h"
 #include "console/console_bar.h"
 #include "console/console_link.h"
@@ -8,6 +10,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdio>
 #include <cstring>
 #include <memory>
 #include <string>
@@ -31,9 +34,9 @@ HRESULT CreateBar(REFCLSID clsid, IUnknown** out) {
 }
 
 std::string EditText(HWND edit) {
-    char buffer[4096] = {};
-    ::GetWindowTextA(edit, buffer, sizeof buffer);
-    return buffer;
+    std::string text(static_cast<size_t>(::GetWindowTextLengthA(edit)) + 1, '\0');
+    text.resize(static_cast<size_t>(::GetWindowTextA(edit, &text[0], static_cast<int>(text.size()))));
+    return text;
 }
 
 void* BarProperty(const CBandHost& host) { return ::GetPropA(host.Frame(), "ConsoleBar"); }
@@ -189,6 +192,7 @@ TEST_F(Console, LinkAppendsAndClearsAndDropsTextForAClosedBand) {
     ASSERT_EQ(S_OK, console::ReplaceLink(host.Site()));
     EXPECT_TRUE(console::HasLink());
     EXPECT_FALSE(console::Append("no bar yet\r\n"));  // the bar was never opened in this window
+    EXPECT_FALSE(console::HasBar());
 
     ferrow::ComPtr<IDeskBand> band = NewBar();
     ASSERT_EQ(S_OK, host.OpenBand(band.Get()));
@@ -200,6 +204,7 @@ TEST_F(Console, LinkAppendsAndClearsAndDropsTextForAClosedBand) {
     EXPECT_TRUE(console::Append(">cvs update\r\n"));
     EXPECT_TRUE(console::Append("U a.c\r\nok\r\n"));
     EXPECT_EQ(">cvs update\r\nU a.c\r\nok\r\n", EditText(edit));
+    EXPECT_TRUE(console::HasBar());
 
     // A site-less replacement keeps the current link.
     EXPECT_EQ(S_OK, console::ReplaceLink(nullptr));
@@ -208,6 +213,54 @@ TEST_F(Console, LinkAppendsAndClearsAndDropsTextForAClosedBand) {
     ASSERT_EQ(S_OK, host.CloseBand());
     EXPECT_FALSE(console::Append("after close\r\n"));
     EXPECT_FALSE(console::Clear());
+    EXPECT_FALSE(console::HasBar());
+}
+
+TEST_F(Console, TheBarKeepsLargeOutputWholeAndDropsOnlyItsStart) {
+    CBandHost host;
+    ferrow::ComPtr<IDeskBand> band = NewBar();
+    ASSERT_EQ(S_OK, host.OpenBand(band.Get()));
+    HWND edit = nullptr;
+    ASSERT_EQ(S_OK, band->GetWindow(&edit));
+    ASSERT_EQ(S_OK, console::ReplaceLink(host.Site()));
+    // An update of 4,000 lines (152,000 bytes), line by line: all of it, the end included.
+    std::string all;
+    for (int i = 0; i < 4000; ++i) {
+        char line[64];
+        std::snprintf(line, sizeof line, "U src/module/file%04d.c (some more text to pad)\r\n", i);
+        all += line;
+        console::Append(line);
+    }
+    console::Append("ok\r\n");
+    const std::string whole = EditText(edit);
+    EXPECT_EQ(all.size() + 4, whole.size());
+    EXPECT_TRUE(whole == all + "ok\r\n");
+
+    // Past the limit, whole lines go from the start, a line says so, and the new text is there in full.
+    const struct {
+        const char* what;
+        std::string text;
+    } cases[] = {
+        {"a line", "the newest line\r\n"},
+        {"more than the limit at once", std::string(3000, 'x') + "\r\nthe end\r\n"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        ::SetWindowTextA(edit, all.c_str());
+        console::AppendLimited(edit, c.text, 2000);
+        const std::string shown = EditText(edit);
+        const std::string marker = ferrow::LoadResString(IDS_CONSOLE_TRIMMED) + "\r\n";
+        EXPECT_EQ(0u, shown.find(marker)) << shown.substr(0, 80);
+        EXPECT_LE(shown.size(), 2000u);
+        const std::string kept = shown.substr(marker.size());
+        const std::string tail = c.text.size() > 1500 ? c.text.substr(c.text.size() - 1500) : c.text;
+        EXPECT_EQ(tail, kept.substr(kept.size() - tail.size()));
+        const std::string before = kept.substr(0, kept.size() - tail.size());
+        if (!before.empty()) {
+            EXPECT_EQ(0u, before.find("U src/module/file")) << before.substr(0, 40);  // a whole line
+            EXPECT_EQ(all.substr(all.size() - before.size()), before);
+        }
+    }
 }
 
 TEST_F(Console, OutputGoesToTheWindowOfTheLastContextMenu) {

@@ -8,6 +8,7 @@
 #include "settings/settings_store.h"
 #include "menu/menu_support.h"
 #include "support/fixtures.h"
+#include "support/shell_host.h"
 
 #include "common/module_instance.h"
 #include "common/text.h"
@@ -20,9 +21,12 @@
 
 #include <tlhelp32.h>
 
+#include <algorithm>
 #include <atomic>
+#include <cstdlib>
 #include <functional>
 #include <memory>
+#include <thread>
 
 using exec_test::StubCall;
 using exec_test::StubClient;
@@ -181,6 +185,8 @@ TEST(Operations, FailureWithoutUserInterface) {
 
 TEST(Operations, SuccessRefreshesOnlyWithUserInterface) {
     OperationFixture f;
+    // Without a console bar: the shell's progress window, not an output window to close.
+    settings::WriteString(settings::kOptionsKey, settings::kOutputMode, settings::kOutputModeBar);
     auto handler = MakeHandler({f / "modified.c"});
     RefreshTarget target;
     EXPECT_EQ(S_OK, Invoke(handler.Get(), 0, CMIC_MASK_FLAG_NO_UI, target.hwnd));
@@ -205,6 +211,7 @@ TEST(Operations, FailureMessageBoxText) {
     for (const Case& c : cases) {
         SCOPED_TRACE(c.text);
         OperationFixture f;
+        settings::WriteString(settings::kOptionsKey, settings::kOutputMode, settings::kOutputModeBar);
         f.stub.Env().Set("CVSSTUB_EXIT", "1");
         f.stub.Env().Set("CVSSTUB_STDOUT", c.stdOut);
         f.stub.Env().Set("CVSSTUB_STDERR", c.stdErr);
@@ -705,6 +712,150 @@ TEST(OptionsItem, OpensTheSettingsFrameOverTheServedPages) {
     // Without any page of its own the module has nothing to show.
     EXPECT_EQ(!pages.cookies.empty(), shown);
     if (shown) EXPECT_NE(std::string::npos, title.find("Ferrow"));
+}
+
+}  // namespace
+
+namespace {
+
+void SetOutputMode(const char* mode) {
+    if (mode) settings::WriteString(settings::kOptionsKey, settings::kOutputMode, mode);
+}
+
+// Waits (from a driver's thread) until the output window shows its result, then returns its text.
+std::string ResultOfOutputWindow(HWND window) {
+    for (int i = 0; i < 1000 && ::IsWindowVisible(::GetDlgItem(window, IDC_OUTPUT_PROGRESS)); ++i) ::Sleep(20);
+    return menu_test::WindowText(::GetDlgItem(window, IDC_OUTPUT_TEXT));
+}
+
+TEST(OutputMode, AWindowWhereNoBarShowsTheOutputOrAlwaysBySetting) {
+    const struct {
+        const char* mode;  // the stored "OutputMode"; null: none
+        bool bar;          // the invoking window has a console bar
+        bool window;       // the output window shows the failure (otherwise the error box does)
+    } cases[] = {
+        {nullptr, false, true}, {"auto", true, false}, {"bar", false, false},
+        {"window", true, true}, {"Bar", false, true},  // the value is compared exactly: "Bar" is auto
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(testing::Message() << (c.mode ? c.mode : "(none)") << (c.bar ? " with a bar" : ""));
+        OperationFixture f;
+        SetOutputMode(c.mode);
+        f.stub.Env().Set("CVSSTUB_EXIT", "1");
+        f.stub.Env().Set("CVSSTUB_STDERR", "cvs update: nothing known\\n");
+        std::unique_ptr<ConsoleWindow> bar;
+        if (c.bar) bar = std::make_unique<ConsoleWindow>();
+        auto handler = MakeHandler({f / "modified.c"});
+        if (bar) bar->Site(handler.Get());
+        RefreshTarget target;
+        std::string shown;
+        {
+            // One watcher, for what should come (a second one, asking every window of the process for its
+            // title meanwhile, made Wine end the process while the shell's progress window went away).
+            const bool window = c.window;
+            menu_test::WindowDriver driver(window ? "CVS Update - " + f.wc : std::string("CVS Error"), [&](HWND found) {
+                if (window) shown = ResultOfOutputWindow(found);
+                ::PostMessageA(found, WM_COMMAND, window ? IDCANCEL : IDOK, 0);
+            });
+            EXPECT_EQ(E_FAIL, Invoke(handler.Get(), 0, 0, bar ? bar->host.Frame() : target.hwnd));
+            EXPECT_TRUE(driver.Found());
+        }
+        if (c.window) EXPECT_NE(std::string::npos, shown.find("cvs update: nothing known\r\nfailed")) << shown;
+        if (bar) EXPECT_EQ(">" + exec_test::StubPath() + " -q update -d -P  modified.c\r\ncvs update: nothing known\r\n"
+                           "failed\r\n", bar->Text());
+    }
+}
+
+// "ferrowsh invoke <arguments>": its output without CRs, and its exit code.
+testing_support::ShellHostRun RunShellHostInvoke(const std::string& arguments,
+                                                 const std::function<void()>& whileRunning = nullptr) {
+    testing_support::ShellHostRun run = testing_support::RunShellHost("invoke " + arguments, whileRunning);
+    run.out.erase(std::remove(run.out.begin(), run.out.end(), '\r'), run.out.end());
+    return run;
+}
+
+// What the shell host printed of the output window at one moment ("while running", "at the end"): its
+// header line and the text shown then; empty when it printed none.
+std::string WindowReport(const std::string& output, const std::string& when, std::string* header = nullptr) {
+    const size_t start = output.find("window \"");
+    size_t at = output.find("\" " + when + ", ", start);
+    if (start == std::string::npos || at == std::string::npos) return std::string();
+    const size_t headerStart = output.rfind("window \"", at);
+    const size_t headerEnd = output.find('\n', at);
+    if (header) *header = output.substr(headerStart, headerEnd - headerStart);
+    const size_t end = output.find("\nwindow \"", headerEnd);
+    return output.substr(headerEnd + 1, end == std::string::npos ? std::string::npos : end - headerEnd);
+}
+
+size_t Count(const std::string& text, const std::string& piece) {
+    size_t n = 0;
+    for (size_t at = text.find(piece); at != std::string::npos; at = text.find(piece, at + piece.size())) ++n;
+    return n;
+}
+
+TEST(ShellHostOutputWindow, LiveCompleteAndInGerman) {
+    const struct {
+        const char* what;
+        const char* lines;
+        const char* lineMs;
+        const char* lang;
+        const char* header;   // the beginning of the window's title, its buttons and status lines
+        const char* running;  // the button while running
+        const char* done;     // the button and status at the end
+    } cases[] = {
+        {"slow lines", "6", "300", "en", "window \"CVS Update - ", "button \"Cancel\"",
+         "button \"OK\", status \"Done.\""},
+        {"5,000 lines", "5000", "0", "en", "window \"CVS Update - ", "button \"Cancel\"",
+         "button \"OK\", status \"Done.\""},
+        {"German", "2", "300", "de", "window \"CVS Aktualisieren - ", "button \"Abbrechen\"",
+         "button \"OK\", status \"Fertig.\""},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        OperationFixture f;
+        f.stub.Env().Set("CVSSTUB_LINES", c.lines);
+        f.stub.Env().Set("CVSSTUB_LINE_MS", c.lineMs);
+        const int lines = std::atoi(c.lines);
+        const testing_support::ShellHostRun run = RunShellHostInvoke(std::string("--no-bar --window-close 0 --lang ") + c.lang +
+                                                    " update \"" + (f / "modified.c") + "\"");
+        EXPECT_EQ(0u, run.exitCode) << run.out;
+        EXPECT_NE(std::string::npos, run.out.find("update: S_OK")) << run.out;
+        std::string runningHeader, endHeader;
+        const std::string early = WindowReport(run.out, "while running", &runningHeader);
+        const std::string last = WindowReport(run.out, "at the end", &endHeader);
+        EXPECT_EQ(0u, endHeader.find(std::string(c.header) + f.wc + "\"")) << endHeader;
+        EXPECT_NE(std::string::npos, endHeader.find(c.done)) << endHeader;
+        const std::string lastLine = "line " + std::to_string(lines) + "\n";
+        if (lines < 100) {
+            // Seen before the command ended: its first line, not its last.
+            EXPECT_NE(std::string::npos, runningHeader.find(c.running)) << runningHeader;
+            EXPECT_NE(std::string::npos, early.find("line 1\n")) << early;
+            EXPECT_EQ(std::string::npos, early.find(lastLine)) << early;
+        }
+        EXPECT_EQ(static_cast<size_t>(lines), Count(last, "line ")) << last.size();
+        EXPECT_NE(std::string::npos, last.find(lastLine + "ok\n")) << last.substr(last.size() > 200 ? last.size() - 200 : 0);
+    }
+}
+
+TEST(ShellHostOutputWindow, CancelEndsTheWholeTreeAndSaysSo) {
+    OperationFixture f;
+    f.stub.Env().Set("CVSSTUB_WAIT", "tree");
+    f.stub.Env().Set("CVSSTUB_STDOUT", "partial\\n");
+    const int before = CountStubProcesses();
+    ASSERT_GE(before, 0);
+    int most = before;
+    StubReaper reaper(30000);
+    const testing_support::ShellHostRun run = RunShellHostInvoke("--no-bar --window-cancel 1500 --window-close 0 update \"" +
+                                                    (f / "modified.c") + "\"",
+                                                [&] { most = std::max(most, CountStubProcesses()); });
+    EXPECT_EQ(before + 2, most);  // the stand-in and the process it started ran
+    EXPECT_TRUE(AwaitStubCount(before, 2000)) << CountStubProcesses();
+    EXPECT_EQ(1u, run.exitCode);
+    std::string header;
+    const std::string last = WindowReport(run.out, "at the end", &header);
+    EXPECT_NE(std::string::npos, header.find("button \"OK\", status \"The command was cancelled.\"")) << header;
+    EXPECT_NE(std::string::npos, last.find("partial\nThe command was cancelled.\nfailed\n")) << last;
+    EXPECT_NE(std::string::npos, run.out.find("update: 0x800704C7")) << run.out;
 }
 
 }  // namespace

@@ -1,6 +1,7 @@
 // The dialog templates as the resource compiler produced them: both languages, the header of each
 // template, the two languages kept in step, the control styles the dialog code depends on, and every
 // template actually creating its window.
+#include "common/handles.h"
 #include "resource_reader.h"
 #include "resources/resource.h"
 
@@ -17,7 +18,7 @@ using restest::kGerman;
 
 namespace {
 
-enum class Kind { SettingsPage, PropertiesPage, Modal };
+enum class Kind { SettingsPage, PropertiesPage, Modal, Window };
 
 struct DialogCase {
     UINT id;
@@ -36,6 +37,7 @@ const DialogCase kDialogs[] = {
     {IDD_HISTORY_PAGE, Kind::PropertiesPage, 226, 246, L"History", L"Geschichte"},
     {IDD_TAG, Kind::Modal, 238, 121, L"CVS Tag", L"CVS Tag"},
     {IDD_COMMIT, Kind::Modal, 238, 145, L"CVS Commit", L"CVS Commit"},
+    {IDD_OUTPUT, Kind::Window, 360, 220, L"CVS Output", L"CVS Ausgabe"},
 };
 
 const WORD kLanguages[] = {kEnglish, kGerman};
@@ -84,6 +86,9 @@ TEST(Dialogs, HeadersInBothLanguages) {
                 if (d.kind == Kind::Modal) {
                     EXPECT_EQ(DWORD(WS_POPUP | DS_MODALFRAME | WS_SYSMENU),
                               t.style & (WS_POPUP | DS_MODALFRAME | WS_SYSMENU));
+                } else if (d.kind == Kind::Window) {
+                    // Modeless and resizable, with the close box.
+                    EXPECT_EQ(DWORD(WS_POPUP | WS_THICKFRAME | WS_SYSMENU), t.style & (WS_POPUP | WS_THICKFRAME | WS_SYSMENU));
                 } else {
                     EXPECT_TRUE(t.style & WS_CHILD);
                 }
@@ -166,6 +171,11 @@ TEST(Dialogs, ControlStylesTheCodeReliesOn) {
         {IDD_OPTIONS, IDC_OPTIONS_CVS, L"Button", BS_AUTORADIOBUTTON | WS_GROUP, 0},
         {IDD_OPTIONS, IDC_OPTIONS_CVSNT, L"Button", BS_AUTORADIOBUTTON, WS_GROUP},
         {IDD_OPTIONS, IDC_OPTIONS_AUTOSHOW, L"Button", BS_AUTOCHECKBOX, 0},
+        {IDD_OPTIONS, IDC_OPTIONS_OUTPUT, L"ComboBox", CBS_DROPDOWNLIST | WS_TABSTOP, CBS_SORT},
+        {IDD_OPTIONS, IDC_OPTIONS_CLOSE_OUTPUT, L"Button", BS_AUTOCHECKBOX | WS_TABSTOP, 0},
+        {IDD_OUTPUT, IDC_OUTPUT_TEXT, L"RichEdit20A", ES_MULTILINE | ES_READONLY | WS_VSCROLL, 0},
+        {IDD_OUTPUT, IDC_OUTPUT_PROGRESS, L"msctls_progress32", PBS_MARQUEE, 0},
+        {IDD_OUTPUT, IDCANCEL, L"Button", 0, BS_DEFPUSHBUTTON},
         {IDD_TOOLS, IDC_TOOLS_CVS, L"Edit", ES_AUTOHSCROLL | WS_BORDER, ES_READONLY | ES_MULTILINE},
         {IDD_TOOLS, IDC_TOOLS_DIFF, L"Edit", ES_AUTOHSCROLL | WS_BORDER, ES_READONLY | ES_MULTILINE},
         {IDD_TOOLS, IDC_TOOLS_VIEW, L"Edit", ES_AUTOHSCROLL | WS_BORDER, ES_READONLY | ES_MULTILINE},
@@ -258,6 +268,7 @@ INT_PTR CALLBACK EndAtOnceProc(HWND hwnd, UINT message, WPARAM, LPARAM param) {
 TEST(Dialogs, CreateEveryTemplate) {
     INITCOMMONCONTROLSEX icc = {sizeof(icc), ICC_LISTVIEW_CLASSES | ICC_TREEVIEW_CLASSES | ICC_STANDARD_CLASSES};
     ASSERT_TRUE(::InitCommonControlsEx(&icc));
+    ferrow::UniqueLibrary richEdit(::LoadLibraryA("riched20.dll"));  // the output window's text control
     HWND owner = ::CreateWindowExW(0, L"STATIC", L"owner", WS_OVERLAPPEDWINDOW, 0, 0, 600, 600, nullptr, nullptr,
                                    nullptr, nullptr);
     ASSERT_NE(nullptr, owner);
