@@ -57,8 +57,8 @@ host32() { wine_run $sh32 "$@" 2>&1 | tr -d '\r' | sed 's/^/    /' || true; }
 cvs_at() { local dir=$1; shift; (cd "$drive_c/$dir" && wine_run cvs "$@" 2>&1 | tr -d '\r' | sed 's/^/    /'); }
 # Waits for a top-level window whose title starts with the text and writes it as $shots/<name>.png.
 # The window is read by its own id: a whole-screen capture shows dialogs owned by another window as black.
-shot() {
-  local name=$1 title=$2 id=""
+shot() {  # name, title, [seconds to wait once it shows, 1 by default]
+  local name=$1 title=$2 settle=${3:-1} id=""
   for _ in $(seq 60); do
     id=$(xwininfo -root -tree 2>/dev/null | grep -F "\"$title" | head -n 1 | awk '{print $1}' || true)
     if [ -n "$id" ] && xwininfo -id "$id" 2>/dev/null | grep -q IsViewable; then break; fi
@@ -66,7 +66,7 @@ shot() {
     sleep 0.25
   done
   if [ -z "$id" ]; then echo "    (no window \"$title\" appeared for $name)"; return 0; fi
-  sleep 1  # painted
+  sleep "$settle"  # painted
   xwd -id "$id" -silent | convert xwd:- "$shots/$name.png" && echo "    screenshot: $shots/$name.png"
 }
 
@@ -249,6 +249,27 @@ for lang in en de; do
     shot "settings-$name-$lang" "Properties for Ferrow"
     wait
   done
+done
+
+step "15. The output window, where the Explorer window has no console bar (as on current Windows)"
+say "Each command opens a window of its own, owned by the invoking window: the command line, the output as it" \
+    "comes (errors in red), a moving bar while it runs, the result at the end, Cancel and then OK. Pictures while a" \
+    "command runs (the client, then a pause), after a success and after a failure, in English and German:"
+for lang in en de; do
+  if [ $lang = en ]; then custom="CVS Custom Command - " update="CVS Update - " tag="CVS Tag - "
+  else custom="CVS Kommando eingeben - " update="CVS Aktualisieren - " tag="CVS Markieren - "; fi
+  wine_run $sh64 invoke --no-bar --lang $lang --window-close 500 \
+    custom --command '$(CVS) -q status $(Names) & ping -n 6 127.0.0.1 >NUL' "$W\\hello.c" >"$log" 2>&1 &
+  shot "output-running-$lang" "$custom" 2
+  wait
+  wine_run $sh64 invoke --no-bar --lang $lang --window-close 4000 update "$W" >"$log" 2>&1 &
+  shot "output-success-$lang" "$update" 3
+  wait
+  if [ $lang = en ]; then tr -d '\r' <"$log" | sed 's/^/    /'; fi
+  wine_run $sh64 invoke --no-bar --lang $lang --window-close 4000 --tag REL_3 --check tag "$W\\README.txt" \
+    >"$log" 2>&1 &
+  shot "output-failure-$lang" "$tag" 3
+  wait
 done
 
 step "Done"

@@ -122,8 +122,7 @@ TEST(CommandLine, ClientAndNamesReachTheClientAsTheyAre) {
         ASSERT_TRUE(testing_support::SetRawValue("Software\\Pembrake\\Ferrow\\Tools", "Cvs", REG_SZ, c.client.c_str(),
                                                  static_cast<DWORD>(c.client.size() + 1)));
         std::vector<std::string> lines;
-        CProgressDialog frame;
-        frame.SetCommandEcho([&lines](const std::string& line) { lines.push_back(line); });
+        CCommandEcho frame([&lines](const std::string& line) { lines.push_back(line); });
         const size_t before = stub.SplitArguments().size();
         EXPECT_EQ(S_OK, ExecuteTemplate("$(CVS) add $(Names)", {wc + "\\" + c.file}));
         EXPECT_EQ(std::vector<std::string>{c.line}, lines);

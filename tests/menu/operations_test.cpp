@@ -62,6 +62,10 @@ struct RefreshTarget {
     }
 };
 
+// With user interface and no console bar: the shell's progress window and the error box, as before there
+// was an output window (a test of the refresh or the box would otherwise wait for the window's OK).
+void UseTheBar() { settings::WriteString(settings::kOptionsKey, settings::kOutputMode, settings::kOutputModeBar); }
+
 TEST(Operations, FixedTemplatesRunInTheCommonFolder) {
     struct Case {
         unsigned offset;
@@ -124,6 +128,7 @@ TEST(Operations, TheWindows11MenuRunsTheClassicItemsCommandLines) {
         std::string classicKeys;
         {
             OperationFixture f;
+            UseTheBar();
             std::vector<std::string> paths;
             for (const char* name : c.names) paths.push_back(f / name);
             RefreshTarget target;
@@ -135,6 +140,7 @@ TEST(Operations, TheWindows11MenuRunsTheClassicItemsCommandLines) {
             classicKeys = target.TakeKeys();
         }
         OperationFixture f;
+        UseTheBar();
         std::vector<std::string> paths;
         for (const char* name : c.names) paths.push_back(f / name);
         RefreshTarget target;
@@ -186,7 +192,7 @@ TEST(Operations, FailureWithoutUserInterface) {
 TEST(Operations, SuccessRefreshesOnlyWithUserInterface) {
     OperationFixture f;
     // Without a console bar: the shell's progress window, not an output window to close.
-    settings::WriteString(settings::kOptionsKey, settings::kOutputMode, settings::kOutputModeBar);
+    UseTheBar();
     auto handler = MakeHandler({f / "modified.c"});
     RefreshTarget target;
     EXPECT_EQ(S_OK, Invoke(handler.Get(), 0, CMIC_MASK_FLAG_NO_UI, target.hwnd));
@@ -211,7 +217,7 @@ TEST(Operations, FailureMessageBoxText) {
     for (const Case& c : cases) {
         SCOPED_TRACE(c.text);
         OperationFixture f;
-        settings::WriteString(settings::kOptionsKey, settings::kOutputMode, settings::kOutputModeBar);
+        UseTheBar();
         f.stub.Env().Set("CVSSTUB_EXIT", "1");
         f.stub.Env().Set("CVSSTUB_STDOUT", c.stdOut);
         f.stub.Env().Set("CVSSTUB_STDERR", c.stdErr);
