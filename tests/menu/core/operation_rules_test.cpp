@@ -95,7 +95,9 @@ TEST(NormalizeLineEnds, EveryLineEndsWithCrLf) {
         const std::string in = c.in;
         for (size_t cut = 0; cut <= in.size(); ++cut) {
             exec::LineEndStream stream;
-            EXPECT_EQ(c.out, stream.Feed(in.substr(0, cut)) + stream.Feed(in.substr(cut))) << cut;
+            std::string fed = stream.Feed(in.substr(0, cut));
+            fed += stream.Feed(in.substr(cut));
+            EXPECT_EQ(c.out, fed) << cut;
         }
     }
 }
