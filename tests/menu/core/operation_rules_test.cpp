@@ -118,7 +118,7 @@ TEST(OperationName, MenuTextWithoutMarksAndEllipsis) {
     } cases[] = {
         {"&Update", "Update"},
         {"Custom C&ommand...", "Custom Command"},
-        {"Markierung &zur\xfccksetzen", "Markierung zur\xfccksetzen"},
+        {"Markierung &zur\xfc" "cksetzen", "Markierung zur\xfc" "cksetzen"},
         {"Save && &quit", "Save & quit"},
         {"Trailing &", "Trailing "},
         {"...", ""},
