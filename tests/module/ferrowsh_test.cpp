@@ -1,6 +1,7 @@
 // The shell host as a user runs it: output lines and exit codes.
 #include "common/handles.h"
 #include "support/fixtures.h"
+#include "support/shell_host.h"
 
 #include <gtest/gtest.h>
 
@@ -10,48 +11,9 @@
 
 namespace {
 
-struct HostRun {
-    DWORD exitCode = 0xFFFFFFFF;
-    std::string out;
-    std::string err;
-};
+using HostRun = testing_support::ShellHostRun;
 
-std::string Drain(HANDLE pipe) {
-    std::string text;
-    char buffer[4096];
-    DWORD got = 0;
-    while (::ReadFile(pipe, buffer, sizeof buffer, &got, nullptr) && got) text.append(buffer, got);
-    return text;
-}
-
-// Runs ferrowsh.exe with the arguments; output of both streams is read to the end (files, so the child
-// never blocks on a full pipe).
-HostRun Ferrowsh(const std::string& arguments) {
-    testing_support::TempDir temp("ferrowsh");
-    SECURITY_ATTRIBUTES sa = {sizeof sa, nullptr, TRUE};
-    ferrow::UniqueFile out(::CreateFileA((temp / "out").c_str(), GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ, &sa,
-                                         CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
-    ferrow::UniqueFile err(::CreateFileA((temp / "err").c_str(), GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ, &sa,
-                                         CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
-    STARTUPINFOA si = {};
-    si.cb = sizeof si;
-    si.dwFlags = STARTF_USESTDHANDLES;
-    si.hStdOutput = out.Get();
-    si.hStdError = err.Get();
-    si.hStdInput = ::GetStdHandle(STD_INPUT_HANDLE);
-    std::string command = "\"" FERROW_BIN_DIR "\\ferrowsh.exe\" " + arguments;
-    PROCESS_INFORMATION pi = {};
-    HostRun run;
-    if (!::CreateProcessA(nullptr, &command[0], nullptr, nullptr, TRUE, 0, nullptr, nullptr, &si, &pi)) return run;
-    ferrow::UniqueKernelHandle process(pi.hProcess), thread(pi.hThread);
-    ::WaitForSingleObject(pi.hProcess, 60000);
-    ::GetExitCodeProcess(pi.hProcess, &run.exitCode);
-    ::SetFilePointer(out.Get(), 0, nullptr, FILE_BEGIN);
-    ::SetFilePointer(err.Get(), 0, nullptr, FILE_BEGIN);
-    run.out = Drain(out.Get());
-    run.err = Drain(err.Get());
-    return run;
-}
+HostRun Ferrowsh(const std::string& arguments) { return testing_support::RunShellHostApart(arguments); }
 
 std::string DllArg() { return "--dll \"" FERROW_DLL "\" "; }
 

@@ -10,7 +10,8 @@ namespace testing_support {
 
 struct ShellHostRun {
     DWORD exitCode = 0xFFFFFFFF;  // also when it could not start
-    std::string out;              // standard output and standard error, as written
+    std::string out;              // standard output (and standard error, unless kept apart)
+    std::string err;              // standard error, where kept apart
 };
 
 // Runs "ferrowsh --dll <the DLL under test> <arguments>" with this process's environment, its output into a
@@ -18,5 +19,8 @@ struct ShellHostRun {
 // `timeoutMs` it is ended.
 ShellHostRun RunShellHost(const std::string& arguments, const std::function<void()>& whileRunning = nullptr,
                           DWORD timeoutMs = 60000);
+
+// Runs "ferrowsh <arguments>" as given (through COM unless they name --dll), standard error kept apart.
+ShellHostRun RunShellHostApart(const std::string& arguments, DWORD timeoutMs = 60000);
 
 }  // namespace testing_support
