@@ -299,9 +299,10 @@ TEST_F(Console, AutoShowOpensTheBarOnlyForAStoredOne) {
     for (const auto& c : cases) {
         SCOPED_TRACE(c.what);
         SettingsGuard::Clear();
-        if (!c.bytes.empty())
+        if (!c.bytes.empty()) {
             ASSERT_TRUE(SetRawValue("Software\\Pembrake\\Ferrow\\Options", "AutoShowOutput", c.type, c.bytes.data(),
                                     static_cast<DWORD>(c.bytes.size())));
+        }
         CBandHost host(CreateBar);
         console::ReplaceLink(host.Site());
         EXPECT_EQ(c.shows, console::ShowIfAuto());

@@ -118,7 +118,9 @@ TEST(Operations, TheWindows11MenuRunsTheClassicItemsCommandLines) {
             });
         }
         const HRESULT hr = run();
-        if (driver) EXPECT_TRUE(driver->Found());
+        if (driver) {
+            EXPECT_TRUE(driver->Found());
+        }
         return hr;
     };
     for (const Case& c : cases) {
@@ -621,7 +623,9 @@ TEST(Cancel, EndsTheWholeTreeAtOnceAndSaysSo) {
         EXPECT_EQ(kRunCancelled, hr);
         EXPECT_EQ(">" + exec_test::StubPath() + " -q update -d -P  modified.c\r\npartial\r\n"
                   "The command was cancelled.\r\nfailed\r\n", window.Text());
-        if (!c.closeWindow) EXPECT_EQ("", target.TakeKeys());
+        if (!c.closeWindow) {
+            EXPECT_EQ("", target.TakeKeys());
+        }
     }
 }
 
@@ -717,7 +721,9 @@ TEST(OptionsItem, OpensTheSettingsFrameOverTheServedPages) {
     EXPECT_EQ(S_OK, hr);
     // Without any page of its own the module has nothing to show.
     EXPECT_EQ(!pages.cookies.empty(), shown);
-    if (shown) EXPECT_NE(std::string::npos, title.find("Ferrow"));
+    if (shown) {
+        EXPECT_NE(std::string::npos, title.find("Ferrow"));
+    }
 }
 
 }  // namespace
