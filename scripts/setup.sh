@@ -4,7 +4,7 @@
 set -euo pipefail
 
 packages=(
-  cmake ninja-build g++ googletest libgtest-dev
+  cmake ninja-build g++ googletest libgtest-dev ccache
   g++-mingw-w64-i686-posix g++-mingw-w64-x86-64-posix mingw-w64-tools binutils-mingw-w64-i686
   wine wine32:i386 wine64 libwine-dev
   xvfb xauth x11-apps x11-utils imagemagick  # x11-utils: xwininfo, which the demo finds windows with
@@ -28,7 +28,13 @@ if ! dpkg --print-foreign-architectures | grep -qx i386; then
 fi
 export DEBIAN_FRONTEND=noninteractive
 $SUDO apt-get update -qq || echo "setup: apt-get update reported errors (a mirror in sync?); installing from the indexes it has" >&2
-$SUDO apt-get install -y -qq --no-install-recommends "${missing[@]}" >/dev/null
+install() { $SUDO apt-get install -y -qq --no-install-recommends "$@" "${missing[@]}" >/dev/null; }
+# A mirror mid-sync can leave the i386 and amd64 indexes of the security suite out of step ("held broken
+# packages" for wine32:i386): then prefer the main archive's versions, the same for both architectures.
+if ! install; then
+  echo "setup: install failed; retrying with the main archive's versions preferred" >&2
+  install -o APT::Default-Release=bookworm
+fi
 # The posix thread model gives std::thread and std::mutex; make it the default for both targets.
 for t in i686 x86_64; do
   $SUDO update-alternatives --set "$t-w64-mingw32-g++" "/usr/bin/$t-w64-mingw32-g++-posix" >/dev/null 2>&1 || true
