@@ -388,7 +388,7 @@ std::string Combine(const std::string& folder, const char* name) {
 }
 
 struct FolderFiles {
-    std::string entries, log, backup;  // a name that does not fit is no file
+    std::string entries, log, backup;  // a name that does not fit is no file; the backup's only when needed
 };
 
 // Entries, and the log: looked at every call while there is one or its snapshot is not final; looked for
@@ -431,11 +431,11 @@ std::shared_ptr<const CEntryIndex> Refresh(const std::string& folder, const Fold
             if (backup || !present) state->replacementSeenAt = now;
             const bool usable = current && current->codePage == codePage;
             if (!present && !backup) {
-                // Gone, unless the client's rename came between the two queries: look once more.
-                if (round == 0 && QueryStamp(files, nullptr, now, stamp)) {
-                    present = true;
-                    continue;
-                }
+                // Gone, unless the client came between the two queries (its backup appeared, or its rename
+                // ended): look once more.
+                backup = BackupIsFresh(files.backup);
+                if (!backup) present = QueryStamp(files, nullptr, now, stamp);
+                if (present || backup) continue;
                 TheCache().Drop(folder, state);
                 return nullptr;
             }
@@ -496,12 +496,12 @@ std::shared_ptr<const CEntryIndex> GetEntryIndex(const std::string& folder, Clie
     files.entries = Combine(folder, "CVS\\Entries");
     if (files.entries.empty()) return nullptr;
     if (files.entries.size() + 4 < MAX_PATH) files.log = files.entries + ".Log";
-    if (files.entries.size() + 7 < MAX_PATH) files.backup = files.entries + ".Backup";
     const UINT codePage = ThreadAnsiCodePage();
     Cache::Slot slot = TheCache().Find(folder);
     Stamp stamp;
     const bool present = QueryStamp(files, slot.snapshot, callStart, stamp);
     if (present && slot.snapshot && slot.snapshot->final && Answers(slot.snapshot, stamp, codePage, callStart))
         return slot.snapshot->index;
+    if (files.entries.size() + 7 < MAX_PATH) files.backup = files.entries + ".Backup";
     return Refresh(folder, files, std::move(slot), stamp, present, codePage, callStart, wait);
 }
