@@ -114,39 +114,55 @@ const NtFunctions& Nt() {
     return functions;
 }
 
-// False when the path names no file (missing, or a folder).
-bool QueryFile(const std::string& path, FileStamp& stamp) {
-    stamp = FileStamp();
+// The path as the NT name the query takes; empty when it cannot be made.
+std::wstring NtName(const std::string& path) {
     WCHAR wide[MAX_PATH] = {};
     const UINT codePage = ::AreFileApisANSI() ? CP_ACP : CP_OEMCP;  // as the ANSI file functions convert
-    if (path.empty() || !::MultiByteToWideChar(codePage, 0, path.c_str(), -1, wide, MAX_PATH)) return false;
     const NtFunctions& nt = Nt();
-    if (!nt.Usable()) {
-        WIN32_FILE_ATTRIBUTE_DATA data = {};
-        if (!::GetFileAttributesExW(wide, GetFileExInfoStandard, &data) ||
-            (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY))
-            return false;
-        stamp.exists = true;
-        stamp.size = (static_cast<uint64_t>(data.nFileSizeHigh) << 32) | data.nFileSizeLow;
-        stamp.written = Ticks(data.ftLastWriteTime);
-        stamp.created = Ticks(data.ftCreationTime);
-        return true;
-    }
+    if (path.empty() || !nt.Usable() || !::MultiByteToWideChar(codePage, 0, path.c_str(), -1, wide, MAX_PATH))
+        return std::wstring();
     UNICODE_STRING name = {};
-    if (!nt.dosPathToNtPath(wide, &name, nullptr, nullptr)) return false;
+    if (!nt.dosPathToNtPath(wide, &name, nullptr, nullptr)) return std::wstring();
+    std::wstring result(name.Buffer, name.Length / sizeof(WCHAR));
+    nt.freeUnicodeString(&name);
+    return result;
+}
+
+bool QueryNtName(const std::wstring& ntName, FileStamp& stamp) {
+    stamp = FileStamp();
+    UNICODE_STRING name = {};
+    name.Buffer = const_cast<PWSTR>(ntName.c_str());
+    name.Length = name.MaximumLength = static_cast<USHORT>(ntName.size() * sizeof(WCHAR));
     OBJECT_ATTRIBUTES attributes = {};
     attributes.Length = sizeof attributes;
     attributes.ObjectName = &name;
     attributes.Attributes = OBJ_CASE_INSENSITIVE;
     NetworkOpenInformation info = {};
-    const LONG status = nt.queryFullAttributes(&attributes, &info);
-    nt.freeUnicodeString(&name);
-    if (status < 0 || (info.FileAttributes & FILE_ATTRIBUTE_DIRECTORY)) return false;
+    if (Nt().queryFullAttributes(&attributes, &info) < 0 || (info.FileAttributes & FILE_ATTRIBUTE_DIRECTORY))
+        return false;
     stamp.exists = true;
     stamp.size = Ticks(info.EndOfFile);
     stamp.written = Ticks(info.LastWriteTime);
     stamp.created = Ticks(info.CreationTime);
     stamp.changed = Ticks(info.ChangeTime);
+    return true;
+}
+
+// False when the path names no file (missing, or a folder).
+bool QueryFile(const std::string& path, FileStamp& stamp) {
+    stamp = FileStamp();
+    if (Nt().Usable()) {
+        const std::wstring ntName = NtName(path);
+        return !ntName.empty() && QueryNtName(ntName, stamp);
+    }
+    WIN32_FILE_ATTRIBUTE_DATA data = {};
+    if (path.empty() || !::GetFileAttributesExA(path.c_str(), GetFileExInfoStandard, &data) ||
+        (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY))
+        return false;
+    stamp.exists = true;
+    stamp.size = (static_cast<uint64_t>(data.nFileSizeHigh) << 32) | data.nFileSizeLow;
+    stamp.written = Ticks(data.ftLastWriteTime);
+    stamp.created = Ticks(data.ftCreationTime);
     return true;
 }
 
@@ -275,6 +291,9 @@ std::shared_ptr<const Snapshot> ReadSnapshot(const std::string& entries, const s
 
 // What the calls of one folder have seen, and its lock: held to decide and to read, never while waiting.
 struct FolderState {
+    // Entries' NT name, made once before the state is shared (an absolute folder only: a relative one
+    // follows the current folder); the query of every call takes it as it is.
+    std::wstring entriesNtName;
     std::mutex lock;
     Stamp seen;                       // the stamps last seen, and since when
     int64_t seenSince = kNeverMicros;
@@ -393,8 +412,11 @@ struct FolderFiles {
 
 // Entries, and the log: looked at every call while there is one or its snapshot is not final; looked for
 // at most every kLogCheckMicros while Entries stays as read.
-bool QueryStamp(const FolderFiles& files, const std::shared_ptr<const Snapshot>& snapshot, int64_t now, Stamp& stamp) {
-    if (!QueryFile(files.entries, stamp.entries)) return false;
+bool QueryStamp(const FolderFiles& files, const FolderState* state, const std::shared_ptr<const Snapshot>& snapshot,
+                int64_t now, Stamp& stamp) {
+    const bool present = state && !state->entriesNtName.empty() ? QueryNtName(state->entriesNtName, stamp.entries)
+                                                                : QueryFile(files.entries, stamp.entries);
+    if (!present) return false;
     if (snapshot && !snapshot->stamp.log.exists && snapshot->final && snapshot->stamp.entries == stamp.entries &&
         now < snapshot->logCheckedAt.load(std::memory_order_relaxed) + kLogCheckMicros) {
         stamp.log = snapshot->stamp.log;
@@ -410,6 +432,9 @@ bool QueryStamp(const FolderFiles& files, const std::shared_ptr<const Snapshot>&
 std::shared_ptr<const CEntryIndex> Refresh(const std::string& folder, const FolderFiles& files, Cache::Slot slot,
                                            Stamp stamp, bool present, UINT codePage, int64_t callStart,
                                            ClientWait wait) {
+    // A state only this call holds is not yet in the cache: it may still be written.
+    if (slot.state.use_count() == 1 && !::PathIsRelativeA(folder.c_str()))
+        slot.state->entriesNtName = NtName(files.entries);
     slot = TheCache().FindOrAdd(folder, slot);
     const std::shared_ptr<FolderState> state = slot.state;
     const int64_t deadline = callStart + kClientWaitMicros;
@@ -434,7 +459,7 @@ std::shared_ptr<const CEntryIndex> Refresh(const std::string& folder, const Fold
                 // Gone, unless the client came between the two queries (its backup appeared, or its rename
                 // ended): look once more.
                 backup = BackupIsFresh(files.backup);
-                if (!backup) present = QueryStamp(files, nullptr, now, stamp);
+                if (!backup) present = QueryStamp(files, state.get(), nullptr, now, stamp);
                 if (present || backup) continue;
                 TheCache().Drop(folder, state);
                 return nullptr;
@@ -473,7 +498,7 @@ std::shared_ptr<const CEntryIndex> Refresh(const std::string& folder, const Fold
                 // Unreadable. While the client replaces the file the last snapshot answers; otherwise no answer,
                 // never the one of an older file.
                 if (BackupIsFresh(files.backup)) return usable ? current->index : nullptr;
-                if (round == 0 && QueryStamp(files, nullptr, Micros(), stamp)) continue;
+                if (round == 0 && QueryStamp(files, state.get(), nullptr, Micros(), stamp)) continue;
                 TheCache().Drop(folder, state);
                 return nullptr;
             }
@@ -482,7 +507,7 @@ std::shared_ptr<const CEntryIndex> Refresh(const std::string& folder, const Fold
         // meets the client's delete), then for Entries to stand; a millisecond at a time, to the deadline.
         ::Sleep(static_cast<DWORD>(std::max<int64_t>(1, (waitMicros + 999) / 1000)));
         backup = BackupIsFresh(files.backup);
-        if (!backup) present = QueryStamp(files, nullptr, Micros(), stamp);
+        if (!backup) present = QueryStamp(files, state.get(), nullptr, Micros(), stamp);
     }
 }
 
@@ -499,7 +524,7 @@ std::shared_ptr<const CEntryIndex> GetEntryIndex(const std::string& folder, Clie
     const UINT codePage = ThreadAnsiCodePage();
     Cache::Slot slot = TheCache().Find(folder);
     Stamp stamp;
-    const bool present = QueryStamp(files, slot.snapshot, callStart, stamp);
+    const bool present = QueryStamp(files, slot.state.get(), slot.snapshot, callStart, stamp);
     if (present && slot.snapshot && slot.snapshot->final && Answers(slot.snapshot, stamp, codePage, callStart))
         return slot.snapshot->index;
     if (files.entries.size() + 7 < MAX_PATH) files.backup = files.entries + ".Backup";
