@@ -3,12 +3,12 @@
 file(GLOB FERROW_SUPPORT_SOURCES CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/tests/support/*.cpp)
 add_library(ferrow_test_support STATIC ${FERROW_SUPPORT_SOURCES})
 target_include_directories(ferrow_test_support PUBLIC ${CMAKE_SOURCE_DIR}/tests)
-target_link_libraries(ferrow_test_support PUBLIC ferrow_hostsupport gtest)
+target_link_libraries(ferrow_test_support PUBLIC ferrow_app ferrow_hostsupport gtest)
 target_compile_definitions(ferrow_test_support PUBLIC
   FERROW_DLL="Z:$<TARGET_FILE:Ferrow>"
   FERROW_TEST_DATA="Z:${CMAKE_SOURCE_DIR}/tests/data"
   FERROW_BIN_DIR="Z:${CMAKE_BINARY_DIR}")
-add_dependencies(ferrow_test_support Ferrow)
+add_dependencies(ferrow_test_support Ferrow FerrowProgram)
 
 # Wine's Recycle Bin is $XDG_DATA_HOME/Trash: tests that delete to it use a folder of the build.
 set(FERROW_TEST_XDG_DATA ${CMAKE_BINARY_DIR}/test-xdg-data)

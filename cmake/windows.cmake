@@ -11,7 +11,7 @@ target_include_directories(ferrow_core PUBLIC ${CMAKE_SOURCE_DIR}/src)
 
 # Everything of the DLL but its exports, so the Windows tests can call internals directly.
 file(GLOB FERROW_WIN_SOURCES CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/src/*/*.cpp)
-list(FILTER FERROW_WIN_SOURCES EXCLUDE REGEX "/src/module/exports\\.cpp$")
+list(FILTER FERROW_WIN_SOURCES EXCLUDE REGEX "/src/module/exports\\.cpp$|/src/app/")
 add_library(ferrow_impl STATIC ${FERROW_WIN_SOURCES})
 target_include_directories(ferrow_impl PUBLIC ${CMAKE_SOURCE_DIR}/src ${CMAKE_BINARY_DIR}/generated)
 target_link_libraries(ferrow_impl PUBLIC ferrow_core ${FERROW_SYSTEM_LIBS})
@@ -39,6 +39,19 @@ add_library(Ferrow SHARED ${CMAKE_SOURCE_DIR}/src/module/exports.cpp ${CMAKE_SOU
 set_target_properties(Ferrow PROPERTIES PREFIX "" OUTPUT_NAME Ferrow)
 target_link_libraries(Ferrow PRIVATE ferrow_impl)
 target_link_options(Ferrow PRIVATE -Wl,--enable-stdcall-fixup)
+
+# Ferrow.exe, beside the DLL: the program that runs the operations. Its code but the entry is a library
+# too, so the Windows tests can call it.
+file(GLOB FERROW_APP_SOURCES CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/src/app/*.cpp)
+list(FILTER FERROW_APP_SOURCES EXCLUDE REGEX "/src/app/main\\.cpp$")
+add_library(ferrow_app STATIC ${FERROW_APP_SOURCES})
+target_link_libraries(ferrow_app PUBLIC ferrow_impl)
+add_executable(FerrowProgram WIN32 ${CMAKE_SOURCE_DIR}/src/app/main.cpp ${CMAKE_SOURCE_DIR}/src/app/program.rc
+               $<TARGET_OBJECTS:ferrow_res>)
+set_target_properties(FerrowProgram PROPERTIES OUTPUT_NAME Ferrow)
+target_include_directories(FerrowProgram PRIVATE ${CMAKE_SOURCE_DIR}/src ${CMAKE_SOURCE_DIR}/src/resources)
+target_link_libraries(FerrowProgram PRIVATE ferrow_app)
+target_link_options(FerrowProgram PRIVATE -municode)
 
 # Programs that run under Wine go through this wrapper and a private prefix under the build folder.
 set(FERROW_WINEPREFIX ${CMAKE_BINARY_DIR}/wineprefix)

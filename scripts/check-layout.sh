@@ -6,8 +6,9 @@ set -euo pipefail
 cd "$(dirname "$0")/.."
 
 floors=(
-  "module"                            # the module's entry: exports, the class table, registration
-  "menu views propsheet config"       # the shell-facing features
+  "module app"                        # the entries: the DLL's (exports, class table, registration), Ferrow.exe's
+  "menu views propsheet config repo changes"  # the shell-facing features; the program's windows
+  "ops diffview"                      # one operation from arguments to refresh; the diff viewer
   "console exec"                      # the console link and bar; composing and running commands
   "model"                             # the working-copy model: administrative files, the log's text
   "settings"                          # the settings store and recent-entries lists

@@ -31,7 +31,7 @@ cmake --build build/fuzz -j "$jobs"
 cmake --build build/win32 -j "$jobs"
 cmake --build build/win64 -j "$jobs"
 
-bash scripts/check-static.sh build/win32/Ferrow.dll build/win64/Ferrow.dll
+bash scripts/check-static.sh build/win32/Ferrow.dll build/win64/Ferrow.dll build/win32/Ferrow.exe build/win64/Ferrow.exe
 
 bash scripts/build-cvs-exe.sh  # the Windows cvs client of the Wine tests, cached in build/cvs-win
 # Each prefix is created before ctest; ctest keeps one wine server alive for its run (fixture wine_server).

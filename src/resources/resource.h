@@ -215,3 +215,11 @@
 
 // Manifest (type RT_MANIFEST)
 #define IDR_MANIFEST 2
+
+// Ferrow.exe, the program that runs the operations. Ranges kept free for its windows (strings, dialogs,
+// controls, images): the program and its operations 300-349 / dialogs 300-309 / controls 1100-1149;
+// repository access 350-399 / 310-319 / 1150-1199; the diff viewer and annotate 400-449 / 320-329 /
+// 1200-1249; the changes list 450-499 / 330-339 / 1250-1299; the Windows 11 menu package 500-519 /
+// 340-344 / 1300-1319; new menu images 240-259.
+#define IDS_PROGRAM_UNKNOWN_COMMAND 300  // a /command: the program does not know
+#define IDS_PROGRAM_ABOUT 301            // the program started without a command

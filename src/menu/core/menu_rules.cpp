@@ -8,16 +8,16 @@ namespace {
 
 // Indexed by offset.
 const CommandResources kCommands[kCommandCount] = {
-    {IDS_MENU_UPDATE, IDS_HELP_UPDATE, IDB_UPDATE, IDI_MENU_UPDATE},
-    {IDS_MENU_COMMIT, IDS_HELP_COMMIT, IDB_COMMIT, IDI_MENU_COMMIT},
-    {IDS_MENU_DIFF, IDS_HELP_DIFF, IDB_DIFF, IDI_MENU_DIFF},
-    {IDS_MENU_ADD, IDS_HELP_ADD, IDB_ADD, IDI_MENU_ADD},
-    {IDS_MENU_REMOVE, IDS_HELP_REMOVE, IDB_REMOVE, IDI_MENU_REMOVE},
-    {IDS_MENU_CUSTOM, IDS_HELP_CUSTOM, IDB_CUSTOM, IDI_MENU_CUSTOM},
-    {IDS_MENU_UNDO, IDS_HELP_UNDO, IDB_UNDO, IDI_MENU_UNDO},
-    {IDS_MENU_TAG, IDS_HELP_TAG, IDB_TAG, IDI_MENU_TAG},
-    {IDS_MENU_RESET_TAG, IDS_HELP_RESET_TAG, IDB_RESET_TAG, IDI_MENU_RESET_TAG},
-    {IDS_MENU_OPTIONS, IDS_HELP_OPTIONS, IDB_OPTIONS, IDI_MENU_OPTIONS},
+    {IDS_MENU_UPDATE, IDS_HELP_UPDATE, IDB_UPDATE, IDI_MENU_UPDATE, "update"},
+    {IDS_MENU_COMMIT, IDS_HELP_COMMIT, IDB_COMMIT, IDI_MENU_COMMIT, "commit"},
+    {IDS_MENU_DIFF, IDS_HELP_DIFF, IDB_DIFF, IDI_MENU_DIFF, "diff"},
+    {IDS_MENU_ADD, IDS_HELP_ADD, IDB_ADD, IDI_MENU_ADD, "add"},
+    {IDS_MENU_REMOVE, IDS_HELP_REMOVE, IDB_REMOVE, IDI_MENU_REMOVE, "remove"},
+    {IDS_MENU_CUSTOM, IDS_HELP_CUSTOM, IDB_CUSTOM, IDI_MENU_CUSTOM, "custom"},
+    {IDS_MENU_UNDO, IDS_HELP_UNDO, IDB_UNDO, IDI_MENU_UNDO, "undo"},
+    {IDS_MENU_TAG, IDS_HELP_TAG, IDB_TAG, IDI_MENU_TAG, "tag"},
+    {IDS_MENU_RESET_TAG, IDS_HELP_RESET_TAG, IDB_RESET_TAG, IDI_MENU_RESET_TAG, "resettag"},
+    {IDS_MENU_OPTIONS, IDS_HELP_OPTIONS, IDB_OPTIONS, IDI_MENU_OPTIONS, "options"},
 };
 
 MenuEntry Item(unsigned offset) { return MenuEntry{false, offset, true}; }
@@ -28,6 +28,23 @@ MenuEntry Separator() { return MenuEntry{true, 0, true}; }
 const CommandResources* FindCommandResources(unsigned offset) {
     if (offset >= kCommandCount) return nullptr;
     return &kCommands[offset];
+}
+
+bool FindCommandByVerb(const std::string& verb, unsigned& offset) {
+    for (unsigned i = 0; i < kCommandCount; ++i) {
+        const std::string& name = kCommands[i].verb;
+        if (name.size() != verb.size()) continue;
+        bool same = true;
+        for (size_t c = 0; c < name.size() && same; ++c) {
+            const char lower = (verb[c] >= 'A' && verb[c] <= 'Z') ? static_cast<char>(verb[c] - 'A' + 'a') : verb[c];
+            same = lower == name[c];
+        }
+        if (same) {
+            offset = i;
+            return true;
+        }
+    }
+    return false;
 }
 
 bool IsWorkingCopyDirectory(const SelectionFacts& f) { return f.isDirectory && f.hasCVSDir; }

@@ -24,19 +24,25 @@ enum CommandOffset : unsigned {
     kCmdTag = 7,
     kCmdResetTag = 8,
     kCmdOptions = 9,
+    // Offsets after the first ten keep callers that invoke those by number working; reserved:
+    // 10 checkout, 11 import, 12 login, 13 logout, 14 check for modifications, 15 annotate, 16 update to.
 };
 constexpr unsigned kCommandCount = 10;
 
 // Resources of one command: string ids of its menu text and help text, the id of its 13 x 13 bitmap (the
-// classic menu) and of its icon (Windows 11's menu).
+// classic menu) and of its icon (Windows 11's menu), and its canonical verb (GetCommandString's GCS_VERB,
+// Ferrow.exe's /command:), lower case ASCII.
 struct CommandResources {
     unsigned textId;
     unsigned helpId;
     unsigned bitmapId;
     unsigned iconId;
+    const char* verb;
 };
-// Null for an offset outside 0..9.
+// Null for an offset outside 0..kCommandCount-1.
 const CommandResources* FindCommandResources(unsigned offset);
+// The offset whose verb is `verb` (compared without case); false when there is none.
+bool FindCommandByVerb(const std::string& verb, unsigned& offset);
 
 // The submenu's own text, bitmap and icon.
 constexpr unsigned kSubmenuTextId = IDS_MENU_CVS;

@@ -1,0 +1,30 @@
+#include "app/program_commands.h"
+
+#include "common/module_instance.h"
+#include "resources/resource.h"
+
+namespace app {
+
+namespace {
+
+// Shows the program's name and version: what a user who starts Ferrow.exe without a command sees.
+int RunAbout(const ProgramContext& context) {
+    ::MessageBoxA(context.invoker, ferrow::LoadResString(IDS_PROGRAM_ABOUT).c_str(),
+                  ferrow::LoadResString(IDS_PROJNAME).c_str(), MB_ICONINFORMATION);
+    return 0;
+}
+
+const ProgramCommandEntry kCommands[] = {
+    {L"about", &RunAbout},
+};
+
+}  // namespace
+
+const ProgramCommandEntry* FindProgramCommand(const std::wstring& name) {
+    for (const ProgramCommandEntry& entry : kCommands) {
+        if (name == entry.name) return &entry;
+    }
+    return nullptr;
+}
+
+}  // namespace app
