@@ -6,6 +6,7 @@
 #include "menu/core/menu_rules.h"
 #include "menu/core/modern_menu.h"
 #include "menu/selection_facts.h"
+#include "ops/launch.h"
 
 #include <shlguid.h>
 #include <shlwapi.h>
@@ -119,14 +120,6 @@ HWND InvokingWindow(IUnknown* site) {
     return hwnd;
 }
 
-// Starts the operation of `offset` on the selection in Ferrow.exe and returns at once.
-HRESULT StartOperation(unsigned offset, const std::vector<std::string>& selection, HWND window) {
-    (void)offset;
-    (void)selection;
-    (void)window;
-    return E_NOTIMPL;
-}
-
 // One slot of the submenu (modern_menu.h): shown, greyed or hidden by the entries of its call's items.
 class CSubCommand : public ferrow::ComObject<CSubCommand, IExplorerCommand, IObjectWithSite> {
 public:
@@ -177,12 +170,7 @@ public:
     }
     STDMETHODIMP Invoke(IShellItemArray* items, IBindCtx*) override {
         if (entry_.separator) return E_INVALIDARG;
-        return ferrow::GuardedCall([&]() -> HRESULT {
-            const ferrow::ComPtr<IUnknown> site = Site();
-            const std::vector<std::string> selection = SelectionOf(items, site.Get());
-            if (selection.empty()) return E_INVALIDARG;
-            return StartOperation(entry_.offset, selection, InvokingWindow(site.Get()));
-        });
+        return StartCommand(entry_.offset, items, Site().Get());
     }
     STDMETHODIMP GetFlags(EXPCMDFLAGS* flags) override {
         if (!flags) return E_POINTER;
@@ -271,7 +259,34 @@ private:
     size_t position_ = 0;
 };
 
+
+// Ferrow.exe beside this module, or in the folder above it: the package's copy of the DLL lives in the
+// install folder's "menu" folder (the package's external location), the program in the install folder.
+std::wstring ProgramForPackage() {
+    const std::wstring beside = ops::ProgramPath();
+    if (beside.empty() || ::GetFileAttributesW(beside.c_str()) != INVALID_FILE_ATTRIBUTES) return beside;
+    const size_t name = beside.find_last_of(L'\\');
+    const size_t folder = name == std::wstring::npos || name == 0 ? std::wstring::npos
+                                                                  : beside.find_last_of(L'\\', name - 1);
+    if (folder == std::wstring::npos) return beside;
+    const std::wstring above = beside.substr(0, folder) + beside.substr(name);
+    return ::GetFileAttributesW(above.c_str()) != INVALID_FILE_ATTRIBUTES ? above : beside;
+}
+
 }  // namespace
+
+HRESULT StartCommand(unsigned offset, IShellItemArray* items, IUnknown* site, const std::wstring& program,
+                     HANDLE* process) {
+    if (process) *process = nullptr;
+    const CommandResources* command = FindCommandResources(offset);
+    if (!command) return E_INVALIDARG;
+    return ferrow::GuardedCall([&]() -> HRESULT {
+        const std::vector<std::string> selection = SelectionOf(items, site);
+        if (selection.empty()) return E_INVALIDARG;
+        return ops::StartProgram(command->verb, selection, InvokingWindow(site), std::wstring(), process,
+                                 program.empty() ? ProgramForPackage() : program);
+    });
+}
 
 CExplorerCommand::CExplorerCommand() = default;
 CExplorerCommand::~CExplorerCommand() = default;

@@ -21,8 +21,16 @@
 #include <shobjidl.h>
 
 #include <mutex>
+#include <string>
 
 namespace menu {
+
+// What a subcommand's Invoke does: starts `program` (Ferrow.exe beside the module when empty) with the
+// command's verb, the call's selection (decided as for its state) and the site's Explorer window, and
+// returns without waiting; the process's handle goes to `process` when asked for. E_INVALIDARG when the
+// call has nothing to act on (the classic menu's site, a tree point on no node, only "CVS" folders).
+HRESULT StartCommand(unsigned offset, IShellItemArray* items, IUnknown* site, const std::wstring& program = {},
+                     HANDLE* process = nullptr);
 
 class CExplorerCommand : public ferrow::ComObject<CExplorerCommand, IExplorerCommand, IObjectWithSite,
                                                   ferrow::ProvideClassInfoImpl<CExplorerCommand>> {

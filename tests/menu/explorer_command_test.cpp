@@ -4,6 +4,7 @@
 // classic handler refuses.
 #include "menu/menu_support.h"
 #include "support/fixtures.h"
+#include "support/stub_client.h"
 
 #include <gtest/gtest.h>
 
@@ -13,9 +14,12 @@
 #include "hostsupport/host_object.h"
 #include "menu/core/menu_rules.h"
 #include "menu/explorer_command.h"
+#include "ops/path_file.h"
 
 #include <shlguid.h>
 #include <shlwapi.h>
+
+#include <algorithm>
 
 using testing_support::SampleFixture;
 
@@ -365,6 +369,76 @@ TEST(ExplorerCommand, SelectionsTheClassicHandlerRefusesHideIt) {
     ASSERT_TRUE(admin);
     EXPECT_EQ(S_OK, root->GetState(admin.Get(), TRUE, &state));
     EXPECT_EQ(ECS_HIDDEN, state);
+}
+
+// A subcommand starts the program with its command's verb, the call's selection in a path file and the
+// Explorer window, and returns; with nothing to act on (the classic menu's site, only a "CVS" folder),
+// nothing starts. The recording stand-in plays the program.
+TEST(ExplorerCommand, InvokeStartsTheProgramWithVerbSelectionAndWindow) {
+    testing_support::TempDir scratch("xcmd-invoke");
+    const std::string log = scratch / "calls.log";
+    testing_support::EnvironmentGuard env;
+    env.Set("CVSSTUB_LOG", log);
+    ClassWindow explorer(L"FerrowTestFrame");
+    ClassWindow view(L"FerrowTestView");
+    const std::wstring stub = ferrow::AnsiToWide(testing_support::StubPath());
+    struct Case {
+        const char* what;
+        unsigned offset;
+        std::vector<std::string> items;
+        std::string viewFolder;  // of a Windows 11 site; empty: the classic menu's site
+        std::vector<std::string> selection;  // empty: nothing starts
+    } const cases[] = {
+        {"commit of two files", menu::kCmdCommit, {Wc("modified.c"), Wc("unchanged.txt")}, Wc("sub"),
+         {Wc("modified.c"), Wc("unchanged.txt")}},
+        {"update of a view's background", menu::kCmdUpdate, {}, SampleFixture("wc"), {SampleFixture("wc")}},
+        {"the CVS folder left out", menu::kCmdTag, {Wc("CVS"), Wc("sub")}, SampleFixture("wc"), {Wc("sub")}},
+        {"only the CVS folder", menu::kCmdUpdate, {Wc("CVS")}, SampleFixture("wc"), {}},
+        {"the classic menu's site", menu::kCmdUpdate, {Wc("modified.c")}, "", {}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        ::DeleteFileA(log.c_str());
+        ferrow::ComPtr<IUnknown> site = ferrow::MakeFolderViewSite(c.viewFolder, explorer.hwnd);
+        if (c.viewFolder.empty()) site.Reset(static_cast<IOleWindow*>(new CWindowSite(view.hwnd, nullptr, "")));
+        ferrow::ComPtr<IShellItemArray> items;
+        if (!c.items.empty()) items = ferrow::MakeShellItemArray(c.items);
+        HANDLE started = nullptr;
+        const HRESULT hr = menu::StartCommand(c.offset, items.Get(), site.Get(), stub, &started);
+        ferrow::UniqueKernelHandle process(started);
+        if (c.selection.empty()) {
+            EXPECT_EQ(E_INVALIDARG, hr);
+            EXPECT_FALSE(process);
+            continue;
+        }
+        ASSERT_EQ(S_OK, hr);
+        ASSERT_EQ(WAIT_OBJECT_0, ::WaitForSingleObject(process.Get(), 30000));
+        const std::vector<testing_support::StubCall> calls = testing_support::ReadStubLog(log);
+        ASSERT_EQ(1u, calls.size());
+        const std::string& line = calls[0].arguments;
+        EXPECT_NE(std::string::npos, line.find(std::string("/command:") + menu::FindCommandResources(c.offset)->verb + " "))
+            << line;
+        EXPECT_NE(std::string::npos,
+                  line.find(" /hwnd:" + std::to_string(reinterpret_cast<UINT_PTR>(explorer.hwnd)))) << line;
+        const size_t open = line.find("/pathfile:\"");
+        ASSERT_NE(std::string::npos, open) << line;
+        const size_t from = open + 11;
+        const std::wstring file = ferrow::AnsiToWide(line.substr(from, line.find('"', from) - from));
+        std::vector<std::string> paths;
+        EXPECT_EQ(S_OK, ops::ReadPathFile(file, paths));
+        ::DeleteFileW(file.c_str());  // the program removes it; the stand-in does not
+        std::vector<std::string> expected = c.selection;  // the shell's spelling: backslashes only
+        for (std::string& path : expected) std::replace(path.begin(), path.end(), '/', '\\');
+        EXPECT_EQ(expected, paths);
+    }
+    // Through COM, a separator starts nothing.
+    auto root = MakeCommand();
+    ferrow::ComPtr<IEnumExplorerCommand> list;
+    ASSERT_EQ(S_OK, root->EnumSubCommands(list.Put()));
+    ferrow::ComPtr<IExplorerCommand> sub;
+    ASSERT_EQ(S_OK, list->Skip(3));
+    ASSERT_EQ(S_OK, list->Next(1, sub.Put(), nullptr));
+    EXPECT_EQ(E_INVALIDARG, sub->Invoke(nullptr, nullptr));
 }
 
 }  // namespace
