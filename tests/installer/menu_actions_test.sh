@@ -65,8 +65,12 @@ for windows in 22631 19045; do
   stub=$(run reg query "$key\\Active Setup\\Installed Components\\{91476590-8E10-4F6E-9C22-599A13DB3BDD}" /v StubPath \
          /reg:64 | sed -n 's/.*StubPath *REG_SZ *//p')
   [ "$stub" = "\"${folder}Ferrow.exe\" /register-menu /quiet" ] || fail "StubPath: $stub"
-  # Active Setup runs the line through the system's command interpreter at the logon.
-  run cmd /c "$stub" || fail "the StubPath exited $?"
+  # Active Setup starts the line at the logon (split here as CreateProcess splits it: the quoted program, then
+  # the arguments).
+  program=${stub#\"}
+  program=${program%%\"*}
+  read -r -a arguments <<<"${stub#\"$program\"}"
+  run "$program" "${arguments[@]}" || fail "the StubPath exited $?"
   settle
   logon=$(scripts)
   # A PowerShell that fails: the program says so and exits with 1.

@@ -159,7 +159,12 @@ def check_msi(msi):
 
     build = [p for p, s in properties.items() if searches.get(s, [None, None, ""])[3] == "CurrentBuildNumber"]
     check(len(build) == 1, "no search of the Windows build number")
-    programs = {f for f in files if name(f) == "Ferrow.exe" and folder(f) == "INSTALLDIR64"}
+    # The program's path in a property, set once the folders are resolved, which the deferred actions run.
+    programs = {row[2] for row in actions.values()
+                if int(row[1]) & 0x3F == 0x33 and row[3] == "[INSTALLDIR64]Ferrow.exe"}
+    setters = [a for a, row in actions.items() if row[2] in programs and int(row[1]) & 0x3F == 0x33]
+    check(len(setters) == 1 and sequence.get(setters[0], ("", 0))[1] > sequence["CostFinalize"][1],
+          "the program's path is not set after the folders are resolved")
     adds = [a for a, row in actions.items() if row[2] in programs and row[3].startswith("/register-menu")]
     removes = [a for a, row in actions.items() if row[2] in programs and row[3].startswith("/unregister-menu")]
     check(len(adds) == 1 and len(removes) == 1, "one action registering and one unregistering the package expected")
@@ -168,7 +173,7 @@ def check_msi(msi):
         return
     for action in adds + removes:
         kind = int(actions[action][1])
-        check(kind & 0x3F == 0x12, "%s does not run the installed program" % action)
+        check(kind & 0x3F == 0x32, "%s does not run the program of a property" % action)
         check(kind & 0x400, "%s is not deferred" % action)
         check(action in sequence, "%s is not in the install sequence" % action)
     check(not int(actions[adds[0]][1]) & 0x800, "registering does not run as the installing user")
