@@ -151,11 +151,12 @@ settle
 # The installer writes a folder with its trailing backslash: the type library's HELPDIR is the one value
 # where that shows ("C:\Program Files\Ferrow\" for regsvr32's "C:\Program Files\Ferrow").
 helpdir='s/(\\helpdir :: @=".*)\\\\"$/\1"/'
-# Without the 32-bit regsvr32 only the 64-bit view compares (the 32-bit one lives under Wow6432Node).
-view32=$($runs_32bit && echo '^$' || echo 'wow6432node')
-comm -13 "$work/before-ferrow.txt" <(lines --ferrow) | sed -E "$helpdir" | grep -iv "$view32" > "$work/registered.txt"
+# Without the 32-bit regsvr32 only the 64-bit view compares (the 32-bit one lives under Wow6432Node
+# and the type library's win32 entry, which is in the shared HKCR\TypeLib).
+view32=$($runs_32bit && echo '^$' || echo 'wow6432node|\\typelib\\.*\\win32( |$)')
+comm -13 "$work/before-ferrow.txt" <(lines --ferrow) | sed -E "$helpdir" | grep -Eiv "$view32" > "$work/registered.txt"
 # Active Setup's line for the Windows 11 menu is the installer's alone.
-comm -13 "$work/before-ferrow.txt" "$work/installed.txt" | sed -E "$helpdir" | grep -iv "$view32" |
-  grep -v '\\Active Setup\\' > "$work/installed-only.txt"
+comm -13 "$work/before-ferrow.txt" "$work/installed.txt" | sed -E "$helpdir" | grep -Eiv "$view32" |
+  grep -iv '\\Active Setup\\' > "$work/installed-only.txt"
 diff -u "$work/registered.txt" "$work/installed-only.txt" || fail "the package's registry entries differ from regsvr32's (- regsvr32, + package)"
 echo "PASS"
