@@ -223,3 +223,7 @@
 // 340-344 / 1300-1319; new menu images 240-259.
 #define IDS_PROGRAM_UNKNOWN_COMMAND 300  // a /command: the program does not know
 #define IDS_PROGRAM_ABOUT 301            // the program started without a command
+// Ferrow.exe /register-menu, /unregister-menu (the Windows 11 menu's package)
+#define IDS_MENU_PACKAGE_REGISTER_FAILED 500    // then PowerShell's message
+#define IDS_MENU_PACKAGE_UNREGISTER_FAILED 501  // then PowerShell's message
+#define IDS_MENU_PACKAGE_NO_POWERSHELL 502      // PowerShell could not be started

@@ -46,7 +46,8 @@ lines --ferrow > "$work/before-ferrow.txt"
 echo "== install"
 run msiexec /i "Z:$msi" /qn || fail "msiexec /i exited $?"
 settle
-for f in "$pf64/Ferrow.dll" "$pf64/Ferrow.chm" "$pf32/Ferrow.dll" "$pf32/Ferrow.chm"; do
+for f in "$pf64/Ferrow.dll" "$pf64/Ferrow.exe" "$pf64/Ferrow.chm" "$pf64/menu/Ferrow.dll" "$pf64/menu/Ferrow.msix" \
+         "$pf32/Ferrow.dll" "$pf32/Ferrow.exe" "$pf32/Ferrow.chm"; do
   [ -f "$f" ] || fail "missing after install: $f"
 done
 file "$pf64/Ferrow.dll" | grep -q 'x86-64' || fail "the 64-bit folder holds no 64-bit DLL"
@@ -86,7 +87,8 @@ lines --ferrow | grep -Eiv "$bookkeeping" > "$work/reinstalled.txt"
 diff "$work/installed.txt" "$work/reinstalled.txt" || fail "installing again changed the registry"
 # A package rebuilt at the same version is the same product: it must not install a second copy.
 rebuilt=$work/rebuilt-x64.msi
-bash "$root/installer/make-msi.sh" x64 "$version" "$rebuilt" "$build/package" "$build32/package"
+FERROW_ALLOW_UNSIGNED_MSIX=ON bash "$root/installer/make-msi.sh" x64 "$version" "$rebuilt" "$build/package" \
+  "$build32/package" 2>/dev/null
 run msiexec /i "Z:$rebuilt" /qn || echo "(msiexec /i of the rebuilt package exited $?)"
 settle
 products=$(lines | grep -ic 'Uninstall\\{[^\\]*} :: "DisplayName"="Ferrow (64-bit)"' || true)
@@ -114,7 +116,8 @@ check_removed "removal"
 echo "== upgrade"
 # The same files as an older version: installing the current package over it must leave one product.
 old=$work/Ferrow-1.0.0.0-x64.msi
-bash "$root/installer/make-msi.sh" x64 1.0.0.0 "$old" "$build/package" "$build32/package"
+FERROW_ALLOW_UNSIGNED_MSIX=ON bash "$root/installer/make-msi.sh" x64 1.0.0.0 "$old" "$build/package" \
+  "$build32/package" 2>/dev/null
 run msiexec /i "Z:$old" /qn || fail "msiexec /i of the older package exited $?"
 # An older version's overlay identifiers, under the names it used (which sort after other programs'), in
 # both views: installing removes them.
@@ -148,9 +151,12 @@ settle
 # The installer writes a folder with its trailing backslash: the type library's HELPDIR is the one value
 # where that shows ("C:\Program Files\Ferrow\" for regsvr32's "C:\Program Files\Ferrow").
 helpdir='s/(\\helpdir :: @=".*)\\\\"$/\1"/'
-# Without the 32-bit regsvr32 only the 64-bit view compares (the 32-bit one lives under Wow6432Node).
-view32=$($runs_32bit && echo '^$' || echo 'wow6432node')
-comm -13 "$work/before-ferrow.txt" <(lines --ferrow) | sed -E "$helpdir" | grep -iv "$view32" > "$work/registered.txt"
-comm -13 "$work/before-ferrow.txt" "$work/installed.txt" | sed -E "$helpdir" | grep -iv "$view32" > "$work/installed-only.txt"
+# Without the 32-bit regsvr32 only the 64-bit view compares (the 32-bit one lives under Wow6432Node
+# and the type library's win32 entry, which is in the shared HKCR\TypeLib).
+view32=$($runs_32bit && echo '^$' || echo 'wow6432node|\\typelib\\.*\\win32( |$)')
+comm -13 "$work/before-ferrow.txt" <(lines --ferrow) | sed -E "$helpdir" | grep -Eiv "$view32" > "$work/registered.txt"
+# Active Setup's line for the Windows 11 menu is the installer's alone.
+comm -13 "$work/before-ferrow.txt" "$work/installed.txt" | sed -E "$helpdir" | grep -Eiv "$view32" |
+  grep -iv '\\Active Setup\\' > "$work/installed-only.txt"
 diff -u "$work/registered.txt" "$work/installed-only.txt" || fail "the package's registry entries differ from regsvr32's (- regsvr32, + package)"
 echo "PASS"
