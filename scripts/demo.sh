@@ -251,10 +251,12 @@ for lang in en de; do
   done
 done
 
-step "15. The output window, where the Explorer window has no console bar (as on current Windows)"
-say "Each command opens a window of its own, owned by the invoking window: the command line, the output as it" \
-    "comes (errors in red), a moving bar while it runs, the result at the end, Cancel and then OK. Pictures while a" \
-    "command runs (the client, then a pause), after a success and after a failure, in English and German:"
+step "15. Ferrow.exe's output window, where the Explorer window has no console bar (as on current Windows)"
+say "The menu hands the selection to Ferrow.exe and returns at once; the program shows the dialog and a window of" \
+    "its own, centred on the invoking window: the command line, the output as it comes (errors in red), a moving" \
+    "bar while it runs, the result at the end, Cancel and then OK, and tells Explorer what changed. Pictures while a" \
+    "command runs (the client, then a pause), after a success and after a failure, in English and German; then the" \
+    "same started from Windows 11's menu (the command tree the shell walks):"
 for lang in en de; do
   if [ $lang = en ]; then custom="CVS Custom Command - " update="CVS Update - " tag="CVS Tag - "
   else custom="CVS Kommando eingeben - " update="CVS Aktualisieren - " tag="CVS Markieren - "; fi
@@ -270,6 +272,10 @@ for lang in en de; do
     >"$log" 2>&1 &
   shot "output-failure-$lang" "$tag" 3
   wait
+  wine_run $sh64 invoke --modern --no-bar --lang $lang --window-close 4000 update "$W" >"$log" 2>&1 &
+  shot "output-modern-menu-$lang" "$update" 3
+  wait
+  if [ $lang = en ]; then tr -d '\r' <"$log" | grep '^program\|^update' | sed 's/^/    /'; fi
 done
 
 step "Done"

@@ -16,6 +16,15 @@ int RunAbout(const ProgramContext& context) {
 
 const ProgramCommandEntry kCommands[] = {
     {L"about", &RunAbout},
+    {L"update", &RunOperationCommand},
+    {L"commit", &RunOperationCommand},
+    {L"diff", &RunDiffCommand},
+    {L"add", &RunOperationCommand},
+    {L"remove", &RunOperationCommand},
+    {L"custom", &RunOperationCommand},
+    {L"undo", &RunOperationCommand},
+    {L"tag", &RunOperationCommand},
+    {L"resettag", &RunOperationCommand},
 };
 
 }  // namespace

@@ -66,6 +66,46 @@ struct RefreshTarget {
 // was an output window (a test of the refresh or the box would otherwise wait for the window's OK).
 void UseTheBar() { settings::WriteString(settings::kOptionsKey, settings::kOutputMode, settings::kOutputModeBar); }
 
+// The Ferrow.exe this process started and that still runs, or null.
+ferrow::UniqueKernelHandle StartedProgram() {
+    ferrow::UniqueKernelHandle found;
+    HANDLE snapshot = ::CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0);
+    if (snapshot == INVALID_HANDLE_VALUE) return found;
+    PROCESSENTRY32 entry = {};
+    entry.dwSize = sizeof entry;
+    for (BOOL more = ::Process32First(snapshot, &entry); more; more = ::Process32Next(snapshot, &entry)) {
+        if (entry.th32ParentProcessID == ::GetCurrentProcessId() && ::lstrcmpiA(entry.szExeFile, "Ferrow.exe") == 0)
+            found.Reset(::OpenProcess(SYNCHRONIZE | PROCESS_QUERY_LIMITED_INFORMATION, FALSE, entry.th32ProcessID));
+    }
+    ::CloseHandle(snapshot);
+    return found;
+}
+
+// A visible top-level window of the process whose title begins with `title`, waited for up to 20 s.
+HWND WaitForWindowOf(HANDLE process, const std::string& title) {
+    struct Search {
+        DWORD id;
+        const std::string* title;
+        HWND found;
+    } search{::GetProcessId(process), &title, nullptr};
+    for (int i = 0; i < 1000 && !search.found; ++i) {
+        ::EnumWindows(
+            [](HWND hwnd, LPARAM lp) -> BOOL {
+                auto* s = reinterpret_cast<Search*>(lp);
+                DWORD id = 0;
+                ::GetWindowThreadProcessId(hwnd, &id);
+                if (id != s->id || !::IsWindowVisible(hwnd) || menu_test::WindowText(hwnd).find(*s->title) != 0)
+                    return TRUE;
+                s->found = hwnd;
+                return FALSE;
+            },
+            reinterpret_cast<LPARAM>(&search));
+        if (!search.found) ::Sleep(20);
+    }
+    return search.found;
+}
+
+
 TEST(Operations, FixedTemplatesRunInTheCommonFolder) {
     struct Case {
         unsigned offset;
@@ -166,6 +206,48 @@ TEST(Operations, TheWindows11MenuRunsTheClassicItemsCommandLines) {
         // Split as the client's runtime splits them, the message file given by its text.
         EXPECT_EQ(classicArguments, f.stub.SplitArguments());
         EXPECT_EQ(classicKeys, target.TakeKeys());
+    }
+}
+
+// A caller that names the item by its verb (narrow, or wide in the extended structure) reaches the
+// operation the item's offset reaches; an unknown verb runs nothing.
+TEST(Operations, EveryVerbReachesItsOperation) {
+    struct Case {
+        const char* verb;
+        bool wide;
+        HRESULT result;
+        const char* arguments;  // as the stand-in recorded them; null: it did not run
+    } const cases[] = {
+        {"update", false, S_OK, "-q update -d -P  modified.c"},
+        {"commit", true, S_OK, "-q commit -F"},
+        {"add", false, S_OK, "add  modified.c"},
+        {"Remove", true, S_OK, "remove  modified.c"},
+        {"custom", false, S_OK, "update  modified.c"},
+        {"undo", true, S_OK, "update -C  modified.c"},
+        {"tag", false, S_OK, "-q tag "},
+        {"resettag", true, S_OK, "update -A  modified.c"},
+        {"ignore", false, E_INVALIDARG, nullptr},
+        {"", true, E_INVALIDARG, nullptr},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(testing::Message() << c.verb << (c.wide ? " (wide)" : ""));
+        OperationFixture f;
+        auto handler = MakeHandler({f / "modified.c"});
+        const std::wstring wideVerb = ferrow::AnsiToWide(c.verb);
+        CMINVOKECOMMANDINFOEX info = {};
+        info.cbSize = sizeof info;
+        info.fMask = CMIC_MASK_FLAG_NO_UI | (c.wide ? CMIC_MASK_UNICODE : 0);
+        // The narrow verb of a wide call is not looked at.
+        info.lpVerb = c.wide ? "options" : c.verb;
+        info.lpVerbW = c.wide ? wideVerb.c_str() : nullptr;
+        EXPECT_EQ(c.result, handler->InvokeCommand(reinterpret_cast<CMINVOKECOMMANDINFO*>(&info)));
+        const std::vector<StubCall> calls = f.stub.Calls();
+        if (!c.arguments) {
+            EXPECT_TRUE(calls.empty());
+            continue;
+        }
+        ASSERT_EQ(1u, calls.size());
+        EXPECT_EQ(0u, calls[0].arguments.find(c.arguments)) << calls[0].arguments;
     }
 }
 
@@ -487,8 +569,9 @@ TEST(BigSelections, ANameThatDoesNotFitIsRefused) {
     }
 }
 
-// Diff echoes the fetch of the base revision after what the console already shows, and starts the tool.
-TEST(ConsoleLines, DiffEchoesItsRevisionFetch) {
+// Diff runs in Ferrow.exe even beside a console bar: the handler returns at once, the program fetches the base
+// revision and starts the tool; the bar is left as it was.
+TEST(ConsoleLines, DiffRunsInTheProgram) {
     OperationFixture f;
     ConsoleWindow window;
     settings::SetTool("Diff", exec_test::StubPath() + " $(OldFile) $(NewFile)");
@@ -496,16 +579,17 @@ TEST(ConsoleLines, DiffEchoesItsRevisionFetch) {
     window.Site(handler.Get());
     ASSERT_EQ(S_OK, Invoke(handler.Get(), 0));
     const std::string before = window.Text();
-    EXPECT_EQ(S_OK, Invoke(handler.Get(), 2));
+    EXPECT_EQ(S_OK, Invoke(handler.Get(), 2, 0, window.host.Frame()));
+    ferrow::UniqueKernelHandle program = StartedProgram();
+    ASSERT_TRUE(program);
+    ASSERT_EQ(WAIT_OBJECT_0, ::WaitForSingleObject(program.Get(), 20000));
+    for (int i = 0; i < 300 && f.stub.Calls().size() < 3; ++i) ::Sleep(20);  // the tool is not waited for
+    const std::vector<StubCall> calls = f.stub.Calls();
+    ASSERT_EQ(3u, calls.size());
     CCVSEntry entry;
     ASSERT_TRUE(FindEntry((f / "modified.c").c_str(), entry));
-    std::string revisionFile;
-    ASSERT_TRUE(MakeRevisionFileName(f / "modified.c", entry.Revision, revisionFile));
-    EXPECT_EQ(before + ">" + exec_test::StubPath() + " -q update -p -r " + entry.Revision + "  modified.c > " +
-                  QuoteArgument(revisionFile) + "\r\n",
-              window.Text());
-    for (int i = 0; i < 300 && f.stub.Calls().size() < 3; ++i) ::Sleep(20);  // the tool is not waited for
-    EXPECT_EQ(3u, f.stub.Calls().size());
+    EXPECT_EQ("-q update -p -r " + entry.Revision + "  modified.c", calls[1].arguments);
+    EXPECT_EQ(before, window.Text());
 }
 
 }  // namespace
@@ -744,7 +828,7 @@ TEST(OutputMode, AWindowWhereNoBarShowsTheOutputOrAlwaysBySetting) {
     const struct {
         const char* mode;  // the stored "OutputMode"; null: none
         bool bar;          // the invoking window has a console bar
-        bool window;       // the output window shows the failure (otherwise the error box does)
+        bool window;       // the program's output window shows the failure (otherwise the error box does)
     } cases[] = {
         {nullptr, false, true}, {"auto", true, false}, {"bar", false, false},
         {"window", true, true}, {"Bar", false, true},  // the value is compared exactly: "Bar" is auto
@@ -760,20 +844,30 @@ TEST(OutputMode, AWindowWhereNoBarShowsTheOutputOrAlwaysBySetting) {
         auto handler = MakeHandler({f / "modified.c"});
         if (bar) bar->Site(handler.Get());
         RefreshTarget target;
-        std::string shown;
-        {
-            // One watcher, for what should come (a second one, asking every window of the process for its
-            // title meanwhile, made Wine end the process while the shell's progress window went away).
-            const bool window = c.window;
-            menu_test::WindowDriver driver(window ? "CVS Update - " + f.wc : std::string("CVS Error"), [&](HWND found) {
-                if (window) shown = ResultOfOutputWindow(found);
-                ::PostMessageA(found, WM_COMMAND, window ? IDCANCEL : IDOK, 0);
-            });
-            EXPECT_EQ(E_FAIL, Invoke(handler.Get(), 0, 0, bar ? bar->host.Frame() : target.hwnd));
-            EXPECT_TRUE(driver.Found());
-        }
+        const HWND invoker = bar ? bar->host.Frame() : target.hwnd;
         if (c.window) {
+            // The program runs it; the handler returns at once, and the program's window stays until closed.
+            EXPECT_EQ(S_OK, Invoke(handler.Get(), 0, 0, invoker));
+            ferrow::UniqueKernelHandle program = StartedProgram();
+            ASSERT_TRUE(program);
+            const HWND window = WaitForWindowOf(program.Get(), "CVS Update - " + f.wc);
+            ASSERT_NE(nullptr, window);
+            const std::string shown = ResultOfOutputWindow(window);
+            ::PostMessageA(window, WM_COMMAND, IDCANCEL, 0);
+            ASSERT_EQ(WAIT_OBJECT_0, ::WaitForSingleObject(program.Get(), 20000));
+            DWORD code = 0;
+            EXPECT_TRUE(::GetExitCodeProcess(program.Get(), &code));
+            EXPECT_EQ(1u, code);
             EXPECT_NE(std::string::npos, shown.find("cvs update: nothing known\r\nfailed")) << shown;
+            if (bar) {
+                EXPECT_EQ("", bar->Text());
+            }
+            continue;
+        }
+        {
+            menu_test::WindowDriver driver("CVS Error", [&](HWND found) { ::PostMessageA(found, WM_COMMAND, IDOK, 0); });
+            EXPECT_EQ(E_FAIL, Invoke(handler.Get(), 0, 0, invoker));
+            EXPECT_TRUE(driver.Found());
         }
         if (bar) {
             EXPECT_EQ(">" + exec_test::StubPath() + " -q update -d -P  modified.c\r\ncvs update: nothing known\r\n"
@@ -832,10 +926,14 @@ TEST(ShellHostOutputWindow, LiveCompleteAndInGerman) {
         f.stub.Env().Set("CVSSTUB_LINES", c.lines);
         f.stub.Env().Set("CVSSTUB_LINE_MS", c.lineMs);
         const int lines = std::atoi(c.lines);
-        const testing_support::ShellHostRun run = RunShellHostInvoke(std::string("--no-bar --window-close 0 --lang ") + c.lang +
-                                                    " update \"" + (f / "modified.c") + "\"");
+        const testing_support::ShellHostRun run = RunShellHostInvoke(std::string("--no-bar --watch --window-close 0 --lang ") +
+                                                    c.lang + " update \"" + (f / "modified.c") + "\"");
         EXPECT_EQ(0u, run.exitCode) << run.out;
-        EXPECT_NE(std::string::npos, run.out.find("update: S_OK")) << run.out;
+        // The handler returned while the program ran the command; the program ended with success.
+        EXPECT_NE(std::string::npos, run.out.find("update: S_OK\nprogram: running\nprogram: exit 0\n")) << run.out;
+        // Explorer hears of the item and of the folder the command ran in.
+        EXPECT_NE(std::string::npos, run.out.find("notified: UPDATEITEM " + (f / "modified.c") + "\n")) << run.out;
+        EXPECT_NE(std::string::npos, run.out.find("notified: UPDATEDIR " + f.wc + "\n")) << run.out;
         std::string runningHeader, endHeader;
         const std::string early = WindowReport(run.out, "while running", &runningHeader);
         const std::string last = WindowReport(run.out, "at the end", &endHeader);
@@ -871,7 +969,8 @@ TEST(ShellHostOutputWindow, CancelEndsTheWholeTreeAndSaysSo) {
     const std::string last = WindowReport(run.out, "at the end", &header);
     EXPECT_NE(std::string::npos, header.find("button \"OK\", status \"The command was cancelled.\"")) << header;
     EXPECT_NE(std::string::npos, last.find("partial\nThe command was cancelled.\nfailed\n")) << last;
-    EXPECT_NE(std::string::npos, run.out.find("update: 0x800704C7")) << run.out;
+    // The handler returned before the never-ending command did; the program reports the cancel.
+    EXPECT_NE(std::string::npos, run.out.find("update: S_OK\nprogram: running\nprogram: exit 1\n")) << run.out;
 }
 
 }  // namespace

@@ -7,6 +7,11 @@
 //   --pause <ms>       wait this long with the dialog shown before filling it (for screenshots)
 // --modern runs the item as Windows 11's menu does: the subcommand of the command class, invoked with the
 // window's site (the shell allows user interface there, so --no-ui does not apply).
+// Where the handler starts Ferrow.exe instead of running the operation (output to a window), the host waits
+// for that program after InvokeCommand returned: it prints "program: running" when the program was still
+// running at the return, drives the program's dialogs and output window as it drives its own, and prints
+// "program: exit <code>". --watch registers for the shell's change notifications of the selection's folder
+// (SHChangeNotifyRegister) and prints each one received ("notified: UPDATEITEM|UPDATEDIR <path>").
 // Other options: --no-ui (CMIC_MASK_FLAG_NO_UI: no progress window, no error box; use it in scripts),
 // --lang de|en (resource language of the thread), --close-error <ms> (with user interface: leave the
 // error message box up this long, print its caption and text, then press its OK button), --hold <ms> (keep
@@ -18,12 +23,19 @@
 #include "host.h"
 #include "menu_host.h"
 
-#include "menu/operation_dialogs.h"
+#include "ops/operation_dialogs.h"
 #include "resources/resource.h"
 
+#include <commctrl.h>
+#include <shlobj.h>
+#include <tlhelp32.h>
+
+#include <atomic>
 #include <cstdio>
 #include <cstdlib>
+#include <memory>
 #include <thread>
+#include <vector>
 
 namespace ferrowsh {
 namespace {
@@ -45,14 +57,26 @@ struct DialogAnswers {
     DWORD windowCloseMs = 0;
 };
 
+// The windows driven: those of the invoking thread, and those of the program the handler started.
 struct FindDialog {
+    DWORD thread = 0;
+    DWORD program = 0;  // its process id, 0 until known
     HWND found = nullptr;
 };
+
+std::atomic<DWORD> g_programId{0};
+
+bool Watched(HWND hwnd, const FindDialog& find) {
+    DWORD process = 0;
+    const DWORD thread = ::GetWindowThreadProcessId(hwnd, &process);
+    return thread == find.thread || (find.program != 0 && process == find.program);
+}
 
 // The operation's output window is a dialog too; it is told apart by its text control.
 bool IsOutputWindow(HWND hwnd) { return ::GetDlgItem(hwnd, IDC_OUTPUT_TEXT) != nullptr; }
 
 BOOL CALLBACK FindDialogOfThread(HWND hwnd, LPARAM lp) {
+    if (!Watched(hwnd, *reinterpret_cast<FindDialog*>(lp))) return TRUE;
     char cls[16] = {};
     ::GetClassNameA(hwnd, cls, sizeof cls);
     if (std::string(cls) != "#32770" || !::IsWindowVisible(hwnd) || IsOutputWindow(hwnd)) return TRUE;
@@ -61,6 +85,7 @@ BOOL CALLBACK FindDialogOfThread(HWND hwnd, LPARAM lp) {
 }
 
 BOOL CALLBACK FindOutputWindowOfThread(HWND hwnd, LPARAM lp) {
+    if (!Watched(hwnd, *reinterpret_cast<FindDialog*>(lp))) return TRUE;
     if (!::IsWindowVisible(hwnd) || !IsOutputWindow(hwnd)) return TRUE;
     reinterpret_cast<FindDialog*>(lp)->found = hwnd;
     return FALSE;
@@ -77,9 +102,11 @@ void Tick(HWND dialog, int id, bool on) {
 // The first visible dialog-class window of the thread, waiting for it until `done`; null when none came.
 HWND WaitForDialog(DWORD thread, const volatile bool& done) {
     FindDialog find;
+    find.thread = thread;
     while (!done && !find.found) {
         ::Sleep(50);
-        ::EnumThreadWindows(thread, FindDialogOfThread, reinterpret_cast<LPARAM>(&find));
+        find.program = g_programId.load();
+        ::EnumWindows(FindDialogOfThread, reinterpret_cast<LPARAM>(&find));
     }
     return find.found;
 }
@@ -93,9 +120,11 @@ std::string TextOf(HWND window) {
 // Waits for the output window, records what it shows while running and at the end, presses its button.
 void DriveOutputWindow(DWORD thread, const DialogAnswers& answers, const volatile bool& done, std::string& seen) {
     FindDialog find;
+    find.thread = thread;
     while (!done && !find.found) {
         ::Sleep(20);
-        ::EnumThreadWindows(thread, FindOutputWindowOfThread, reinterpret_cast<LPARAM>(&find));
+        find.program = g_programId.load();
+        ::EnumWindows(FindOutputWindowOfThread, reinterpret_cast<LPARAM>(&find));
     }
     HWND window = find.found;
     if (!window) return;
@@ -165,12 +194,92 @@ HWND DriveDialog(DWORD thread, const DialogAnswers& answers, const volatile bool
     return dialog;
 }
 
+// The Ferrow.exe that this process started last, or null.
+ferrow::UniqueKernelHandle FindStartedProgram(DWORD& id) {
+    id = 0;
+    ferrow::UniqueKernelHandle found;
+    HANDLE snapshot = ::CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0);
+    if (snapshot == INVALID_HANDLE_VALUE) return found;
+    PROCESSENTRY32 entry = {};
+    entry.dwSize = sizeof entry;
+    for (BOOL more = ::Process32First(snapshot, &entry); more; more = ::Process32Next(snapshot, &entry)) {
+        if (entry.th32ParentProcessID != ::GetCurrentProcessId() || ::lstrcmpiA(entry.szExeFile, "Ferrow.exe") != 0)
+            continue;
+        ferrow::UniqueKernelHandle process(
+            ::OpenProcess(SYNCHRONIZE | PROCESS_QUERY_LIMITED_INFORMATION, FALSE, entry.th32ProcessID));
+        if (!process) continue;
+        found = std::move(process);
+        id = entry.th32ProcessID;
+    }
+    ::CloseHandle(snapshot);
+    return found;
+}
+
+// Waits for the process, dispatching this thread's messages.
+void WaitPumping(HANDLE process) {
+    for (;;) {
+        const DWORD waited = ::MsgWaitForMultipleObjects(1, &process, FALSE, INFINITE, QS_ALLINPUT);
+        if (waited != WAIT_OBJECT_0 + 1) return;
+        CBandHost::PumpMessages();
+    }
+}
+
+// The shell's change notifications for one folder and below, recorded as they arrive.
+class ChangeWatch {
+public:
+    explicit ChangeWatch(const std::string& folder) {
+        window_ = ::CreateWindowExA(0, "STATIC", "", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr, nullptr, nullptr);
+        if (!window_ || !::SetWindowSubclass(window_, Proc, 1, reinterpret_cast<DWORD_PTR>(this))) return;
+        PIDLIST_ABSOLUTE pidl = ::ILCreateFromPathA(folder.c_str());
+        if (!pidl) return;
+        SHChangeNotifyEntry entry = {pidl, TRUE};
+        id_ = ::SHChangeNotifyRegister(window_, SHCNRF_ShellLevel | SHCNRF_InterruptLevel | SHCNRF_NewDelivery,
+                                       SHCNE_UPDATEITEM | SHCNE_UPDATEDIR, kMessage, 1, &entry);
+        ::ILFree(pidl);
+    }
+    ~ChangeWatch() {
+        if (id_) ::SHChangeNotifyDeregister(id_);
+        if (window_) {
+            ::RemoveWindowSubclass(window_, Proc, 1);
+            ::DestroyWindow(window_);
+        }
+    }
+    ChangeWatch(const ChangeWatch&) = delete;
+    ChangeWatch& operator=(const ChangeWatch&) = delete;
+    bool Registered() const { return id_ != 0; }
+    const std::string& Seen() const { return seen_; }
+
+private:
+    static constexpr UINT kMessage = WM_APP + 7;
+    static LRESULT CALLBACK Proc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam, UINT_PTR, DWORD_PTR data) {
+        if (message != kMessage) return ::DefSubclassProc(hwnd, message, wParam, lParam);
+        PIDLIST_ABSOLUTE* pidls = nullptr;
+        LONG event = 0;
+        HANDLE lock = ::SHChangeNotification_Lock(reinterpret_cast<HANDLE>(wParam), static_cast<DWORD>(lParam),
+                                                  &pidls, &event);
+        if (!lock) return 0;
+        char path[MAX_PATH] = {};
+        if (pidls && pidls[0] && ::SHGetPathFromIDListA(pidls[0], path)) {
+            auto* self = reinterpret_cast<ChangeWatch*>(data);
+            self->seen_ += std::string("notified: ") + (event & SHCNE_UPDATEDIR ? "UPDATEDIR " : "UPDATEITEM ") +
+                           path + "\n";
+        }
+        ::SHChangeNotification_Unlock(lock);
+        return 0;
+    }
+
+    HWND window_ = nullptr;
+    ULONG id_ = 0;
+    std::string seen_;
+};
+
 }  // namespace
 
 int RunInvoke(Host& host, const Args& args) {
     DialogAnswers answers;
     DWORD mask = 0;
     bool modern = false;
+    bool watch = false;
     Args rest;
     for (size_t i = 0; i < args.size(); ++i) {
         const std::string& a = args[i];
@@ -207,6 +316,8 @@ int RunInvoke(Host& host, const Args& args) {
         } else if (a == "--window-cancel" && hasValue) {
             answers.window = answers.windowCancel = true;
             answers.windowCancelMs = static_cast<DWORD>(std::strtoul(args[++i].c_str(), nullptr, 10));
+        } else if (a == "--watch") {
+            watch = true;
         } else if (a == "--no-bar") {
             answers.noBar = true;
         } else if (a == "--no-ui") {
@@ -217,6 +328,9 @@ int RunInvoke(Host& host, const Args& args) {
                                            : MAKELANGID(LANG_ENGLISH, SUBLANG_ENGLISH_US);
             ::SetThreadUILanguage(id);
             ::SetThreadLocale(MAKELCID(id, SORT_DEFAULT));
+            // The program the handler starts reads its language from the session, as it would beside an
+            // Explorer of that language.
+            ::SetEnvironmentVariableA("LC_ALL", lang == "de" ? "de_DE.UTF-8" : "en_US.UTF-8");
         } else {
             rest.push_back(a);
         }
@@ -227,6 +341,15 @@ int RunInvoke(Host& host, const Args& args) {
         return kExitUsage;
     }
     const Args paths(rest.begin() + 1, rest.end());
+    std::unique_ptr<ChangeWatch> changes;
+    if (watch) {
+        std::string folder;
+        if (!host.ResolvePath(paths.front(), folder)) return kExitUsage;
+        const size_t slash = folder.find_last_of("\\/");
+        if (slash != std::string::npos) folder.resize(slash);
+        changes.reset(new ChangeWatch(folder));
+        if (!changes->Registered()) PrintError("SHChangeNotifyRegister failed for " + folder);
+    }
     HRESULT init = S_OK;
     ferrow::ComPtr<IContextMenu> handler;
     if (!modern) handler = menu_host::MakeHandler(host, paths, init);
@@ -265,6 +388,24 @@ int RunInvoke(Host& host, const Args& args) {
     info.nShow = SW_SHOWNORMAL;
     const HRESULT hr = modern ? menu_host::InvokeSubCommand(host, paths, offset, window.Site())
                               : handler->InvokeCommand(&info);
+    DWORD programId = 0;
+    ferrow::UniqueKernelHandle program = FindStartedProgram(programId);
+    std::string programReport;
+    if (program) {
+        if (::WaitForSingleObject(program.Get(), 0) == WAIT_TIMEOUT) programReport += "program: running\n";
+        g_programId = programId;
+        WaitPumping(program.Get());
+        DWORD code = 0;
+        ::GetExitCodeProcess(program.Get(), &code);
+        programReport += "program: exit " + std::to_string(code) + "\n";
+    }
+    // Notifications posted at the program's end reach this thread's queue a little later.
+    if (changes) {
+        for (int i = 0; i < 10; ++i) {
+            CBandHost::PumpMessages();
+            ::Sleep(20);
+        }
+    }
     done = true;
     if (driver.joinable()) driver.join();
     for (const DWORD start = ::GetTickCount(); ::GetTickCount() - start < answers.holdMs;) {
@@ -290,9 +431,16 @@ int RunInvoke(Host& host, const Args& args) {
                     &wrote, nullptr);
     }
     if (!errorBox.empty()) std::printf("%s\n", errorBox.c_str());
+    if (changes) std::printf("%s", changes->Seen().c_str());
     const char* name = hr == S_OK ? "S_OK" : hr == E_ABORT ? "E_ABORT" : hr == E_FAIL ? "E_FAIL"
                      : hr == E_INVALIDARG ? "E_INVALIDARG" : nullptr;
     std::printf("%s: %s\n", menu_host::ItemName(offset), name ? name : HResultText(hr).c_str());
+    std::printf("%s", programReport.c_str());
+    if (program) {
+        DWORD code = 1;
+        ::GetExitCodeProcess(program.Get(), &code);
+        if (code != 0) return kExitFailed;
+    }
     return SUCCEEDED(hr) ? kExitOk : kExitFailed;
 }
 
