@@ -10,8 +10,7 @@
 // Where the handler starts Ferrow.exe instead of running the operation (output to a window), the host waits
 // for that program after InvokeCommand returned: it prints "program: running" when the program was still
 // running at the return, drives the program's dialogs and output window as it drives its own, and prints
-// "program: exit <code>". --watch registers for the shell's change notifications of the selection's folder
-// (SHChangeNotifyRegister) and prints each one received ("notified: UPDATEITEM|UPDATEDIR <path>").
+// "program: exit <code>".
 // Other options: --no-ui (CMIC_MASK_FLAG_NO_UI: no progress window, no error box; use it in scripts),
 // --lang de|en (resource language of the thread), --close-error <ms> (with user interface: leave the
 // error message box up this long, print its caption and text, then press its OK button), --hold <ms> (keep
@@ -26,8 +25,6 @@
 #include "ops/operation_dialogs.h"
 #include "resources/resource.h"
 
-#include <commctrl.h>
-#include <shlobj.h>
 #include <tlhelp32.h>
 
 #include <atomic>
@@ -111,9 +108,13 @@ HWND WaitForDialog(DWORD thread, const volatile bool& done) {
     return find.found;
 }
 
+// Asked of the window itself: GetWindowText answers a window of another process (the program's) from its
+// caption only.
 std::string TextOf(HWND window) {
-    std::string text(static_cast<size_t>(::GetWindowTextLengthA(window)) + 1, '\0');
-    text.resize(static_cast<size_t>(::GetWindowTextA(window, &text[0], static_cast<int>(text.size()))));
+    const LRESULT length = ::SendMessageA(window, WM_GETTEXTLENGTH, 0, 0);
+    if (length <= 0) return std::string();
+    std::string text(static_cast<size_t>(length) + 1, '\0');
+    text.resize(static_cast<size_t>(::SendMessageA(window, WM_GETTEXT, text.size(), reinterpret_cast<LPARAM>(&text[0]))));
     return text;
 }
 
@@ -224,62 +225,12 @@ void WaitPumping(HANDLE process) {
     }
 }
 
-// The shell's change notifications for one folder and below, recorded as they arrive.
-class ChangeWatch {
-public:
-    explicit ChangeWatch(const std::string& folder) {
-        window_ = ::CreateWindowExA(0, "STATIC", "", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr, nullptr, nullptr);
-        if (!window_ || !::SetWindowSubclass(window_, Proc, 1, reinterpret_cast<DWORD_PTR>(this))) return;
-        PIDLIST_ABSOLUTE pidl = ::ILCreateFromPathA(folder.c_str());
-        if (!pidl) return;
-        SHChangeNotifyEntry entry = {pidl, TRUE};
-        id_ = ::SHChangeNotifyRegister(window_, SHCNRF_ShellLevel | SHCNRF_InterruptLevel | SHCNRF_NewDelivery,
-                                       SHCNE_UPDATEITEM | SHCNE_UPDATEDIR, kMessage, 1, &entry);
-        ::ILFree(pidl);
-    }
-    ~ChangeWatch() {
-        if (id_) ::SHChangeNotifyDeregister(id_);
-        if (window_) {
-            ::RemoveWindowSubclass(window_, Proc, 1);
-            ::DestroyWindow(window_);
-        }
-    }
-    ChangeWatch(const ChangeWatch&) = delete;
-    ChangeWatch& operator=(const ChangeWatch&) = delete;
-    bool Registered() const { return id_ != 0; }
-    const std::string& Seen() const { return seen_; }
-
-private:
-    static constexpr UINT kMessage = WM_APP + 7;
-    static LRESULT CALLBACK Proc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam, UINT_PTR, DWORD_PTR data) {
-        if (message != kMessage) return ::DefSubclassProc(hwnd, message, wParam, lParam);
-        PIDLIST_ABSOLUTE* pidls = nullptr;
-        LONG event = 0;
-        HANDLE lock = ::SHChangeNotification_Lock(reinterpret_cast<HANDLE>(wParam), static_cast<DWORD>(lParam),
-                                                  &pidls, &event);
-        if (!lock) return 0;
-        char path[MAX_PATH] = {};
-        if (pidls && pidls[0] && ::SHGetPathFromIDListA(pidls[0], path)) {
-            auto* self = reinterpret_cast<ChangeWatch*>(data);
-            self->seen_ += std::string("notified: ") + (event & SHCNE_UPDATEDIR ? "UPDATEDIR " : "UPDATEITEM ") +
-                           path + "\n";
-        }
-        ::SHChangeNotification_Unlock(lock);
-        return 0;
-    }
-
-    HWND window_ = nullptr;
-    ULONG id_ = 0;
-    std::string seen_;
-};
-
 }  // namespace
 
 int RunInvoke(Host& host, const Args& args) {
     DialogAnswers answers;
     DWORD mask = 0;
     bool modern = false;
-    bool watch = false;
     Args rest;
     for (size_t i = 0; i < args.size(); ++i) {
         const std::string& a = args[i];
@@ -316,8 +267,6 @@ int RunInvoke(Host& host, const Args& args) {
         } else if (a == "--window-cancel" && hasValue) {
             answers.window = answers.windowCancel = true;
             answers.windowCancelMs = static_cast<DWORD>(std::strtoul(args[++i].c_str(), nullptr, 10));
-        } else if (a == "--watch") {
-            watch = true;
         } else if (a == "--no-bar") {
             answers.noBar = true;
         } else if (a == "--no-ui") {
@@ -328,9 +277,7 @@ int RunInvoke(Host& host, const Args& args) {
                                            : MAKELANGID(LANG_ENGLISH, SUBLANG_ENGLISH_US);
             ::SetThreadUILanguage(id);
             ::SetThreadLocale(MAKELCID(id, SORT_DEFAULT));
-            // The program the handler starts reads its language from the session, as it would beside an
-            // Explorer of that language.
-            ::SetEnvironmentVariableA("LC_ALL", lang == "de" ? "de_DE.UTF-8" : "en_US.UTF-8");
+
         } else {
             rest.push_back(a);
         }
@@ -341,15 +288,6 @@ int RunInvoke(Host& host, const Args& args) {
         return kExitUsage;
     }
     const Args paths(rest.begin() + 1, rest.end());
-    std::unique_ptr<ChangeWatch> changes;
-    if (watch) {
-        std::string folder;
-        if (!host.ResolvePath(paths.front(), folder)) return kExitUsage;
-        const size_t slash = folder.find_last_of("\\/");
-        if (slash != std::string::npos) folder.resize(slash);
-        changes.reset(new ChangeWatch(folder));
-        if (!changes->Registered()) PrintError("SHChangeNotifyRegister failed for " + folder);
-    }
     HRESULT init = S_OK;
     ferrow::ComPtr<IContextMenu> handler;
     if (!modern) handler = menu_host::MakeHandler(host, paths, init);
@@ -399,13 +337,6 @@ int RunInvoke(Host& host, const Args& args) {
         ::GetExitCodeProcess(program.Get(), &code);
         programReport += "program: exit " + std::to_string(code) + "\n";
     }
-    // Notifications posted at the program's end reach this thread's queue a little later.
-    if (changes) {
-        for (int i = 0; i < 10; ++i) {
-            CBandHost::PumpMessages();
-            ::Sleep(20);
-        }
-    }
     done = true;
     if (driver.joinable()) driver.join();
     for (const DWORD start = ::GetTickCount(); ::GetTickCount() - start < answers.holdMs;) {
@@ -431,7 +362,6 @@ int RunInvoke(Host& host, const Args& args) {
                     &wrote, nullptr);
     }
     if (!errorBox.empty()) std::printf("%s\n", errorBox.c_str());
-    if (changes) std::printf("%s", changes->Seen().c_str());
     const char* name = hr == S_OK ? "S_OK" : hr == E_ABORT ? "E_ABORT" : hr == E_FAIL ? "E_FAIL"
                      : hr == E_INVALIDARG ? "E_INVALIDARG" : nullptr;
     std::printf("%s: %s\n", menu_host::ItemName(offset), name ? name : HResultText(hr).c_str());
