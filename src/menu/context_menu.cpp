@@ -1,6 +1,5 @@
 #include "menu/context_menu.h"
 
-#include "common/core/replace_all.h"
 #include "common/dropped_paths.h"
 #include "common/exception_guard.h"
 #include "common/module_instance.h"
@@ -176,8 +175,8 @@ HRESULT CCVSContextMenu::RunItem(unsigned offset, HWND hwnd, bool uiAllowed) {
         if (uiAllowed && (mode == settings::OutputMode::kWindow ||
                           (mode == settings::OutputMode::kAuto && !console::HasBar())))
             return ops::StartProgram(res->verb, selection_, hwnd);
-        if (uiAllowed && !ops::AskArguments(operation, selection_, ::GetActiveWindow(), nullptr, arguments_))
-            return E_ABORT;
+        // The dialog is shown without user interface too, as it always was: the arguments are the user's.
+        if (!ops::AskArguments(operation, selection_, ::GetActiveWindow(), nullptr, arguments_)) return E_ABORT;
         return RunInBar(operation, hwnd, uiAllowed);
     });
 }

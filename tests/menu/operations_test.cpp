@@ -227,7 +227,7 @@ TEST(Operations, EveryVerbReachesItsOperation) {
         {"Remove", true, S_OK, "remove  modified.c"},
         {"custom", false, S_OK, "update  modified.c"},
         {"undo", true, S_OK, "update -C  modified.c"},
-        {"tag", false, S_OK, "-q tag "},
+        {"tag", false, S_OK, "-q tag REL_1 "},
         {"resettag", true, S_OK, "update -A  modified.c"},
         {"ignore", false, E_INVALIDARG, nullptr},
         {"", true, E_INVALIDARG, nullptr},
@@ -243,7 +243,14 @@ TEST(Operations, EveryVerbReachesItsOperation) {
         // The narrow verb of a wide call is not looked at.
         info.lpVerb = c.wide ? "options" : c.verb;
         info.lpVerbW = c.wide ? wideVerb.c_str() : nullptr;
-        EXPECT_EQ(c.result, handler->InvokeCommand(reinterpret_cast<CMINVOKECOMMANDINFO*>(&info)));
+        {
+            // Commit, Tag and Custom command ask first; their dialogs are confirmed as they open.
+            menu_test::WindowDriver driver("CVS ", [](HWND dialog) {
+                if (::GetDlgItem(dialog, IDC_TAG_NAME)) menu_test::SetControlText(dialog, IDC_TAG_NAME, "REL_1");
+                menu_test::Click(dialog, IDOK);
+            });
+            EXPECT_EQ(c.result, handler->InvokeCommand(reinterpret_cast<CMINVOKECOMMANDINFO*>(&info)));
+        }
         const std::vector<StubCall> calls = f.stub.Calls();
         if (!c.arguments) {
             EXPECT_TRUE(calls.empty());
