@@ -85,29 +85,30 @@ ferrow::UniqueKernelHandle StartedProgram() {
 }
 
 // A visible top-level window of the process whose title begins with `title`, waited for up to 20 s.
+struct WindowSearch {
+    DWORD id;
+    const std::string* title;
+    HWND found;
+};
+
+BOOL CALLBACK FindWindowOfProcess(HWND hwnd, LPARAM lp) {
+    auto* search = reinterpret_cast<WindowSearch*>(lp);
+    DWORD id = 0;
+    ::GetWindowThreadProcessId(hwnd, &id);
+    if (id != search->id || !::IsWindowVisible(hwnd) || menu_test::WindowText(hwnd).find(*search->title) != 0)
+        return TRUE;
+    search->found = hwnd;
+    return FALSE;
+}
+
 HWND WaitForWindowOf(HANDLE process, const std::string& title) {
-    struct Search {
-        DWORD id;
-        const std::string* title;
-        HWND found;
-    } search{::GetProcessId(process), &title, nullptr};
+    WindowSearch search{::GetProcessId(process), &title, nullptr};
     for (int i = 0; i < 1000 && !search.found; ++i) {
-        ::EnumWindows(
-            [](HWND hwnd, LPARAM lp) -> BOOL {
-                auto* s = reinterpret_cast<Search*>(lp);
-                DWORD id = 0;
-                ::GetWindowThreadProcessId(hwnd, &id);
-                if (id != s->id || !::IsWindowVisible(hwnd) || menu_test::WindowText(hwnd).find(*s->title) != 0)
-                    return TRUE;
-                s->found = hwnd;
-                return FALSE;
-            },
-            reinterpret_cast<LPARAM>(&search));
+        ::EnumWindows(FindWindowOfProcess, reinterpret_cast<LPARAM>(&search));
         if (!search.found) ::Sleep(20);
     }
     return search.found;
 }
-
 
 TEST(Operations, FixedTemplatesRunInTheCommonFolder) {
     struct Case {
