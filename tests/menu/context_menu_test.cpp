@@ -238,12 +238,16 @@ TEST(ContextMenu, PagesSiteAndClassInfo) {
     EXPECT_EQ(nullptr, out);
 }
 
-TEST(ContextMenu, VerbStringsAndUnknownOffsetsAreRefused) {
+// The items' own verbs run (Operations.EveryVerbReachesItsOperation); any other verb, and an offset past the
+// items, is refused.
+TEST(ContextMenu, OtherVerbsAndUnknownOffsetsAreRefused) {
     auto handler = MakeHandler({Wc("unchanged.txt")});
-    CMINVOKECOMMANDINFO info = {};
-    info.cbSize = sizeof info;
-    info.lpVerb = "update";
-    EXPECT_EQ(E_INVALIDARG, handler->InvokeCommand(&info));
+    for (const char* verb : {"open", "properties", "update "}) {
+        CMINVOKECOMMANDINFO info = {};
+        info.cbSize = sizeof info;
+        info.lpVerb = verb;
+        EXPECT_EQ(E_INVALIDARG, handler->InvokeCommand(&info)) << verb;
+    }
     EXPECT_EQ(E_INVALIDARG, menu_test::Invoke(handler.Get(), 10));
     EXPECT_EQ(E_INVALIDARG, menu_test::Invoke(handler.Get(), 0xFFFF));
 }
