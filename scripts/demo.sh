@@ -259,25 +259,32 @@ for lang in en de; do
   done
 done
 
-step "15. The output window, where the Explorer window has no console bar (as on current Windows)"
-say "Each command opens a window of its own, owned by the invoking window: the command line, the output as it" \
-    "comes (errors in red), a moving bar while it runs, the result at the end, Cancel and then OK. Pictures while a" \
-    "command runs (the client, then a pause), after a success and after a failure, in English and German:"
+step "15. Ferrow.exe's output window, where the Explorer window has no console bar (as on current Windows)"
+say "The menu hands the selection to Ferrow.exe and returns at once; the program shows the dialog and a window of" \
+    "its own, centred on the invoking window: the command line, the output as it comes (errors in red), a moving" \
+    "bar while it runs, the result at the end, Cancel and then OK, and tells Explorer what changed. Pictures while a" \
+    "command runs (the client, then a pause), after a success and after a failure, in English and German; then the" \
+    "same started from Windows 11's menu (the command tree the shell walks):"
+# Ferrow.exe takes the session's language, as it would beside an Explorer of that language.
 for lang in en de; do
-  if [ $lang = en ]; then custom="CVS Custom Command - " update="CVS Update - " tag="CVS Tag - "
-  else custom="CVS Kommando eingeben - " update="CVS Aktualisieren - " tag="CVS Markieren - "; fi
-  wine_run $sh64 invoke --no-bar --lang $lang --window-close 500 \
+  if [ $lang = en ]; then custom="CVS Custom Command - " update="CVS Update - " tag="CVS Tag - " locale=$LC_ALL
+  else custom="CVS Kommando eingeben - " update="CVS Aktualisieren - " tag="CVS Markieren - " locale=de_DE.UTF-8; fi
+  LC_ALL=$locale wine_run $sh64 invoke --no-bar --lang $lang --window-close 500 \
     custom --command '$(CVS) -q status $(Names) & ping -n 6 127.0.0.1 >NUL' "$W\\hello.c" >"$log" 2>&1 &
   shot "output-running-$lang" "$custom" 2
   wait
-  wine_run $sh64 invoke --no-bar --lang $lang --window-close 4000 update "$W" >"$log" 2>&1 &
+  LC_ALL=$locale wine_run $sh64 invoke --no-bar --lang $lang --window-close 4000 update "$W" >"$log" 2>&1 &
   shot "output-success-$lang" "$update" 3
   wait
   if [ $lang = en ]; then tr -d '\r' <"$log" | sed 's/^/    /'; fi
-  wine_run $sh64 invoke --no-bar --lang $lang --window-close 4000 --tag REL_3 --check tag "$W\\README.txt" \
+  LC_ALL=$locale wine_run $sh64 invoke --no-bar --lang $lang --window-close 4000 --tag REL_3 --check tag "$W\\README.txt" \
     >"$log" 2>&1 &
   shot "output-failure-$lang" "$tag" 3
   wait
+  LC_ALL=$locale wine_run $sh64 invoke --modern --no-bar --lang $lang --window-close 4000 update "$W" >"$log" 2>&1 &
+  shot "output-modern-menu-$lang" "$update" 3
+  wait
+  if [ $lang = en ]; then tr -d '\r' <"$log" | grep '^program\|^update' | sed 's/^/    /'; fi
 done
 
 step "Done"

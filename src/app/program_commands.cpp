@@ -20,6 +20,15 @@ const ProgramCommandEntry kCommands[] = {
     {L"about", &RunAbout},
     {L"register-menu", &RunRegisterMenu},
     {L"unregister-menu", &RunUnregisterMenu},
+    {L"update", &RunOperationCommand},
+    {L"commit", &RunOperationCommand},
+    {L"diff", &RunDiffCommand},
+    {L"add", &RunOperationCommand},
+    {L"remove", &RunOperationCommand},
+    {L"custom", &RunOperationCommand},
+    {L"undo", &RunOperationCommand},
+    {L"tag", &RunOperationCommand},
+    {L"resettag", &RunOperationCommand},
 };
 
 }  // namespace

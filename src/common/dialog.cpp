@@ -32,13 +32,17 @@ std::string CDialog::ItemText(int id) const {
     return text;
 }
 
-void CDialog::CenterOverOwner() const {
+void CDialog::CenterOverOwner(HWND over) const {
+    CenterWindow(hwnd_, over ? over : ::GetWindow(hwnd_, GW_OWNER));
+}
+
+void CenterWindow(HWND window, HWND over) {
     RECT dialog;
-    if (!::GetWindowRect(hwnd_, &dialog)) return;
-    HWND owner = ::GetWindow(hwnd_, GW_OWNER);
+    if (!::GetWindowRect(window, &dialog)) return;
+    HWND owner = over;
     const bool useOwner = owner && ::IsWindowVisible(owner) && !::IsIconic(owner);
 
-    HMONITOR monitor = ::MonitorFromWindow(useOwner ? owner : hwnd_, MONITOR_DEFAULTTONEAREST);
+    HMONITOR monitor = ::MonitorFromWindow(useOwner ? owner : window, MONITOR_DEFAULTTONEAREST);
     MONITORINFO info = {};
     info.cbSize = sizeof(info);
     RECT area;
@@ -59,7 +63,7 @@ void CDialog::CenterOverOwner() const {
     if (y + height > area.bottom) y = area.bottom - height;
     if (x < area.left) x = area.left;
     if (y < area.top) y = area.top;
-    ::SetWindowPos(hwnd_, nullptr, x, y, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+    ::SetWindowPos(window, nullptr, x, y, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
 }
 
 INT_PTR CALLBACK CDialog::DialogProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {

@@ -55,9 +55,9 @@ protected:
     std::string ItemText(int id) const;
     void SetItemText(int id, const std::string& text) const { ::SetDlgItemTextA(hwnd_, id, text.c_str()); }
     void End(INT_PTR result) const { ::EndDialog(hwnd_, result); }
-    // Over the owner, or over the work area of the owner's (or the dialog's) monitor when the owner is
-    // missing, hidden or minimised; kept inside that work area.
-    void CenterOverOwner() const;
+    // Over `over` (the owner when null; a window of another process may be named), or over the work area
+    // of its (or the dialog's) monitor when it is missing, hidden or minimised; kept inside that work area.
+    void CenterOverOwner(HWND over = nullptr) const;
 
 private:
     static INT_PTR CALLBACK DialogProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
@@ -70,6 +70,10 @@ private:
     bool modal_ = false;
     bool ownedByWindow_ = false;  // made by SheetPageProc: deleted with the window
 };
+
+// Moves `window` over the middle of `over` as CDialog::CenterOverOwner does (the work area when `over` is
+// null, hidden or minimised), inside the work area.
+void CenterWindow(HWND window, HWND over);
 
 }  // namespace ferrow
 

@@ -4,6 +4,8 @@
 
 #include <windows.h>
 
+#include <atomic>
+
 namespace exec_lock {
 namespace {
 
@@ -13,16 +15,27 @@ HANDLE Mutex() {
     return mutex;
 }
 
+// The thread that holds the lock, 0 when none: a thread compares it only with its own id, which no other
+// thread writes.
+std::atomic<DWORD> g_holder{0};
+
 }  // namespace
 
-void Acquire() {
+bool HeldByThisThread() { return g_holder.load() == ::GetCurrentThreadId(); }
+
+Scoped::Scoped() {
+    if (g_holder.load() == ::GetCurrentThreadId()) return;
     HANDLE mutex = Mutex();
-    if (!mutex) return;
-    if (exec::WaitDispatching(mutex, exec::Dispatch::kAll) != exec::WaitResult::kSignalled)
+    if (mutex && exec::WaitDispatching(mutex, exec::Dispatch::kAll) != exec::WaitResult::kSignalled)
         ::WaitForSingleObject(mutex, INFINITE);  // the wait itself failed: fall back to a plain one
+    // A message dispatched during the wait may have run a whole operation of this thread; it released.
+    g_holder.store(::GetCurrentThreadId());
+    held_ = true;
 }
 
-void Release() {
+Scoped::~Scoped() {
+    if (!held_) return;
+    g_holder.store(0);
     if (HANDLE mutex = Mutex()) ::ReleaseMutex(mutex);
 }
 

@@ -1,6 +1,5 @@
 #include "menu/context_menu.h"
 
-#include "common/core/replace_all.h"
 #include "common/dropped_paths.h"
 #include "common/exception_guard.h"
 #include "common/module_instance.h"
@@ -9,14 +8,12 @@
 #include "console/console_output.h"
 #include "exec/command_line.h"
 #include "exec/process_runner.h"
-#include "exec/output_window.h"
-#include "exec/progress_dialog.h"
 #include "exec/run_lock.h"
-#include "exec/tools.h"
 #include "menu/core/menu_rules.h"
-#include "menu/core/operation_rules.h"
-#include "menu/operation_dialogs.h"
 #include "menu/operation_output.h"
+#include "ops/core/operation_rules.h"
+#include "ops/launch.h"
+#include "ops/operation.h"
 #include "menu/selection_facts.h"
 #include "model/admin_files.h"
 #include "settings/settings_store.h"
@@ -29,57 +26,11 @@
 
 namespace {
 
-// An operation of this thread is under way: it dispatches messages while it waits, so the window can
-// ask for another one meanwhile.
-thread_local bool t_operationRunning = false;
-
-class OperationRunning {
-public:
-    OperationRunning() { t_operationRunning = true; }
-    ~OperationRunning() { t_operationRunning = false; }
-    OperationRunning(const OperationRunning&) = delete;
-    OperationRunning& operator=(const OperationRunning&) = delete;
-};
 
 HBITMAP LoadMenuBitmap(unsigned id) {
     return static_cast<HBITMAP>(::LoadImageA(ferrow::ModuleInstance(), MAKEINTRESOURCEA(id), IMAGE_BITMAP, 0, 0,
                                              LR_LOADMAP3DCOLORS));
 }
-
-// The commit message in a temporary file, for the client's -F option; removed when the object ends (after
-// the run). Path() is empty when the file could not be written.
-class MessageFile {
-public:
-    explicit MessageFile(const std::string& message) {
-        char folder[MAX_PATH] = {};
-        const DWORD length = ::GetTempPathA(MAX_PATH, folder);
-        char name[MAX_PATH] = {};
-        if (length == 0 || length >= MAX_PATH || !::GetTempFileNameA(folder, "fcm", 0, name)) return;
-        path_ = name;  // the file exists from here on
-        ferrow::UniqueFile file(::CreateFileA(name, GENERIC_WRITE, 0, nullptr, TRUNCATE_EXISTING, FILE_ATTRIBUTE_NORMAL,
-                                              nullptr));
-        DWORD wrote = 0;
-        const DWORD size = static_cast<DWORD>(message.size());
-        if (file && (size == 0 || (::WriteFile(file.Get(), message.data(), size, &wrote, nullptr) && wrote == size)))
-            return;
-        file.Reset();
-        ::DeleteFileA(path_.c_str());
-        path_.clear();
-    }
-    ~MessageFile() {
-        if (!path_.empty()) ::DeleteFileA(path_.c_str());
-    }
-    MessageFile(const MessageFile&) = delete;
-    MessageFile& operator=(const MessageFile&) = delete;
-
-    const std::string& Path() const { return path_; }
-
-private:
-    std::string path_;
-};
-
-// The one echo of a command line outside an operation's frame: the fetch of Diff.
-void EchoCommandLine(const std::string& line) { menu::EchoCommand(line); }
 
 }  // namespace
 
@@ -154,16 +105,19 @@ STDMETHODIMP CCVSContextMenu::QueryContextMenu(HMENU hmenu, UINT indexMenu, UINT
 }
 
 STDMETHODIMP CCVSContextMenu::GetCommandString(UINT_PTR idCmd, UINT uType, UINT*, CHAR* pszName, UINT cchMax) {
-    if (!(uType & GCS_HELPTEXTA)) return E_INVALIDARG;  // no verbs, no validation
     const menu::CommandResources* res = idCmd <= 0xFFFF ? menu::FindCommandResources(static_cast<unsigned>(idCmd))
                                                         : nullptr;
-    if (!res || !pszName || cchMax == 0) return E_INVALIDARG;
+    if (!res) return E_INVALIDARG;
+    const UINT kind = uType & ~static_cast<UINT>(GCS_UNICODE);
+    if (kind == GCS_VALIDATEA) return S_OK;
+    if (kind != GCS_HELPTEXTA && kind != GCS_VERBA) return E_INVALIDARG;
+    if (!pszName || cchMax == 0) return E_INVALIDARG;
     return ferrow::GuardedCall([&]() -> HRESULT {
+        const std::string text = kind == GCS_VERBA ? std::string(res->verb) : ferrow::LoadResString(res->helpId);
         if (uType & GCS_UNICODE) {
-            const std::wstring text = ferrow::AnsiToWide(ferrow::LoadResString(res->helpId));
-            ::lstrcpynW(reinterpret_cast<LPWSTR>(pszName), text.c_str(), static_cast<int>(cchMax));
+            const std::wstring wide = ferrow::AnsiToWide(text);
+            ::lstrcpynW(reinterpret_cast<LPWSTR>(pszName), wide.c_str(), static_cast<int>(cchMax));
         } else {
-            const std::string text = ferrow::LoadResString(res->helpId);
             ::lstrcpynA(pszName, text.c_str(), static_cast<int>(cchMax));
         }
         return S_OK;
@@ -172,216 +126,97 @@ STDMETHODIMP CCVSContextMenu::GetCommandString(UINT_PTR idCmd, UINT uType, UINT*
 
 STDMETHODIMP CCVSContextMenu::InvokeCommand(CMINVOKECOMMANDINFO* pici) {
     if (!pici) return E_INVALIDARG;
-    const ULONG_PTR verb = reinterpret_cast<ULONG_PTR>(pici->lpVerb);
-    if (verb > 0xFFFF) return E_INVALIDARG;
-    return RunItem(static_cast<unsigned>(verb & 0xFFFF), pici->hwnd, (pici->fMask & CMIC_MASK_FLAG_NO_UI) == 0);
-}
-
-HRESULT CCVSContextMenu::RunItem(unsigned offset, HWND hwnd, bool uiAllowed) {
-    if (offset >= menu::kCommandCount) return E_INVALIDARG;
-    if (selection_.empty()) return E_INVALIDARG;
+    const bool uiAllowed = (pici->fMask & CMIC_MASK_FLAG_NO_UI) == 0;
     return ferrow::GuardedCall([&]() -> HRESULT {
-        if (t_operationRunning) {
-            // Asked from a message this thread's running operation dispatched: nothing runs, the console
-            // and the operation's window say why, and the window comes to the front.
-            const std::string busy = ferrow::LoadResString(IDS_RUN_BUSY) + "\r\n";
-            console::Append(busy);
-            if (exec::COutputWindow* window = exec::COutputWindow::OfThisThread()) {
-                window->OnOutput(exec::OutputKind::kErr, busy);
-                window->Attention();
-            }
-            return HRESULT_FROM_WIN32(ERROR_BUSY);
+        unsigned offset = 0;
+        // A verb by name: the wide one of the extended structure when the caller says it is there.
+        const auto* ex = reinterpret_cast<const CMINVOKECOMMANDINFOEX*>(pici);
+        if ((pici->fMask & CMIC_MASK_UNICODE) && pici->cbSize >= sizeof(CMINVOKECOMMANDINFOEX) && ex->lpVerbW &&
+            !IS_INTRESOURCE(ex->lpVerbW)) {
+            if (!menu::FindCommandByVerb(ferrow::WideToAnsi(ex->lpVerbW), offset)) return E_INVALIDARG;
+        } else if (!IS_INTRESOURCE(pici->lpVerb)) {
+            if (!menu::FindCommandByVerb(pici->lpVerb, offset)) return E_INVALIDARG;
+        } else {
+            offset = static_cast<unsigned>(reinterpret_cast<ULONG_PTR>(pici->lpVerb) & 0xFFFF);
         }
-        return InvokeOffset(offset, hwnd, uiAllowed);
+        return RunItem(offset, pici->hwnd, uiAllowed);
     });
 }
 
-HRESULT CCVSContextMenu::InvokeOffset(unsigned offset, HWND hwnd, bool uiAllowed) {
-    switch (offset) {
-    case menu::kCmdDiff: {
-        // The diff tool fetches the base revision itself; whether it starts is not reported. The fetch is
-        // echoed after what the console shows, so that a failing one can be understood; its messages are
-        // dispatched meanwhile, so it is an operation of this thread like the others.
-        OperationRunning running;
-        exec_lock::Scoped operation;
-        CCommandEcho echo(EchoCommandLine);
-        CompareRevisions(selection_.front(), nullptr, nullptr);
-        return S_OK;
-    }
-    case menu::kCmdOptions:
-        return ShowOptions(hwnd);
-    case menu::kCmdCommit: {
-        menu::CCommitDlg dialog;
-        dialog.message = commitMessage_;
-        dialog.itemCount = selection_.size();
-        dialog.path = selection_.front();
-        if (dialog.DoModal(::GetActiveWindow()) != IDOK) return E_ABORT;
-        commitMessage_ = dialog.message;
-        break;
-    }
-    case menu::kCmdCustom: {
-        menu::CCustomCmdDlg dialog;
-        dialog.commandLine = customCommand_;
-        if (dialog.DoModal(::GetActiveWindow()) != IDOK) return E_ABORT;
-        customCommand_ = dialog.commandLine;
-        break;
-    }
-    case menu::kCmdTag: {
-        menu::CTagDlg dialog;
-        dialog.tagName = tagName_;
-        dialog.branchFlag = branchFlag_;
-        dialog.checkFlag = checkFlag_;
-        dialog.moveFlag = moveFlag_;
-        dialog.itemCount = selection_.size();
-        dialog.path = selection_.front();
-        if (dialog.DoModal(::GetActiveWindow()) != IDOK) return E_ABORT;
-        tagName_ = dialog.tagName;
-        branchFlag_ = dialog.branchFlag;
-        checkFlag_ = dialog.checkFlag;
-        moveFlag_ = dialog.moveFlag;
-        break;
-    }
-    default:
-        break;
-    }
-    return RunCommand(offset, hwnd, uiAllowed);
-}
-
-HRESULT CCVSContextMenu::CarryOut(unsigned offset, std::string& refusedName) {
-    switch (offset) {
-    case menu::kCmdUpdate:
-    case menu::kCmdAdd:
-    case menu::kCmdUndo:
-    case menu::kCmdResetTag:
-        return ExecuteTemplate(menu::FixedTemplate(offset), selection_, {}, &refusedName);
-    case menu::kCmdCommit: {
-        // Through a file the message reaches the client byte for byte (double quotes and percent signs
-        // included); on the command line, quoted, only when no file can be written.
-        MessageFile file(commitMessage_);
-        if (file.Path().empty())
-            return ExecuteTemplate(menu::FixedTemplate(offset), selection_,
-                                   {{menu::kMessageVariable, QuoteArgument(commitMessage_)}}, &refusedName);
-        return ExecuteTemplate(menu::CommitFileTemplate(), selection_,
-                               {{menu::kMessageFileVariable, QuoteArgument(file.Path())}}, &refusedName);
-    }
-    case menu::kCmdRemove: {
-        // Nothing is deleted for a command that would not run.
-        const HRESULT check = CheckTemplate(menu::FixedTemplate(offset), selection_, {}, &refusedName);
-        if (FAILED(check)) return check;
-        // The local copies go to the Recycle Bin first, without questions; cvs then schedules the removal.
-        std::string from;
-        for (const std::string& path : selection_) {
-            from += path;
-            from += '\0';
+HRESULT CCVSContextMenu::RunItem(unsigned offset, HWND hwnd, bool uiAllowed) {
+    const menu::CommandResources* res = menu::FindCommandResources(offset);
+    if (!res) return E_INVALIDARG;
+    if (selection_.empty()) return E_INVALIDARG;
+    return ferrow::GuardedCall([&]() -> HRESULT {
+        if (offset == menu::kCmdOptions) return ShowOptions(hwnd);
+        ops::Operation operation = ops::Operation::kUpdate;
+        // Diff, and every command that is not one of the operations, always runs in the program.
+        if (!ops::FindOperation(res->verb, operation)) return ops::StartProgram(res->verb, selection_, hwnd);
+        if (exec_lock::HeldByThisThread()) {
+            // Asked from a message this thread's running operation dispatched: nothing runs, and the
+            // console says why.
+            console::Append(ferrow::LoadResString(IDS_RUN_BUSY) + "\r\n");
+            return HRESULT_FROM_WIN32(ERROR_BUSY);
         }
-        from += '\0';
-        SHFILEOPSTRUCTA op = {};
-        op.wFunc = FO_DELETE;
-        op.pFrom = from.c_str();
-        op.fFlags = FOF_SILENT | FOF_NOCONFIRMATION | FOF_ALLOWUNDO | FOF_NOERRORUI;
-        if (::SHFileOperationA(&op) != 0 || op.fAnyOperationsAborted) return E_FAIL;
-        return ExecuteTemplate(menu::FixedTemplate(offset), selection_, {}, &refusedName);
-    }
-    case menu::kCmdCustom: {
-        // The user's own line: its %NAME% references are meant, the names put in for "$(Names)" are not.
-        std::string command = customCommand_;
-        ExpandEnvironment(command);  // on failure the line runs unexpanded
-        return ExecuteTemplate(command, selection_, {}, &refusedName);
-    }
-    case menu::kCmdTag:
-        return ExecuteTemplate(menu::BuildTagTemplate(moveFlag_, checkFlag_, branchFlag_), selection_,
-                               {{menu::kTagVariable, QuoteArgument(tagName_)}}, &refusedName);
-    default:
-        return E_INVALIDARG;
-    }
+        // Where the output goes to a window, the program runs the operation and the shell's thread waits
+        // for nothing; where a console bar shows it (and without user interface) it runs here, as hosts
+        // that show the bar expect.
+        const settings::OutputMode mode = settings::GetOutputMode();
+        if (uiAllowed && (mode == settings::OutputMode::kWindow ||
+                          (mode == settings::OutputMode::kAuto && !console::HasBar())))
+            return ops::StartProgram(res->verb, selection_, hwnd);
+        // The dialog is shown without user interface too, as it always was: the arguments are the user's.
+        if (!ops::AskArguments(operation, selection_, ::GetActiveWindow(), nullptr, arguments_)) return E_ABORT;
+        return RunInBar(operation, hwnd, uiAllowed);
+    });
 }
 
-HRESULT CCVSContextMenu::RunCommand(unsigned offset, HWND hwnd, bool uiAllowed) {
-    OperationRunning running;
-    exec::COutputWindow window;
-    bool inWindow = false;
-    std::string out;
-    std::string err;
-    std::string refusedName;
-    HRESULT hr;
+HRESULT CCVSContextMenu::RunInBar(ops::Operation operation, HWND hwnd, bool uiAllowed) {
+    ops::RunResult result;
     {
         // One operation at a time writes to the console, from its clearing to its last line: an operation
         // of another Explorer window waits here, so neither clears nor splits the other's output.
-        exec_lock::Scoped operation;
+        exec_lock::Scoped operationLock;
+        if (!operationLock.Held()) return HRESULT_FROM_WIN32(ERROR_BUSY);
         if (console::HasLink()) {
             console::ShowIfAuto();
             console::Clear();
         }
-        // The window where no console bar shows the output (or always, by the setting); it replaces the
-        // shell's progress window and the error box.
-        const settings::OutputMode mode = settings::GetOutputMode();
-        if (uiAllowed && (mode == settings::OutputMode::kWindow ||
-                          (mode == settings::OutputMode::kAuto && !console::HasBar())))
-            inWindow = window.Open(hwnd, OutputTitle(offset));
         menu::CConsoleOutput bar;
-        {
-            CProgressDialog progress;
-            progress.SetOutputSink(&bar);
-            if (inWindow) {
-                progress.AttachWindow(&window);
-            } else if (uiAllowed) {
-                progress.Start(hwnd);
-            }
-            hr = CarryOut(offset, refusedName);
-            progress.Stop();
-            out = menu::NormalizeLineEnds(progress.GetStdOutText());
-            err = menu::NormalizeLineEnds(progress.GetStdErrText());
-        }
+        ops::RunContext context;
+        context.sink = &bar;
+        context.progress = uiAllowed;
+        context.progressOwner = hwnd;
+        result = ops::RunOperation(operation, arguments_, selection_, context);
         // Nothing ran: the refusal takes the place of the client's messages, in the console and the box.
-        if (hr == kNameTooLong) {
-            err = ferrow::LoadResString(IDS_NAME_TOO_LONG) + "\r\n" + refusedName + "\r\n";
-            bar.OnOutput(exec::OutputKind::kErr, err);
-            window.OnOutput(exec::OutputKind::kErr, err);
+        if (result.hr == kNameTooLong) {
+            result.err = ferrow::LoadResString(IDS_NAME_TOO_LONG) + "\r\n" + result.refusedName + "\r\n";
+            bar.OnOutput(exec::OutputKind::kErr, result.err);
         }
         std::string verdict;
-        if (hr == kRunCancelled) {
+        if (result.hr == kRunCancelled) {
             verdict = ferrow::LoadResString(IDS_RUN_CANCELLED) + "\r\nfailed\r\n";
-        } else if (FAILED(hr)) {
+        } else if (FAILED(result.hr)) {
             if (uiAllowed) verdict = "failed\r\n";
         } else {
             verdict = "ok\r\n";
         }
         if (console::HasLink()) bar.AppendLine(verdict);
-        using Result = exec::COutputWindow::Result;
-        window.Finish(hr == kRunCancelled ? Result::kCancelled : FAILED(hr) ? Result::kFailed : Result::kSucceeded,
-                      verdict);
     }
+    const HRESULT hr = result.hr;
     if (SUCCEEDED(hr) && uiAllowed) {
         ::PostMessageA(hwnd, WM_KEYDOWN, VK_F5, 0);
         ::PostMessageA(hwnd, WM_KEYUP, VK_F5, 0);
     }
-    if (inWindow) {
-        // The failure and its output are in the window; it stays until the user closes it.
-        if (SUCCEEDED(hr) && err.empty() && settings::GetCloseOutputOnSuccess()) {
-            window.Close();
-        } else {
-            window.WaitUntilClosed();
-        }
-    } else if (FAILED(hr) && hr != kRunCancelled && uiAllowed) {
+    if (FAILED(hr) && hr != kRunCancelled && uiAllowed) {
         const std::string fallback = ferrow::LoadResString(IDS_ERROR_TEXT);
         const std::string caption = ferrow::LoadResString(IDS_ERROR_CAPTION);
-        ::MessageBoxA(hwnd, menu::ChooseErrorText(err, out, fallback).c_str(), caption.c_str(), MB_ICONERROR);
+        ::MessageBoxA(hwnd, ops::ChooseErrorText(result.err, result.out, fallback).c_str(), caption.c_str(),
+                      MB_ICONERROR);
     }
     // The user ended it: nothing to report in a box, nothing changed to refresh.
     if (hr == kRunCancelled) return hr;
     return FAILED(hr) ? E_FAIL : S_OK;
-}
-
-std::string CCVSContextMenu::OutputTitle(unsigned offset) const {
-    // A single selected folder is the folder the command runs in; otherwise the selection's common folder.
-    std::string folder = selection_.front();
-    if (selection_.size() > 1 || !::PathIsDirectoryA(folder.c_str())) {
-        if (!GetCommonDirectory(selection_, folder)) folder = selection_.front();
-    }
-    const menu::CommandResources* res = menu::FindCommandResources(offset);
-    const std::string name = res ? menu::OperationName(ferrow::LoadResString(res->textId)) : std::string();
-    const std::string title = ferrow::ReplaceAll(ferrow::LoadResString(IDS_OUTPUT_TITLE), "%1", name);
-    return ferrow::ReplaceAll(title, "%2", folder);
 }
 
 HRESULT CCVSContextMenu::ShowOptions(HWND hwnd) {

@@ -8,6 +8,7 @@
 #include "menu/core/menu_rules.h"
 #include "com/com_object.h"
 #include "com/guids.h"
+#include "ops/operation.h"
 
 #include <windows.h>
 #include <ocidl.h>
@@ -45,28 +46,21 @@ public:
     // What Windows 11's command class (explorer_command.h) runs on a handler object of its own, which no
     // menu shows: the selection recorded as Initialize records it (E_INVALIDARG when nothing is left), the
     // submenu's entries for QueryContextMenu's flags (false: no submenu), and an item carried out as
-    // InvokeCommand carries it out. The caller guards against exceptions of the first two.
+    // InvokeCommand carries it out (started in Ferrow.exe, or run here where a console bar shows the
+    // output or there is no user interface). The caller guards against exceptions of the first two.
     HRESULT RecordSelection(std::vector<std::string> paths);
     bool BuildEntries(unsigned flags, std::vector<menu::MenuEntry>& entries) const;
     HRESULT RunItem(unsigned offset, HWND hwnd, bool uiAllowed);
 
 private:
-    HRESULT InvokeOffset(unsigned offset, HWND hwnd, bool uiAllowed);
-    HRESULT RunCommand(unsigned offset, HWND hwnd, bool uiAllowed);
-    // Runs the offset's command; the name of a kNameTooLong refusal goes to `refusedName`.
-    HRESULT CarryOut(unsigned offset, std::string& refusedName);
+    // Runs the operation here, its output in the console bar (or nowhere without user interface), the
+    // shell's progress window and the error box with user interface, the F5 refresh after a success.
+    HRESULT RunInBar(ops::Operation operation, HWND hwnd, bool uiAllowed);
     HRESULT ShowOptions(HWND hwnd);
-    // The output window's title: the operation and the folder it works in.
-    std::string OutputTitle(unsigned offset) const;
 
     bool inWorkingCopy_ = false;
     std::vector<std::string> selection_;
-    std::string commitMessage_;
-    std::string customCommand_ = "$(CVS) update $(Names)";
-    std::string tagName_;
-    bool branchFlag_ = false;
-    bool checkFlag_ = false;
-    bool moveFlag_ = false;
+    ops::OperationArguments arguments_;  // the dialogs' last answers
     // One image per command offset, and one for the submenu.
     ferrow::UniqueGdiObject bitmaps_[menu::kCommandCount];
     ferrow::UniqueGdiObject submenuBitmap_;

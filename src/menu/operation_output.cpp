@@ -1,7 +1,6 @@
 #include "menu/operation_output.h"
 
 #include "console/console_output.h"
-#include "exec/output_window.h"
 
 namespace menu {
 
@@ -29,12 +28,6 @@ void CConsoleOutput::FlushErrors() {
     if (errors_.empty()) return;
     console::Append(errors_);
     errors_.clear();
-}
-
-void EchoCommand(const std::string& commandLine) {
-    const std::string echo = exec::EchoText(commandLine);
-    console::Append(echo);
-    if (exec::COutputWindow* window = exec::COutputWindow::OfThisThread()) window->OnOutput(exec::OutputKind::kCommand, echo);
 }
 
 }  // namespace menu

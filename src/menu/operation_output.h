@@ -22,8 +22,4 @@ private:
     std::string errors_;
 };
 
-// The echo of a command line that runs outside an operation (the diff's revision fetch): to the console
-// bar, and to the output window of an operation of this thread when one is open.
-void EchoCommand(const std::string& commandLine);
-
 }  // namespace menu

@@ -8,7 +8,7 @@
 // rest is split at 0x01 into the texts.
 #include "exec/core/command_text.h"
 #include "common/core/replace_all.h"
-#include "menu/core/operation_rules.h"
+#include "ops/core/operation_rules.h"
 
 #include <cstdint>
 #include <string>
@@ -189,7 +189,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
 
     // Line ends: every LF ends up after a CR, and nothing but line ends changes.
     const std::string& output = texts[0];
-    const std::string normal = menu::NormalizeLineEnds(output);
+    const std::string normal = ops::NormalizeLineEnds(output);
     for (size_t i = 0; i < normal.size(); ++i) {
         if (normal[i] == '\n' && (i == 0 || normal[i - 1] != '\r')) __builtin_trap();
     }

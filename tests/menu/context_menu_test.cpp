@@ -3,6 +3,8 @@
 #include "menu/menu_support.h"
 #include "support/fixtures.h"
 
+#include "menu/core/menu_rules.h"
+
 #include <gtest/gtest.h>
 
 #include <ocidl.h>
@@ -190,15 +192,28 @@ TEST(ContextMenu, HelpTexts) {
     ASSERT_EQ(S_OK, handler->GetCommandString(5, GCS_HELPTEXTA, nullptr, small, sizeof small));
     EXPECT_STREQ("Runs ", small);
 
-    // Verbs, validation and unknown offsets are refused, and nothing is written.
-    for (UINT type : {GCS_VERBA, GCS_VERBW, GCS_VALIDATEA, GCS_VALIDATEW}) {
-        char marker[16];
-        std::memset(marker, 'm', sizeof marker);
-        EXPECT_EQ(E_INVALIDARG, handler->GetCommandString(0, type, nullptr, marker, sizeof marker));
-        EXPECT_EQ('m', marker[0]);
+    // The canonical verbs, narrow and wide, cut to the buffer; every item validates; an unknown offset is
+    // refused and nothing is written.
+    for (UINT_PTR offset = 0; offset < menu::kCommandCount; ++offset) {
+        SCOPED_TRACE(offset);
+        const std::string verb = menu::FindCommandResources(static_cast<unsigned>(offset))->verb;
+        char narrow[32];
+        ASSERT_EQ(S_OK, handler->GetCommandString(offset, GCS_VERBA, nullptr, narrow, sizeof narrow));
+        EXPECT_EQ(verb, narrow);
+        wchar_t wide[32];
+        ASSERT_EQ(S_OK, handler->GetCommandString(offset, GCS_VERBW, nullptr, reinterpret_cast<char*>(wide), 32));
+        EXPECT_EQ(ferrow::AnsiToWide(verb), std::wstring(wide));
+        EXPECT_EQ(S_OK, handler->GetCommandString(offset, GCS_VALIDATEA, nullptr, nullptr, 0));
     }
+    char cut[4];
+    ASSERT_EQ(S_OK, handler->GetCommandString(0, GCS_VERBA, nullptr, cut, sizeof cut));
+    EXPECT_STREQ("upd", cut);
     char marker[16];
-    EXPECT_EQ(E_INVALIDARG, handler->GetCommandString(10, GCS_HELPTEXTA, nullptr, marker, sizeof marker));
+    std::memset(marker, 'm', sizeof marker);
+    for (UINT type : {GCS_HELPTEXTA, GCS_VERBA, GCS_VERBW, GCS_VALIDATEA}) {
+        EXPECT_EQ(E_INVALIDARG, handler->GetCommandString(menu::kCommandCount, type, nullptr, marker, sizeof marker));
+    }
+    EXPECT_EQ('m', marker[0]);
 }
 
 TEST(ContextMenu, PagesSiteAndClassInfo) {
@@ -221,12 +236,16 @@ TEST(ContextMenu, PagesSiteAndClassInfo) {
     EXPECT_EQ(nullptr, out);
 }
 
-TEST(ContextMenu, VerbStringsAndUnknownOffsetsAreRefused) {
+// The items' own verbs run (Operations.EveryVerbReachesItsOperation); any other verb, and an offset past the
+// items, is refused.
+TEST(ContextMenu, OtherVerbsAndUnknownOffsetsAreRefused) {
     auto handler = MakeHandler({Wc("unchanged.txt")});
-    CMINVOKECOMMANDINFO info = {};
-    info.cbSize = sizeof info;
-    info.lpVerb = "update";
-    EXPECT_EQ(E_INVALIDARG, handler->InvokeCommand(&info));
+    for (const char* verb : {"open", "properties", "update "}) {
+        CMINVOKECOMMANDINFO info = {};
+        info.cbSize = sizeof info;
+        info.lpVerb = verb;
+        EXPECT_EQ(E_INVALIDARG, handler->InvokeCommand(&info)) << verb;
+    }
     EXPECT_EQ(E_INVALIDARG, menu_test::Invoke(handler.Get(), 10));
     EXPECT_EQ(E_INVALIDARG, menu_test::Invoke(handler.Get(), 0xFFFF));
 }

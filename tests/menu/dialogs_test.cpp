@@ -2,7 +2,7 @@
 // the commands that the menu runs with their values.
 #include "exec/exec_support.h"
 #include "menu/menu_support.h"
-#include "menu/operation_dialogs.h"
+#include "ops/operation_dialogs.h"
 #include "settings/mru_list.h"
 #include "settings/settings_store.h"
 #include "support/fixtures.h"
@@ -37,7 +37,7 @@ bool Enabled(HWND dialog, int id) { return ::IsWindowEnabled(::GetDlgItem(dialog
 TEST(CommitDialog, TwoLinesBecomeOneAndAreRemembered) {
     testing_support::SettingsGuard settings;
     StoreList("LogMessage", {"older"});
-    menu::CCommitDlg dialog;
+    ops::CCommitDlg dialog;
     dialog.message = "initial";
     dialog.itemCount = 1;
     dialog.path = Wc("sticky.txt");
@@ -66,7 +66,7 @@ TEST(CommitDialog, TwoLinesBecomeOneAndAreRemembered) {
 
 TEST(CommitDialog, EmptyMessageClosesWithoutTouchingTheList) {
     testing_support::SettingsGuard settings;
-    menu::CCommitDlg dialog;
+    ops::CCommitDlg dialog;
     dialog.itemCount = 2;
     dialog.path = Wc("modified.c");
     std::string revision = "marker";
@@ -86,7 +86,7 @@ TEST(CommitDialog, EmptyMessageClosesWithoutTouchingTheList) {
 TEST(CommitDialog, ChoosingAPreviousMessageReplacesTheText) {
     testing_support::SettingsGuard settings;
     StoreList("LogMessage", {"newest", "oldest"});
-    menu::CCommitDlg dialog;
+    ops::CCommitDlg dialog;
     dialog.itemCount = 1;
     dialog.path = Wc("removed.txt");
     std::string revision;
@@ -104,7 +104,7 @@ TEST(CommitDialog, ChoosingAPreviousMessageReplacesTheText) {
 
 TEST(TagDialog, EmptyNameKeepsTheDialogOpen) {
     testing_support::SettingsGuard settings;
-    menu::CTagDlg dialog;
+    ops::CTagDlg dialog;
     dialog.moveFlag = true;
     dialog.itemCount = 1;
     dialog.path = Wc("unchanged.txt");
@@ -135,7 +135,7 @@ TEST(TagDialog, EmptyNameKeepsTheDialogOpen) {
 TEST(CustomCommandDialog, EmptyLineClosesAndChoiceCopies) {
     testing_support::SettingsGuard settings;
     {
-        menu::CCustomCmdDlg dialog;
+        ops::CCustomCmdDlg dialog;
         dialog.commandLine = "$(CVS) update $(Names)";
         std::string shown;
         WindowDriver driver("CVS custom command", [&](HWND hwnd) {
@@ -149,7 +149,7 @@ TEST(CustomCommandDialog, EmptyLineClosesAndChoiceCopies) {
         EXPECT_TRUE(StoredList("CustomCommand").empty());
     }
     StoreList("CustomCommand", {"$(CVS) status $(Names)", "$(CVS) log $(Names)"});
-    menu::CCustomCmdDlg dialog;
+    ops::CCustomCmdDlg dialog;
     WindowDriver driver("CVS custom command", [&](HWND hwnd) {
         menu_test::SelectListEntry(hwnd, IDC_CUSTOM_PREVIOUS, 1);
         Click(hwnd, IDOK);
@@ -163,7 +163,7 @@ TEST(CustomCommandDialog, EmptyLineClosesAndChoiceCopies) {
 TEST(Dialogs, GermanTemplates) {
     testing_support::SettingsGuard settings;
     testing_support::ScopedThreadLanguage german(MAKELANGID(LANG_GERMAN, SUBLANG_GERMAN));
-    menu::CCustomCmdDlg dialog;
+    ops::CCustomCmdDlg dialog;
     std::string cancelText;
     WindowDriver driver("CVS Kommando", [&](HWND hwnd) {
         cancelText = WindowText(::GetDlgItem(hwnd, IDCANCEL));

@@ -45,10 +45,11 @@ WindowDriver::~WindowDriver() {
 }
 
 std::string WindowText(HWND hwnd) {
-    const int length = ::GetWindowTextLengthA(hwnd);
+    // Asked of the window itself (GetWindowText answers a window of another process from its caption).
+    const LRESULT length = ::SendMessageA(hwnd, WM_GETTEXTLENGTH, 0, 0);
     if (length <= 0) return std::string();
     std::string text(static_cast<size_t>(length) + 1, '\0');
-    text.resize(static_cast<size_t>(::GetWindowTextA(hwnd, &text[0], length + 1)));
+    text.resize(static_cast<size_t>(::SendMessageA(hwnd, WM_GETTEXT, text.size(), reinterpret_cast<LPARAM>(&text[0]))));
     return text;
 }
 

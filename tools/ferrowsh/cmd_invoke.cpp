@@ -8,6 +8,10 @@
 // --modern runs the item as Windows 11's menu does: the subcommand of the command class, invoked with a
 // site as that menu gives (no window of its own, the host's window as Explorer's), which starts Ferrow.exe
 // beside the DLL and returns (--no-ui does not apply).
+// Where the classic handler starts Ferrow.exe instead of running the operation (output to a window), the
+// host waits for that program after InvokeCommand returned: it prints "program: running" when the program was
+// still running at the return, drives the program's dialogs and output window as it drives its own, and
+// prints "program: exit <code>".
 // Other options: --no-ui (CMIC_MASK_FLAG_NO_UI: no progress window, no error box; use it in scripts),
 // --lang de|en (resource language of the thread), --close-error <ms> (with user interface: leave the
 // error message box up this long, print its caption and text, then press its OK button), --hold <ms> (keep
@@ -21,12 +25,17 @@
 
 #include "hostsupport/command_tree.h"
 
-#include "menu/operation_dialogs.h"
+#include "ops/operation_dialogs.h"
 #include "resources/resource.h"
 
+#include <tlhelp32.h>
+
+#include <atomic>
 #include <cstdio>
 #include <cstdlib>
+#include <memory>
 #include <thread>
+#include <vector>
 
 namespace ferrowsh {
 namespace {
@@ -48,14 +57,26 @@ struct DialogAnswers {
     DWORD windowCloseMs = 0;
 };
 
+// The windows driven: those of the invoking thread, and those of the program the handler started.
 struct FindDialog {
+    DWORD thread = 0;
+    DWORD program = 0;  // its process id, 0 until known
     HWND found = nullptr;
 };
+
+std::atomic<DWORD> g_programId{0};
+
+bool Watched(HWND hwnd, const FindDialog& find) {
+    DWORD process = 0;
+    const DWORD thread = ::GetWindowThreadProcessId(hwnd, &process);
+    return thread == find.thread || (find.program != 0 && process == find.program);
+}
 
 // The operation's output window is a dialog too; it is told apart by its text control.
 bool IsOutputWindow(HWND hwnd) { return ::GetDlgItem(hwnd, IDC_OUTPUT_TEXT) != nullptr; }
 
 BOOL CALLBACK FindDialogOfThread(HWND hwnd, LPARAM lp) {
+    if (!Watched(hwnd, *reinterpret_cast<FindDialog*>(lp))) return TRUE;
     char cls[16] = {};
     ::GetClassNameA(hwnd, cls, sizeof cls);
     if (std::string(cls) != "#32770" || !::IsWindowVisible(hwnd) || IsOutputWindow(hwnd)) return TRUE;
@@ -64,6 +85,7 @@ BOOL CALLBACK FindDialogOfThread(HWND hwnd, LPARAM lp) {
 }
 
 BOOL CALLBACK FindOutputWindowOfThread(HWND hwnd, LPARAM lp) {
+    if (!Watched(hwnd, *reinterpret_cast<FindDialog*>(lp))) return TRUE;
     if (!::IsWindowVisible(hwnd) || !IsOutputWindow(hwnd)) return TRUE;
     reinterpret_cast<FindDialog*>(lp)->found = hwnd;
     return FALSE;
@@ -80,25 +102,33 @@ void Tick(HWND dialog, int id, bool on) {
 // The first visible dialog-class window of the thread, waiting for it until `done`; null when none came.
 HWND WaitForDialog(DWORD thread, const volatile bool& done) {
     FindDialog find;
+    find.thread = thread;
     while (!done && !find.found) {
         ::Sleep(50);
-        ::EnumThreadWindows(thread, FindDialogOfThread, reinterpret_cast<LPARAM>(&find));
+        find.program = g_programId.load();
+        ::EnumWindows(FindDialogOfThread, reinterpret_cast<LPARAM>(&find));
     }
     return find.found;
 }
 
+// Asked of the window itself: GetWindowText answers a window of another process (the program's) from its
+// caption only.
 std::string TextOf(HWND window) {
-    std::string text(static_cast<size_t>(::GetWindowTextLengthA(window)) + 1, '\0');
-    text.resize(static_cast<size_t>(::GetWindowTextA(window, &text[0], static_cast<int>(text.size()))));
+    const LRESULT length = ::SendMessageA(window, WM_GETTEXTLENGTH, 0, 0);
+    if (length <= 0) return std::string();
+    std::string text(static_cast<size_t>(length) + 1, '\0');
+    text.resize(static_cast<size_t>(::SendMessageA(window, WM_GETTEXT, text.size(), reinterpret_cast<LPARAM>(&text[0]))));
     return text;
 }
 
 // Waits for the output window, records what it shows while running and at the end, presses its button.
 void DriveOutputWindow(DWORD thread, const DialogAnswers& answers, const volatile bool& done, std::string& seen) {
     FindDialog find;
+    find.thread = thread;
     while (!done && !find.found) {
         ::Sleep(20);
-        ::EnumThreadWindows(thread, FindOutputWindowOfThread, reinterpret_cast<LPARAM>(&find));
+        find.program = g_programId.load();
+        ::EnumWindows(FindOutputWindowOfThread, reinterpret_cast<LPARAM>(&find));
     }
     HWND window = find.found;
     if (!window) return;
@@ -168,6 +198,36 @@ HWND DriveDialog(DWORD thread, const DialogAnswers& answers, const volatile bool
     return dialog;
 }
 
+// The Ferrow.exe that this process started last, or null.
+ferrow::UniqueKernelHandle FindStartedProgram(DWORD& id) {
+    id = 0;
+    ferrow::UniqueKernelHandle found;
+    HANDLE snapshot = ::CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0);
+    if (snapshot == INVALID_HANDLE_VALUE) return found;
+    PROCESSENTRY32 entry = {};
+    entry.dwSize = sizeof entry;
+    for (BOOL more = ::Process32First(snapshot, &entry); more; more = ::Process32Next(snapshot, &entry)) {
+        if (entry.th32ParentProcessID != ::GetCurrentProcessId() || ::lstrcmpiA(entry.szExeFile, "Ferrow.exe") != 0)
+            continue;
+        ferrow::UniqueKernelHandle process(
+            ::OpenProcess(SYNCHRONIZE | PROCESS_QUERY_LIMITED_INFORMATION, FALSE, entry.th32ProcessID));
+        if (!process) continue;
+        found = std::move(process);
+        id = entry.th32ProcessID;
+    }
+    ::CloseHandle(snapshot);
+    return found;
+}
+
+// Waits for the process, dispatching this thread's messages.
+void WaitPumping(HANDLE process) {
+    for (;;) {
+        const DWORD waited = ::MsgWaitForMultipleObjects(1, &process, FALSE, INFINITE, QS_ALLINPUT);
+        if (waited != WAIT_OBJECT_0 + 1) return;
+        CBandHost::PumpMessages();
+    }
+}
+
 }  // namespace
 
 int RunInvoke(Host& host, const Args& args) {
@@ -220,6 +280,7 @@ int RunInvoke(Host& host, const Args& args) {
                                            : MAKELANGID(LANG_ENGLISH, SUBLANG_ENGLISH_US);
             ::SetThreadUILanguage(id);
             ::SetThreadLocale(MAKELCID(id, SORT_DEFAULT));
+
         } else {
             rest.push_back(a);
         }
@@ -269,6 +330,17 @@ int RunInvoke(Host& host, const Args& args) {
     const HRESULT hr = modern ? menu_host::InvokeSubCommand(host, paths, offset,
                                                             ferrow::MakeFolderViewSite("", window.Frame()).Get())
                               : handler->InvokeCommand(&info);
+    DWORD programId = 0;
+    ferrow::UniqueKernelHandle program = FindStartedProgram(programId);
+    std::string programReport;
+    if (program) {
+        if (::WaitForSingleObject(program.Get(), 0) == WAIT_TIMEOUT) programReport += "program: running\n";
+        g_programId = programId;
+        WaitPumping(program.Get());
+        DWORD code = 0;
+        ::GetExitCodeProcess(program.Get(), &code);
+        programReport += "program: exit " + std::to_string(code) + "\n";
+    }
     done = true;
     if (driver.joinable()) driver.join();
     for (const DWORD start = ::GetTickCount(); ::GetTickCount() - start < answers.holdMs;) {
@@ -297,6 +369,12 @@ int RunInvoke(Host& host, const Args& args) {
     const char* name = hr == S_OK ? "S_OK" : hr == E_ABORT ? "E_ABORT" : hr == E_FAIL ? "E_FAIL"
                      : hr == E_INVALIDARG ? "E_INVALIDARG" : nullptr;
     std::printf("%s: %s\n", menu_host::ItemName(offset), name ? name : HResultText(hr).c_str());
+    std::printf("%s", programReport.c_str());
+    if (program) {
+        DWORD code = 1;
+        ::GetExitCodeProcess(program.Get(), &code);
+        if (code != 0) return kExitFailed;
+    }
     return SUCCEEDED(hr) ? kExitOk : kExitFailed;
 }
 

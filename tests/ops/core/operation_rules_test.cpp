@@ -1,4 +1,5 @@
-#include "menu/core/operation_rules.h"
+#include "ops/core/operation_rules.h"
+#include "menu/core/menu_rules.h"
 #include "exec/core/line_ends.h"
 #include "common/core/replace_all.h"
 
@@ -6,26 +7,39 @@
 
 namespace {
 
-TEST(FixedTemplate, PerOffset) {
+// Every verb of the menu reaches the operation whose template it runs: the menu's verb table and the
+// operations' table agree on the verb, the menu text (the output window's title) and the template.
+TEST(Operations, EachMenuVerbReachesItsOperationAndTemplate) {
+    using ops::Operation;
     struct Case {
-        unsigned offset;
+        const char* verb;
+        bool isOperation;
+        Operation operation;
         const char* text;
     } const cases[] = {
-        {0, "$(CVS) -q update -d -P $(Names)"},
-        {1, "$(CVS) -q commit -m $(Message) $(Names)"},
-        {2, nullptr},
-        {3, "$(CVS) add $(Names)"},
-        {4, "$(CVS) remove $(Names)"},
-        {5, nullptr},
-        {6, "$(CVS) update -C $(Names)"},
-        {7, nullptr},
-        {8, "$(CVS) update -A $(Names)"},
-        {9, nullptr},
-        {10, nullptr},
+        {"update", true, Operation::kUpdate, "$(CVS) -q update -d -P $(Names)"},
+        {"commit", true, Operation::kCommit, "$(CVS) -q commit -m $(Message) $(Names)"},
+        {"diff", false, Operation::kUpdate, nullptr},
+        {"add", true, Operation::kAdd, "$(CVS) add $(Names)"},
+        {"Remove", true, Operation::kRemove, "$(CVS) remove $(Names)"},
+        {"custom", true, Operation::kCustom, nullptr},
+        {"undo", true, Operation::kUndo, "$(CVS) update -C $(Names)"},
+        {"TAG", true, Operation::kTag, nullptr},
+        {"resettag", true, Operation::kResetTag, "$(CVS) update -A $(Names)"},
+        {"options", false, Operation::kUpdate, nullptr},
+        {"updat", false, Operation::kUpdate, nullptr},
+        {"", false, Operation::kUpdate, nullptr},
     };
     for (const Case& c : cases) {
-        SCOPED_TRACE(c.offset);
-        const char* t = menu::FixedTemplate(c.offset);
+        SCOPED_TRACE(c.verb);
+        Operation operation = Operation::kUpdate;
+        ASSERT_EQ(c.isOperation, ops::FindOperation(c.verb, operation));
+        if (!c.isOperation) continue;
+        EXPECT_EQ(c.operation, operation);
+        unsigned offset = 0;
+        ASSERT_TRUE(menu::FindCommandByVerb(c.verb, offset));
+        EXPECT_EQ(menu::FindCommandResources(offset)->textId, ops::OperationTextId(operation));
+        const char* t = ops::FixedTemplate(operation);
         if (!c.text) {
             EXPECT_EQ(nullptr, t);
         } else {
@@ -48,12 +62,12 @@ TEST(BuildTagTemplate, OptionsAlwaysInTheOrderMoveCheckBranch) {
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.text);
-        EXPECT_EQ(c.text, menu::BuildTagTemplate(c.move, c.check, c.branch));
+        EXPECT_EQ(c.text, ops::BuildTagTemplate(c.move, c.check, c.branch));
     }
 }
 
 TEST(CommitFileTemplate, TheFileInPlaceOfTheMessage) {
-    EXPECT_STREQ("$(CVS) -q commit -F $(MessageFile) $(Names)", menu::CommitFileTemplate());
+    EXPECT_STREQ("$(CVS) -q commit -F $(MessageFile) $(Names)", ops::CommitFileTemplate());
 }
 
 TEST(ReplaceAll, EveryOccurrenceWithoutOverlap) {
@@ -90,7 +104,7 @@ TEST(NormalizeLineEnds, EveryLineEndsWithCrLf) {
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.in);
-        EXPECT_EQ(c.out, menu::NormalizeLineEnds(c.in));
+        EXPECT_EQ(c.out, ops::NormalizeLineEnds(c.in));
         // Live output arrives in chunks cut anywhere, a CR LF split between two of them included.
         const std::string in = c.in;
         for (size_t cut = 0; cut <= in.size(); ++cut) {
@@ -106,7 +120,7 @@ TEST(NormalizeLineEnds, MegabytesOfShortLinesInLinearTime) {
     // Eight megabytes of one-byte lines: a replacement in place would move the rest of the text once per
     // line (about 10^13 bytes) and never finish within the test's time.
     const std::string lines(8u << 20, '\n');
-    const std::string normal = menu::NormalizeLineEnds(lines);
+    const std::string normal = ops::NormalizeLineEnds(lines);
     ASSERT_EQ(lines.size() * 2, normal.size());
     EXPECT_EQ("\r\n\r\n", normal.substr(normal.size() - 4));
 }
@@ -123,27 +137,27 @@ TEST(OperationName, MenuTextWithoutMarksAndEllipsis) {
         {"Trailing &", "Trailing "},
         {"...", ""},
     };
-    for (const auto& c : cases) EXPECT_EQ(c.name, menu::OperationName(c.menu)) << c.menu;
+    for (const auto& c : cases) EXPECT_EQ(c.name, ops::OperationName(c.menu)) << c.menu;
 }
 
 TEST(ChooseErrorText, ErrorThenOutputThenFallback) {
     const std::string fallback = "An error occured while executing the command.";
-    EXPECT_EQ("err", menu::ChooseErrorText("err", "out", fallback));
-    EXPECT_EQ("out", menu::ChooseErrorText("", "out", fallback));
-    EXPECT_EQ(fallback, menu::ChooseErrorText("", "", fallback));
+    EXPECT_EQ("err", ops::ChooseErrorText("err", "out", fallback));
+    EXPECT_EQ("out", ops::ChooseErrorText("", "out", fallback));
+    EXPECT_EQ(fallback, ops::ChooseErrorText("", "", fallback));
 }
 
 TEST(DialogTexts, OneLineAndDisplayMarks) {
-    EXPECT_EQ("first  second", menu::MakeOneLine("first\r\nsecond"));
-    EXPECT_EQ("a b c", menu::MakeOneLine("a\nb\rc"));
-    EXPECT_EQ("1.3", menu::RevisionForDisplay("-1.3"));
-    EXPECT_EQ("1.3", menu::RevisionForDisplay("1.3"));
-    EXPECT_EQ("-1.3", menu::RevisionForDisplay("--1.3"));
-    EXPECT_EQ("", menu::RevisionForDisplay(""));
-    EXPECT_EQ("stable", menu::TagForDisplay("Tstable"));
-    EXPECT_EQ("D2024.01.01.00.00.00", menu::TagForDisplay("D2024.01.01.00.00.00"));
-    EXPECT_EQ("", menu::TagForDisplay(""));
-    EXPECT_EQ("", menu::TagForDisplay("T"));
+    EXPECT_EQ("first  second", ops::MakeOneLine("first\r\nsecond"));
+    EXPECT_EQ("a b c", ops::MakeOneLine("a\nb\rc"));
+    EXPECT_EQ("1.3", ops::RevisionForDisplay("-1.3"));
+    EXPECT_EQ("1.3", ops::RevisionForDisplay("1.3"));
+    EXPECT_EQ("-1.3", ops::RevisionForDisplay("--1.3"));
+    EXPECT_EQ("", ops::RevisionForDisplay(""));
+    EXPECT_EQ("stable", ops::TagForDisplay("Tstable"));
+    EXPECT_EQ("D2024.01.01.00.00.00", ops::TagForDisplay("D2024.01.01.00.00.00"));
+    EXPECT_EQ("", ops::TagForDisplay(""));
+    EXPECT_EQ("", ops::TagForDisplay("T"));
 }
 
 }  // namespace

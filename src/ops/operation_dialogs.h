@@ -1,5 +1,5 @@
-// The three dialogs that gather the arguments of Commit, Tag and Custom command. The caller sets the input
-// members, runs the dialog modally, and reads the output members only after IDOK. Each dialog keeps a
+// The three dialogs that gather the arguments of Commit, Tag and Custom command (ops/operation.h shows them).
+// The caller sets the input members, runs the dialog modally, and reads the output members only after IDOK. Each dialog keeps a
 // recent-entries list under HKCU\Software\Pembrake\Ferrow\MRU, loaded when the dialog opens and saved on OK.
 #pragma once
 
@@ -9,11 +9,13 @@
 
 #include <string>
 
-namespace menu {
+namespace ops {
 
 class CCommitDlg : public ferrow::CDialog {
 public:
     CCommitDlg();
+
+    HWND centreOn = nullptr;   // in: the window to centre on (the owner when null; may be another process's)
 
     std::string message;       // in: initial message; out: the confirmed message as one line
     settings::CMRUList recentMessages;  // "LogMessage"
@@ -30,6 +32,8 @@ protected:
 class CTagDlg : public ferrow::CDialog {
 public:
     CTagDlg();
+
+    HWND centreOn = nullptr;   // in: the window to centre on (the owner when null; may be another process's)
 
     std::string tagName;   // in and out
     settings::CMRUList recentTags;  // "Tag"
@@ -50,6 +54,8 @@ class CCustomCmdDlg : public ferrow::CDialog {
 public:
     CCustomCmdDlg();
 
+    HWND centreOn = nullptr;   // in: the window to centre on (the owner when null; may be another process's)
+
     std::string commandLine;     // in and out, line breaks kept
     settings::CMRUList recentCommandLines;  // "CustomCommand"
 
@@ -58,4 +64,4 @@ protected:
     bool OnCommand(WORD id, WORD code) override;
 };
 
-}  // namespace menu
+}  // namespace ops

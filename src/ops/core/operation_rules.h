@@ -1,14 +1,27 @@
-// The text rules of the menu's operations and dialogs: command templates, the tag command, line ends of
-// captured output, the text of the error message box, and what the dialogs show and keep. Platform-free.
+// The text rules of the operations and their dialogs: which operations there are and their verbs, command
+// templates, the tag command, line ends of captured output, the text of the error message box, and what the
+// dialogs show and keep. Platform-free.
 #pragma once
 
 #include <string>
 
-namespace menu {
+namespace ops {
 
-// The fixed template of a command offset: Update, Add, Remove, Undo, Reset sticky tag and Commit (with its
-// "$(Message)" still in place). Null for the offsets whose command is built or chosen elsewhere.
-const char* FixedTemplate(unsigned offset);
+// The operations that run command lines on a selection (Ferrow.exe's commands of the same verbs, and the
+// handler's where a console bar shows the output).
+enum class Operation { kUpdate, kCommit, kAdd, kRemove, kCustom, kUndo, kTag, kResetTag };
+
+// The operation of a verb ("update", "commit", "add", "remove", "custom", "undo", "tag", "resettag",
+// compared without case); false for any other text.
+bool FindOperation(const std::string& verb, Operation& operation);
+// The operation's verb, lower case.
+const char* OperationVerb(Operation operation);
+// The string id of the operation's menu text (its output window's title is made from it).
+unsigned OperationTextId(Operation operation);
+
+// The fixed template of an operation: Update, Add, Remove, Undo, Reset sticky tag and Commit (with its
+// "$(Message)" still in place). Null for the operations whose command is built or chosen elsewhere.
+const char* FixedTemplate(Operation operation);
 
 // The variables the operations fill beside "$(CVS)" and "$(Names)", each with an already quoted text:
 // the commit message, the name of the file that holds it, the tag name.
@@ -44,4 +57,4 @@ std::string MakeOneLine(std::string text);
 std::string RevisionForDisplay(const std::string& revision);
 std::string TagForDisplay(const std::string& tagDate);
 
-}  // namespace menu
+}  // namespace ops

@@ -1,11 +1,11 @@
-#include "menu/operation_dialogs.h"
+#include "ops/operation_dialogs.h"
 
 #include "exec/tools.h"
-#include "menu/core/operation_rules.h"
+#include "ops/core/operation_rules.h"
 #include "model/admin_files.h"
 #include "settings/settings_store.h"
 
-namespace menu {
+namespace ops {
 
 namespace {
 
@@ -69,7 +69,7 @@ BOOL CCommitDlg::OnInitDialog() {
         ::EnableWindow(Item(IDC_COMMIT_COMPARE), TRUE);
     }
     if (recentMessages.Load()) FillList(Item(IDC_COMMIT_PREVIOUS), recentMessages);
-    CenterOverOwner();
+    CenterOverOwner(centreOn);
     return TRUE;
 }
 
@@ -107,7 +107,7 @@ BOOL CTagDlg::OnInitDialog() {
     }
     if (recentTags.Load()) FillList(Item(IDC_TAG_NAME), recentTags);
     SetItemText(IDC_TAG_NAME, tagName);
-    CenterOverOwner();
+    CenterOverOwner(centreOn);
     return TRUE;
 }
 
@@ -140,7 +140,7 @@ CCustomCmdDlg::CCustomCmdDlg()
 BOOL CCustomCmdDlg::OnInitDialog() {
     SetItemText(IDC_CUSTOM_COMMAND, commandLine);
     if (recentCommandLines.Load()) FillList(Item(IDC_CUSTOM_PREVIOUS), recentCommandLines);
-    CenterOverOwner();
+    CenterOverOwner(centreOn);
     return TRUE;
 }
 
@@ -161,4 +161,4 @@ bool CCustomCmdDlg::OnCommand(WORD id, WORD code) {
     }
 }
 
-}  // namespace menu
+}  // namespace ops
