@@ -1,5 +1,6 @@
 // Ferrow.exe: the program that runs what the shell handlers hand over (see program_commands.h). A GUI
 // program: no console, so no client it starts can wait on one that nobody sees.
+#include "app/askpass.h"
 #include "app/core/program_args.h"
 #include "app/program_commands.h"
 #include "common/exception_guard.h"
@@ -39,7 +40,9 @@ int Run() {
         if (args.deletePathFile) ::DeleteFileW(args.pathFile.c_str());
         if (FAILED(read)) return 1;
     }
-    const app::ProgramCommandEntry* entry = app::FindProgramCommand(args.command.empty() ? L"about" : args.command);
+    // ssh starts SSH_ASKPASS with the prompt alone (exec/process_runner.h).
+    const std::wstring command = app::StartedAsAskpass(args) ? L"askpass" : args.command.empty() ? L"about" : args.command;
+    const app::ProgramCommandEntry* entry = app::FindProgramCommand(command);
     if (!entry) {
         const std::string text = ferrow::LoadResString(IDS_PROGRAM_UNKNOWN_COMMAND) + "\r\n" +
                                  ferrow::WideToAnsi(args.command);

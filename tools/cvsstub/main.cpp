@@ -19,11 +19,16 @@
 //   CVSSTUB_WAIT      "stdin": first reads standard input to its end, then writes "stdin: end\n" to standard
 //                     output when it ended, or "stdin: error <code>\n" when reading failed, before the rest;
 //                     "forever": never ends after answering; "tree": the same, after starting a copy of
-//                     itself that never ends either (a process tree, as a client starting ssh makes).
+//                     itself that never ends either (a process tree, as a client starting ssh makes);
+//                     "console": first reads one key from the console (_getch, as a client's password
+//                     prompt does), then writes "console: <code>\n" to standard output.
+//   CVSSTUB_ASKPASS   a prompt: first runs the program that SSH_ASKPASS names with it as its one argument,
+//                     as ssh does, and writes "askpass: [<its output>] exit <code>\n" to standard output.
 //   CVSSTUB_CONTROL   a file of NAME=VALUE lines that sets any of the above (without the CVSSTUB_ prefix,
 //                     e.g. "EXIT=1"); environment variables win.
 #include <windows.h>
 
+#include <conio.h>
 #include <cstdlib>
 #include <map>
 #include <string>
@@ -160,6 +165,46 @@ void StartNeverEndingCopy() {
     }
 }
 
+// Runs SSH_ASKPASS with the prompt as ssh does; what it answered, as one line.
+std::string AskThroughAskpass(const std::string& prompt) {
+    const std::string program = [] {
+        char value[MAX_PATH] = {};
+        const DWORD n = GetEnvironmentVariableA("SSH_ASKPASS", value, MAX_PATH);
+        return n > 0 && n < MAX_PATH ? std::string(value) : std::string();
+    }();
+    if (program.empty()) return "askpass: none\n";
+    SECURITY_ATTRIBUTES inheritable = {sizeof inheritable, nullptr, TRUE};
+    HANDLE read = nullptr, write = nullptr;
+    if (!CreatePipe(&read, &write, &inheritable, 0)) return "askpass: no pipe\n";
+    SetHandleInformation(read, HANDLE_FLAG_INHERIT, 0);
+    std::string line = "\"" + program + "\" \"" + prompt + "\"";
+    STARTUPINFOA startup = {};
+    startup.cb = sizeof startup;
+    startup.dwFlags = STARTF_USESTDHANDLES;
+    startup.hStdInput = GetStdHandle(STD_INPUT_HANDLE);
+    startup.hStdOutput = write;
+    startup.hStdError = GetStdHandle(STD_ERROR_HANDLE);
+    PROCESS_INFORMATION info = {};
+    const BOOL started = CreateProcessA(program.c_str(), &line[0], nullptr, nullptr, TRUE, 0, nullptr, nullptr,
+                                        &startup, &info);
+    CloseHandle(write);
+    if (!started) {
+        CloseHandle(read);
+        return "askpass: not started\n";
+    }
+    std::string answer;
+    char buffer[256];
+    DWORD got = 0;
+    while (ReadFile(read, buffer, sizeof buffer, &got, nullptr) && got > 0) answer.append(buffer, got);
+    CloseHandle(read);
+    WaitForSingleObject(info.hProcess, INFINITE);
+    DWORD code = 0;
+    GetExitCodeProcess(info.hProcess, &code);
+    CloseHandle(info.hProcess);
+    CloseHandle(info.hThread);
+    return "askpass: [" + answer + "] exit " + std::to_string(code) + "\n";
+}
+
 // The arguments as this program's runtime split them, for CVSSTUB_ARGV (see the top).
 void AppendSplitArguments(int argc, char** argv) {
     const std::string log = Setting("ARGV");
@@ -200,6 +245,9 @@ int main(int argc, char** argv) {
 
     const std::string wait = Setting("WAIT");
     std::string out = wait == "stdin" ? ReadInputToEnd() : std::string();
+    if (wait == "console") out += "console: " + std::to_string(_getch()) + "\n";
+    const std::string prompt = Setting("ASKPASS");
+    if (!prompt.empty()) out += AskThroughAskpass(prompt);
     out += Unescape(Setting("STDOUT"), args);
     int bytes = std::atoi(Setting("STDOUT_BYTES").c_str());
     static const char kPattern[] = "0123456789abcdefghijklmnopqrstuvwxyz\n";
