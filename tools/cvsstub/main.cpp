@@ -20,6 +20,8 @@
 //                     output when it ended, or "stdin: error <code>\n" when reading failed, before the rest;
 //                     "forever": never ends after answering; "tree": the same, after starting a copy of
 //                     itself that never ends either (a process tree, as a client starting ssh makes);
+//                     "orphan": ends after answering, leaving a copy of itself that holds the standard
+//                     handles for 4 s more and writes nothing (a process that outlives its command);
 //                     "console": first reads one key from the console (_getch, as a client's password
 //                     prompt does), then writes "console: <code>\n" to standard output.
 //   CVSSTUB_ASKPASS   a prompt: first runs the program that SSH_ASKPASS names with it as its one argument,
@@ -147,14 +149,15 @@ std::string ReadInputToEnd() {
     }
 }
 
-// A copy of this program with the same handles that records nothing, writes nothing and never ends.
-void StartNeverEndingCopy() {
+// A copy of this program with the same handles that records nothing, writes nothing and never ends (or,
+// with `wait` "orphan-child", ends after 4 s).
+void StartNeverEndingCopy(const char* wait = "forever") {
     char self[MAX_PATH] = {};
     GetModuleFileNameA(nullptr, self, MAX_PATH);
     for (const char* name : {"CVSSTUB_LOG", "CVSSTUB_STDOUT", "CVSSTUB_STDERR", "CVSSTUB_STDOUT_BYTES", "CVSSTUB_SLEEP_MS",
-                             "CVSSTUB_CONTROL", "CVSSTUB_ARGV", "CVSSTUB_LINES"})
+                             "CVSSTUB_CONTROL", "CVSSTUB_ARGV", "CVSSTUB_LINES", "CVSSTUB_ASKPASS"})
         SetEnvironmentVariableA(name, nullptr);
-    SetEnvironmentVariableA("CVSSTUB_WAIT", "forever");
+    SetEnvironmentVariableA("CVSSTUB_WAIT", wait);
     std::string line = std::string("\"") + self + "\" tree-child";
     STARTUPINFOA startup = {};
     startup.cb = sizeof startup;
@@ -262,6 +265,8 @@ int main(int argc, char** argv) {
     WriteAll(GetStdHandle(STD_ERROR_HANDLE), Unescape(Setting("STDERR"), args));
 
     if (wait == "tree") StartNeverEndingCopy();
+    if (wait == "orphan") StartNeverEndingCopy("orphan-child");
+    if (wait == "orphan-child") Sleep(4000);
     if (wait == "tree" || wait == "forever") Sleep(INFINITE);
     return std::atoi(Setting("EXIT").c_str());
 }
