@@ -1,5 +1,6 @@
 // Ferrow.exe: the program that runs what the shell handlers hand over (see program_commands.h). A GUI
 // program: no console, so no client it starts can wait on one that nobody sees.
+#include "app/askpass.h"
 #include "app/core/program_args.h"
 #include "app/program_commands.h"
 #include "common/exception_guard.h"
@@ -39,11 +40,13 @@ int Run() {
         if (args.deletePathFile) ::DeleteFileW(args.pathFile.c_str());
         if (FAILED(read)) return 1;
     }
-    // "/register-menu" stands for "/command:register-menu" (the short form of commands a person types).
+    // ssh starts SSH_ASKPASS with the prompt alone (exec/process_runner.h); "/register-menu" stands for
+    // "/command:register-menu" (the short form of commands a person types).
     std::wstring command = args.command;
     for (auto it = args.options.begin(); command.empty() && it != args.options.end(); ++it) {
         if (it->second.empty() && app::FindProgramCommand(it->first)) command = it->first;
     }
+    if (app::StartedAsAskpass(args)) command = L"askpass";
     const app::ProgramCommandEntry* entry = app::FindProgramCommand(command.empty() ? L"about" : command);
     if (!entry) {
         const std::string text = ferrow::LoadResString(IDS_PROGRAM_UNKNOWN_COMMAND) + "\r\n" +

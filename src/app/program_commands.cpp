@@ -1,6 +1,7 @@
 #include "app/program_commands.h"
 
 #include "app/menu_package.h"
+#include "app/askpass.h"
 
 #include "common/module_instance.h"
 #include "resources/resource.h"
@@ -29,6 +30,7 @@ const ProgramCommandEntry kCommands[] = {
     {L"undo", &RunOperationCommand},
     {L"tag", &RunOperationCommand},
     {L"resettag", &RunOperationCommand},
+    {L"askpass", &RunAskpass},
 };
 
 }  // namespace

@@ -13,11 +13,12 @@
 namespace console {
 namespace {
 
-// The current link. Never destroyed with the process's static objects: at module end it is dropped
-// explicitly, while COM is still there to release the browser.
+// Each thread's current link, by thread id: a link is found only by the thread that made it. Never
+// destroyed with the process's static objects: at module end the links are dropped explicitly, while COM
+// is still there to release the browsers.
 struct LinkSlot {
     std::mutex lock;
-    std::shared_ptr<CConsoleLink> link;
+    std::map<DWORD, std::shared_ptr<CConsoleLink>> links;
 };
 
 LinkSlot& Slot() {
@@ -27,7 +28,7 @@ LinkSlot& Slot() {
 
 }  // namespace
 
-CConsoleLink::CConsoleLink(IUnknown* site) {
+CConsoleLink::CConsoleLink(IUnknown* site) : thread_(::GetCurrentThreadId()) {
     autoShow_ = settings::GetAutoShowOutput();
     if (!site) return;
     ferrow::ComPtr<IServiceProvider> provider;
@@ -36,7 +37,7 @@ CConsoleLink::CConsoleLink(IUnknown* site) {
 }
 
 bool CConsoleLink::ShowConsoleIfAuto() {
-    if (!browser_ || autoShow_ != 1) return false;
+    if (!OnItsThread() || !browser_ || autoShow_ != 1) return false;
     wchar_t clsid[40] = {};
     ::StringFromGUID2(CLSID_CConsoleBar, clsid, 40);
     VARIANT bar;
@@ -53,13 +54,14 @@ bool CConsoleLink::ShowConsoleIfAuto() {
 }
 
 HWND CConsoleLink::BrowserWindow() {
-    if (!browser_) return nullptr;
+    if (!OnItsThread() || !browser_) return nullptr;
     SHANDLE_PTR window = 0;
     if (FAILED(browser_->get_HWND(&window))) return nullptr;
     return reinterpret_cast<HWND>(window);
 }
 
 bool CConsoleLink::AppendConsoleText(const std::string& text) {
+    if (!OnItsThread()) return false;
     HWND edit = nullptr;
     if (!console::FindConsoleEdit(BrowserWindow(), edit)) return false;
     if (edit) AppendLimited(edit, text, kConsoleTextLimit);
@@ -99,6 +101,7 @@ bool CConsoleLink::HasBar() {
 }
 
 bool CConsoleLink::ClearConsole() {
+    if (!OnItsThread()) return false;
     HWND edit = nullptr;
     if (!console::FindConsoleEdit(BrowserWindow(), edit)) return false;
     if (edit) ::SetWindowTextA(edit, "");
@@ -116,25 +119,34 @@ HRESULT ReplaceLink(IUnknown* site) {
     std::shared_ptr<CConsoleLink> old;
     {
         std::lock_guard<std::mutex> guard(Slot().lock);
-        old = std::move(Slot().link);
-        Slot().link = std::move(fresh);
+        std::shared_ptr<CConsoleLink>& link = Slot().links[::GetCurrentThreadId()];
+        old = std::move(link);
+        link = std::move(fresh);
+        if (!link) Slot().links.erase(::GetCurrentThreadId());
     }
-    return hr;  // the old link goes here, outside the lock, unless a writer still holds it
+    return hr;  // the old link goes here, on its own thread, outside the lock
 }
 
 void DropLink() {
     std::shared_ptr<CConsoleLink> old;
     std::lock_guard<std::mutex> guard(Slot().lock);
-    old = std::move(Slot().link);
+    auto it = Slot().links.find(::GetCurrentThreadId());
+    if (it == Slot().links.end()) return;
+    old = std::move(it->second);
+    Slot().links.erase(it);
 }
 
 std::shared_ptr<CConsoleLink> CurrentLink() {
     std::lock_guard<std::mutex> guard(Slot().lock);
-    return Slot().link;
+    auto it = Slot().links.find(::GetCurrentThreadId());
+    return it == Slot().links.end() ? nullptr : it->second;
 }
 
 void ModuleEvent(bool starting) {
-    if (!starting) DropLink();
+    if (starting) return;
+    std::map<DWORD, std::shared_ptr<CConsoleLink>> old;
+    std::lock_guard<std::mutex> guard(Slot().lock);
+    old.swap(Slot().links);
 }
 
 bool Append(const std::string& text) {

@@ -1,7 +1,8 @@
 // The link from the operations to the console bar of the Explorer window in which the context menu was
-// last created. One link is current per process; it is replaced whenever a context-menu handler is
-// sited. Users hold the link through shared ownership, so a link replaced on one thread while another
-// thread writes through it lives until that write ends.
+// last created on a thread. A link is bound to its window's thread: it is made there (a context-menu
+// handler sited by that window), current only for that thread, and every use from another thread is a
+// refused no-op, so the window's browser object is never touched off its thread. Each thread's link is
+// replaced whenever a handler is sited on it.
 #pragma once
 
 #include "common/handles.h"
@@ -9,6 +10,7 @@
 #include <windows.h>
 #include <exdisp.h>
 
+#include <map>
 #include <memory>
 #include <mutex>
 #include <string>
@@ -24,6 +26,7 @@ public:
     CConsoleLink(const CConsoleLink&) = delete;
     CConsoleLink& operator=(const CConsoleLink&) = delete;
 
+    // Each of these refuses (false) on any thread but the one that made the link.
     // Opens the console bar of the window when "AutoShowOutput" was exactly 1; true when it asked.
     bool ShowConsoleIfAuto();
     bool AppendConsoleText(const std::string& text);
@@ -31,11 +34,15 @@ public:
     // The window has an open console bar with its text control.
     bool HasBar();
 
+    // The calling thread is the link's.
+    bool OnItsThread() const { return ::GetCurrentThreadId() == thread_; }
+
 private:
     HWND BrowserWindow();
 
     ferrow::ComPtr<IWebBrowser2> browser_;
     DWORD autoShow_ = 0;
+    DWORD thread_ = 0;
 };
 
 // Appends `text` to an edit control as the console does: any selection removed, at the caret. When the
@@ -44,15 +51,17 @@ private:
 // than that, only its end).
 void AppendLimited(HWND edit, const std::string& text, size_t limit);
 
-// With a site: the current link is dropped and a new one made from the site becomes current (S_OK); when
-// it cannot be made, none is current (E_OUTOFMEMORY, E_UNEXPECTED). Without a site nothing changes (S_OK).
+// With a site: the calling thread's link is dropped and a new one made from the site becomes its current
+// one (S_OK); when it cannot be made, the thread has none (E_OUTOFMEMORY, E_UNEXPECTED). Without a site
+// nothing changes (S_OK).
 HRESULT ReplaceLink(IUnknown* site);
-// No link is current afterwards (module end, tests).
+// The calling thread has no link afterwards (its window's operations ended, tests).
 void DropLink();
-// The current link, shared; null when there is none.
+// The calling thread's link, shared; null when it has none.
 std::shared_ptr<CConsoleLink> CurrentLink();
 
-// Told by the module when it starts and ends: at the end the current link goes.
+// Told by the module when it starts and ends: at the end every thread's link goes (released on the
+// module's last thread, as COM allows at that point).
 void ModuleEvent(bool starting);
 
 }  // namespace console

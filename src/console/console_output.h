@@ -1,6 +1,7 @@
 // The one way for the rest of the system to write to the console bar of the Explorer window in which a
-// context menu was last created. Each call is a no-op returning false when there is no current link, the
-// window has no open console bar, or the bar was closed. Safe from any thread.
+// context menu was last created on the calling thread (console/console_link.h). Each call is a no-op
+// returning false when the thread has no link, the window has no open console bar, or the bar was closed.
+// Callable from any thread; only the window's own thread ever reaches its bar.
 #pragma once
 
 #include <cstddef>

@@ -12,9 +12,12 @@ constexpr DWORD kPollMs = 10;
 constexpr DWORD kReadBound = 64 * 1024;
 // How long Drain waits for the reader to let go of the pipe.
 constexpr DWORD kDrainLockMs = 1000;
-// How long ending a capture waits for the reader to drain the pipe before it cancels the read. Only a
-// process that outlives the command (a grandchild holding the inherited write end) makes it wait.
-constexpr DWORD kDrainTimeoutMs = 5000;
+// How long ending a capture waits for the reader to finish its look at the pipe before it cancels a read
+// that waits (only a failed look at the pipe leaves the reader in one).
+constexpr DWORD kReaderEndMs = 1000;
+// What ending a capture reads at most on the calling thread: all that finished commands left in the pipe
+// fits many times; a process that outlived them and keeps writing cannot hold the caller.
+constexpr DWORD kFinalReadBound = 16 * kReadBound;
 
 // The innermost active capture of each stream on this thread: [0] standard output, [1] standard error.
 thread_local CCaptureOutput* t_innermost[2] = {nullptr, nullptr};
@@ -37,7 +40,7 @@ CCaptureOutput::CCaptureOutput(DWORD stream) {
     read_.Reset(read);
     write_.Reset(write);
     ready_.Reset(::CreateEventA(nullptr, TRUE, FALSE, nullptr));
-    wake_.Reset(::CreateEventA(nullptr, TRUE, FALSE, nullptr));
+    wake_.Reset(::CreateEventA(nullptr, FALSE, FALSE, nullptr));  // auto-reset: one wake-up per End
     if (!ready_ || !wake_) return;
     thread_.Reset(::CreateThread(nullptr, 0, ReaderThread, this, 0, nullptr));
     if (!thread_) return;
@@ -89,17 +92,25 @@ void CCaptureOutput::End() {
         stream_ = 0;
         outer_ = nullptr;
     }
-    // With the last write end closed the pipe breaks once the children's copies are gone, and the reader
-    // ends after it has read everything that is left.
+    // Every command of the capture has ended, so all they wrote is in the pipe now: the reader stops, and
+    // what it left is read here, without waiting for the pipe to break. A process that outlived its
+    // command (a grandchild still holding the inherited write end) would keep it from breaking; what it
+    // writes from now on is not the command's output and is dropped.
     write_.Reset();
+    stop_ = true;
     if (wake_) ::SetEvent(wake_.Get());
     if (thread_) {
-        if (::WaitForSingleObject(thread_.Get(), kDrainTimeoutMs) == WAIT_TIMEOUT) {
-            stop_ = true;
+        if (::WaitForSingleObject(thread_.Get(), kReaderEndMs) == WAIT_TIMEOUT) {
             ::CancelSynchronousIo(thread_.Get());
             ::WaitForSingleObject(thread_.Get(), INFINITE);
         }
         thread_.Reset();
+    }
+    if (read_) {
+        std::lock_guard<std::mutex> guard(readLock_);
+        for (DWORD total = 0; total < kFinalReadBound; total += kReadBound) {
+            if (ReadAvailable() != Look::kMore) break;
+        }
     }
     read_.Reset();
 }
@@ -121,19 +132,19 @@ void CCaptureOutput::Drain() {
     if (read_) ReadAvailable();
 }
 
-bool CCaptureOutput::ReadAvailable() {
+CCaptureOutput::Look CCaptureOutput::ReadAvailable() {
     char buffer[kChunkSize];
     for (DWORD total = 0; total < kReadBound;) {
         DWORD available = 0;
         DWORD got = 0;
         if (::PeekNamedPipe(read_.Get(), nullptr, 0, nullptr, &available, nullptr)) {
-            if (available == 0) return true;
+            if (available == 0) return Look::kEmpty;
             if (!::ReadFile(read_.Get(), buffer, available < kChunkSize ? available : kChunkSize, &got, nullptr))
-                return false;
+                return Look::kEnded;
         } else {
             // A broken pipe may still hold the last bytes: a read takes them, or fails once nothing is left
             // (with a write end still open it would wait; End cancels such a read).
-            if (!::ReadFile(read_.Get(), buffer, kChunkSize, &got, nullptr) || got == 0) return false;
+            if (!::ReadFile(read_.Get(), buffer, kChunkSize, &got, nullptr) || got == 0) return Look::kEnded;
         }
         total += got;
         // The reader thread never ends the process; what could not be kept is dropped.
@@ -142,7 +153,7 @@ bool CCaptureOutput::ReadAvailable() {
             return true;
         });
     }
-    return true;
+    return Look::kMore;
 }
 
 void CCaptureOutput::ReadUntilEnd() {
@@ -150,7 +161,7 @@ void CCaptureOutput::ReadUntilEnd() {
     while (!stop_) {
         {
             std::lock_guard<std::mutex> guard(readLock_);
-            if (!ReadAvailable()) return;
+            if (ReadAvailable() == Look::kEnded) return;
         }
         ::WaitForSingleObject(wake_.Get(), kPollMs);
     }

@@ -31,12 +31,15 @@ public:
     virtual void OnOutput(const char* bytes, DWORD count);
 
     // Ends the capture, then returns all that was written. Ending closes the capture's own write end and
-    // lets the reader drain the pipe, so no chunk is lost.
+    // reads what the pipe holds, so no chunk of an ended command is lost.
     std::string GetText();
 
-    // Withdraws the capture from its thread, closes the write end and waits for the reader to drain the
-    // pipe. Idempotent. A class that overrides OnOutput calls it from its own destructor, so that the
-    // reader never calls into a half-destroyed object.
+    // Withdraws the capture from its thread, closes the write end, stops the reader and hands what the
+    // pipe holds now to OnOutput on the calling thread. It never waits for the pipe to break: a process
+    // that outlived its command and still holds the write end costs nothing (its later output is
+    // dropped). Call it once the capture's commands have ended. Idempotent. A class that overrides
+    // OnOutput calls it from its own destructor, so that the reader never calls into a half-destroyed
+    // object.
     void End();
 
     // Hands every byte that is in the pipe now to OnOutput before it returns, on the calling thread or by
@@ -58,9 +61,11 @@ protected:
 private:
     static DWORD WINAPI ReaderThread(void* parameter);
     void ReadUntilEnd();
-    // Under readLock_: reads what the pipe holds now (at most a bound, so that a writer that never stops
-    // cannot keep the lock). False once the pipe broke (every write end closed and nothing left) or failed.
-    bool ReadAvailable();
+    enum class Look { kEmpty, kMore, kEnded };
+    // Under readLock_: reads what the pipe holds now, at most a bound, so that a writer that never stops
+    // cannot keep the lock: kEmpty when it read all there was, kMore when it stopped at the bound, kEnded
+    // once the pipe broke (every write end closed and nothing left) or failed.
+    Look ReadAvailable();
 
     ferrow::UniqueKernelHandle ready_;
     ferrow::UniqueKernelHandle write_;
@@ -68,7 +73,7 @@ private:
     ferrow::UniqueKernelHandle thread_;
     ferrow::UniqueKernelHandle wake_;   // set by End: the reader looks at the pipe at once
     std::mutex readLock_;               // held while reading the pipe and handing chunks on
-    std::atomic<bool> stop_{false};     // End gave up waiting for the pipe to break
+    std::atomic<bool> stop_{false};     // set by End: the reader stops
     DWORD stream_ = 0;                  // the captured stream while active; 0 otherwise
     CCaptureOutput* outer_ = nullptr;   // the capture of the same stream this one hides on its thread
     std::mutex textLock_;

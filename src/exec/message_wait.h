@@ -13,11 +13,18 @@ enum class Dispatch {
     kAll,       // every message is dispatched: the windows repaint and take input (callers refuse re-entry)
 };
 
-enum class WaitResult { kSignalled, kStopped, kFailed };
+enum class WaitResult {
+    kSignalled,  // the object is signalled (or an abandoned mutex)
+    kStopped,    // `stop` answered true
+    kQuit,       // a WM_QUIT arrived: the thread is asked to end, so nothing of it may wait on
+    kFailed,
+};
 
 // Waits for `object` (a signalled or abandoned mutex counts as signalled). `stop`, when given, is asked
 // after every wake-up and at least every `pollMs`; the wait ends with kStopped when it answers true. A
-// WM_QUIT taken from the queue is posted again when the wait ends, and no message is dispatched after it.
+// WM_QUIT ends the wait at once with kQuit and is posted again, so that the loop the thread returns to
+// still sees it; no message is dispatched after it. A kSentOnly wait takes no posted message and so never
+// sees a WM_QUIT: it suits only short waits or waits with a `stop`.
 WaitResult WaitDispatching(HANDLE object, Dispatch dispatch, const std::function<bool()>& stop = nullptr,
                            DWORD pollMs = 100);
 

@@ -16,6 +16,12 @@ constexpr COLORREF kEchoColour = RGB(0, 0, 160);
 constexpr COLORREF kErrorColour = RGB(176, 0, 0);
 constexpr COLORREF kOwnColour = CLR_DEFAULT;  // the control's text colour
 constexpr UINT kMarqueeMs = 40;
+constexpr UINT_PTR kSilenceTimer = 1;
+// How often the silence is looked at: a fraction of the notice's delay, at most a second.
+DWORD SilenceCheckMs(DWORD silenceMs) {
+    const DWORD part = silenceMs / 4;
+    return part == 0 ? 1 : part < 1000 ? part : 1000;
+}
 
 thread_local COutputWindow* t_window = nullptr;
 
@@ -30,7 +36,7 @@ COutputWindow::~COutputWindow() {
 
 COutputWindow* COutputWindow::OfThisThread() { return t_window; }
 
-bool COutputWindow::Open(HWND owner, const std::string& title) {
+bool COutputWindow::Open(HWND owner, const std::string& title, DWORD silenceMs) {
     if (IsOpen()) return true;
     // The control class lives in this library; it stays loaded as long as the object.
     if (!richEdit_) richEdit_.Reset(::LoadLibraryA("riched20.dll"));
@@ -40,7 +46,11 @@ bool COutputWindow::Open(HWND owner, const std::string& title) {
     owner_ = ::IsWindow(owner) ? owner : nullptr;
     running_ = true;
     cancelRequested_ = false;
+    silenceMs_ = silenceMs;
+    lastOutput_ = ::GetTickCount();
+    silenceShown_ = false;
     if (!CreateChild(owner_)) return false;
+    ::SetTimer(Window(), kSilenceTimer, SilenceCheckMs(silenceMs_), nullptr);
     ::SetWindowTextA(Window(), title.c_str());
     ::ShowWindow(Window(), SW_SHOWNORMAL);
     ::UpdateWindow(Window());
@@ -83,13 +93,17 @@ bool COutputWindow::OnCommand(WORD id, WORD) {
     return true;
 }
 
-bool COutputWindow::OnMessage(UINT message, WPARAM, LPARAM lParam) {
+bool COutputWindow::OnMessage(UINT message, WPARAM wParam, LPARAM lParam) {
     switch (message) {
     case WM_SIZE:
         Layout();
         return true;
     case WM_GETMINMAXINFO:
         reinterpret_cast<MINMAXINFO*>(lParam)->ptMinTrackSize = minimum_;
+        return true;
+    case WM_TIMER:
+        if (wParam != kSilenceTimer) return false;
+        CheckSilence();
         return true;
     case WM_DESTROY:
         // Also when the owner goes first: the wait for the window ends, and the keys are no longer ours.
@@ -131,8 +145,22 @@ void COutputWindow::Layout() {
                  statusWidth > 0 ? statusWidth : 0, statusHeight, TRUE);
 }
 
+void COutputWindow::CheckSilence() {
+    if (!running_ || cancelRequested_ || silenceShown_) return;
+    if (::GetTickCount() - lastOutput_ < silenceMs_) return;
+    silenceShown_ = true;
+    Append(ferrow::LoadResString(IDS_OUTPUT_SILENT), kErrorColour, true);
+    SetItemText(IDC_OUTPUT_STATUS, ferrow::LoadResString(IDS_OUTPUT_SILENT_STATUS));
+}
+
 void COutputWindow::OnOutput(OutputKind kind, const std::string& text) {
     if (!IsOpen() || text.empty()) return;
+    // Output again: the notice is past (it stays in the text, where it happened).
+    lastOutput_ = ::GetTickCount();
+    if (silenceShown_) {
+        silenceShown_ = false;
+        if (running_ && !cancelRequested_) SetItemText(IDC_OUTPUT_STATUS, ferrow::LoadResString(IDS_OUTPUT_RUNNING));
+    }
     switch (kind) {
     case OutputKind::kCommand:
         Append(text, kEchoColour, false);
@@ -174,6 +202,7 @@ void COutputWindow::Append(const std::string& text, COLORREF colour, bool bold) 
 void COutputWindow::Finish(Result result, const std::string& resultLine) {
     running_ = false;
     if (!IsOpen()) return;
+    ::KillTimer(Window(), kSilenceTimer);
     Append(resultLine, result == Result::kSucceeded ? kOwnColour : kErrorColour, true);
     HWND progress = Item(IDC_OUTPUT_PROGRESS);
     ::SendMessageA(progress, PBM_SETMARQUEE, FALSE, 0);
@@ -190,6 +219,7 @@ void COutputWindow::Finish(Result result, const std::string& resultLine) {
 
 void COutputWindow::WaitUntilClosed() {
     if (!IsOpen() || !closed_) return;
+    // A WM_QUIT (the thread is asked to end) or a failed wait closes the window: nothing waits for good.
     if (WaitDispatching(closed_.Get(), Dispatch::kAll) != WaitResult::kSignalled) Close();
 }
 

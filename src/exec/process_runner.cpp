@@ -1,6 +1,7 @@
 #include "exec/process_runner.h"
 
 #include "common/handles.h"
+#include "common/module_instance.h"
 #include "exec/capture_output.h"
 #include "exec/command_line.h"
 #include "exec/core/command_text.h"
@@ -8,12 +9,16 @@
 #include "settings/settings_store.h"
 
 #include <algorithm>
+#include <cwctype>
 #include <vector>
 
 namespace {
 
 // How long a cancelled run waits for its interpreter to be gone once the tree was ended.
 constexpr DWORD kEndWaitMs = 5000;
+// How long a run that nobody can cancel (no frame: a column's value) may take before it is ended: far
+// beyond any answer worth waiting for, but never a thread of the shell held for good.
+constexpr DWORD kUnwatchedRunLimitMs = 120000;
 
 thread_local CRunFrame* t_frame = nullptr;
 
@@ -69,6 +74,56 @@ private:
     std::vector<unsigned char> memory_;
     LPPROC_THREAD_ATTRIBUTE_LIST list_ = nullptr;
 };
+
+// The program that answers ssh's prompts: Ferrow.exe beside this module. ssh runs SSH_ASKPASS as a program
+// with the prompt as its one argument, so the variable names the program alone and FERROW_ASKPASS tells
+// the program what that argument is (app/askpass.cpp).
+std::wstring AskpassProgram() {
+    std::wstring module;
+    if (FAILED(ferrow::ModuleFileName(ferrow::ModuleInstance(), module))) return std::wstring();
+    const size_t slash = module.find_last_of(L"\\/");
+    if (slash == std::wstring::npos) return std::wstring();
+    return module.substr(0, slash + 1) + L"Ferrow.exe";
+}
+
+bool SameName(const std::wstring& entry, const wchar_t* name) {
+    const size_t length = wcslen(name);
+    if (entry.size() <= length || entry[length] != L'=') return false;
+    for (size_t i = 0; i < length; ++i) {
+        if (std::towupper(entry[i]) != std::towupper(name[i])) return false;
+    }
+    return true;
+}
+
+// The process's environment with the variables that route every prompt of ssh to Ferrow's dialog:
+// SSH_ASKPASS_REQUIRE=force makes ssh use the program even with a console, DISPLAY (only when unset) is
+// what older ssh versions check before they use it. A UTF-16 block; empty when the environment cannot be
+// read (the child then inherits it as it is).
+std::vector<wchar_t> ChildEnvironment() {
+    std::vector<wchar_t> block;
+    const std::wstring askpass = AskpassProgram();
+    if (askpass.empty()) return block;
+    wchar_t* strings = ::GetEnvironmentStringsW();
+    if (!strings) return block;
+    std::vector<std::wstring> entries;
+    bool display = false;
+    for (const wchar_t* p = strings; *p; p += wcslen(p) + 1) {
+        std::wstring entry(p);
+        if (SameName(entry, L"SSH_ASKPASS") || SameName(entry, L"SSH_ASKPASS_REQUIRE") ||
+            SameName(entry, L"FERROW_ASKPASS"))
+            continue;
+        if (SameName(entry, L"DISPLAY")) display = true;
+        entries.push_back(std::move(entry));
+    }
+    ::FreeEnvironmentStringsW(strings);
+    entries.push_back(L"SSH_ASKPASS=" + askpass);
+    entries.push_back(L"SSH_ASKPASS_REQUIRE=force");
+    entries.push_back(L"FERROW_ASKPASS=1");
+    if (!display) entries.push_back(L"DISPLAY=:0");
+    for (const std::wstring& entry : entries) block.insert(block.end(), entry.c_str(), entry.c_str() + entry.size() + 1);
+    block.push_back(L'\0');
+    return block;
+}
 
 // Ends the run's process tree: the whole job, or only the interpreter when it is in none.
 void EndTree(HANDLE job, HANDLE process) {
@@ -165,10 +220,19 @@ HRESULT RunProcess(const std::string& application, const std::string& commandLin
 
     // Started suspended, so that it is in the job before it can start a child of its own. Default
     // security and a process handle that later children do not inherit.
-    DWORD flags = CREATE_NO_WINDOW | CREATE_SUSPENDED;
+    //
+    // The console: CREATE_NO_WINDOW gives the interpreter a console without a window, which every console
+    // program it starts shares, so no window ever shows. A console-less start (DETACHED_PROCESS) would make
+    // a console read fail at once, but a console program that the console-less interpreter starts gets a
+    // new console of its own, shown, and its standard handles point there instead of the pipes. So a read
+    // of this console waits unseen: ssh's prompts go to Ferrow's dialog instead (ChildEnvironment), and
+    // the output window says when a command has been silent for long (exec/output_window.h).
+    DWORD flags = CREATE_NO_WINDOW | CREATE_SUSPENDED | CREATE_UNICODE_ENVIRONMENT;
     if (inherit.Get()) flags |= EXTENDED_STARTUPINFO_PRESENT;
+    std::vector<wchar_t> environment = ChildEnvironment();
     PROCESS_INFORMATION info = {};
-    const BOOL started = ::CreateProcessA(application.c_str(), buffer.data(), nullptr, nullptr, TRUE, flags, nullptr,
+    const BOOL started = ::CreateProcessA(application.c_str(), buffer.data(), nullptr, nullptr, TRUE, flags,
+                                          environment.empty() ? nullptr : environment.data(),
                                           directory.empty() ? nullptr : directory.c_str(), &startup.StartupInfo, &info);
     const HRESULT startError = started ? S_OK : LastErrorResult();
     out.Reset();
@@ -191,14 +255,18 @@ HRESULT RunProcess(const std::string& application, const std::string& commandLin
         waited = exec::WaitDispatching(process.Get(), exec::Dispatch::kAll,
                                        [frame] { return frame->CancelRequested(); });
     } else {
-        waited = exec::WaitDispatching(process.Get(), exec::Dispatch::kSentOnly);
+        const DWORD start = ::GetTickCount();
+        waited = exec::WaitDispatching(process.Get(), exec::Dispatch::kSentOnly,
+                                       [start] { return ::GetTickCount() - start > kUnwatchedRunLimitMs; }, 1000);
     }
-    if (waited == WaitResult::kStopped) {
-        EndTree(job.Get(), process.Get());
-        return kRunCancelled;
+    if (waited == WaitResult::kSignalled) {
+        DWORD exitCode = 1;
+        if (!::GetExitCodeProcess(process.Get(), &exitCode)) return LastErrorResult();
+        return exitCode == 0 ? S_OK : E_FAIL;
     }
-    if (waited != WaitResult::kSignalled) return LastErrorResult();
-    DWORD exitCode = 1;
-    if (!::GetExitCodeProcess(process.Get(), &exitCode)) return LastErrorResult();
-    return exitCode == 0 ? S_OK : E_FAIL;
+    // Cancelled, or the thread is asked to end (WM_QUIT): nobody is left to see the command, so it ends
+    // with the run, as a failed wait does rather than run on unwatched.
+    const HRESULT failure = waited == WaitResult::kFailed ? LastErrorResult() : kRunCancelled;
+    EndTree(job.Get(), process.Get());
+    return failure;
 }

@@ -87,9 +87,15 @@ HRESULT RunCommandLine(const std::string& directory, const std::string& line);
 HRESULT RunInDirectory(const std::string& directory, const std::string& command);
 
 // Starts `application` with `commandLine` in `directory`, hidden, with the handles described above, and
-// waits for it without a time limit, answering messages: every message under a frame (whose operation
-// refuses re-entry), only sent ones without. S_OK for exit code 0, E_FAIL for any other, the failure code
-// of the last error when it cannot be started, kRunCancelled when the frame cancelled it.
+// waits for it, answering messages: under a frame every message (its operation refuses re-entry), without
+// a time limit; without a frame only sent ones, for at most two minutes, after which the tree is ended.
+// S_OK for exit code 0, E_FAIL for any other, the failure code of the last error when it cannot be started,
+// kRunCancelled when the frame cancelled it, a WM_QUIT arrived (posted again) or the time ran out.
+//
+// The child gets a console without a window (shared by every console program it starts, so none shows a
+// window) and the process's environment with ssh's prompts routed to "Ferrow.exe" beside this module:
+// SSH_ASKPASS names it, SSH_ASKPASS_REQUIRE=force, FERROW_ASKPASS=1 (the program's cue that its one
+// argument is a prompt), DISPLAY when unset.
 HRESULT RunProcess(const std::string& application, const std::string& commandLine, const std::string& directory);
 
 // Replaces %NAME% references of environment variables in place. On failure the text is unchanged and the

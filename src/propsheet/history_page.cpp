@@ -1,15 +1,19 @@
-// The "History" page: the revisions of one file from its full log, as a list or as a tree of branches,
-// with View, Save as and Compare through the external tools.
+// The "History" page: the revisions of one file from its full log (fetched on a worker thread), as a list
+// or as a tree of branches; View and Compare in Ferrow.exe, Save as through the external tools.
 #include "propsheet/prop_sheet_ext.h"
 
 #include "common/dialog.h"
 #include "common/module_instance.h"
+#include "common/text.h"
 #include "exec/tools.h"
 #include "model/admin_files.h"
+#include "ops/launch.h"
 #include "propsheet/core/history_tree.h"
+#include "propsheet/log_fetch.h"
 #include "exec/log_reader.h"
 #include "resources/resource.h"
 
+#include <memory>
 #include <vector>
 
 namespace propsheet {
@@ -81,11 +85,13 @@ void ShowList(HWND page, bool list) {
     UpdateButtons(page);
 }
 
+// View and Compare run in the program, which fetches the revisions with a Cancel of its own: nothing of
+// theirs waits in the shell's process.
 void View(HWND page) {
     const std::string path = PagePath(page);
     std::string first, second;
     if (path.empty() || SelectedRevisions(page, first, second) == 0) return;
-    ViewRevision(path, first);
+    ops::StartProgram("view", {path}, ::GetAncestor(page, GA_ROOT), L"/rev:" + ferrow::AnsiToWide(first));
 }
 
 void SaveAs(HWND page) {
@@ -100,11 +106,10 @@ void Compare(HWND page) {
     std::string first, second;
     const int n = SelectedRevisions(page, first, second);
     if (path.empty() || n == 0) return;
-    if (n == 2) {
-        CompareRevisions(path, second.c_str(), first.c_str());  // the lower (older) row is the old one
-    } else {
-        CompareRevisions(path, first.c_str(), nullptr);  // against the working file
-    }
+    // Two rows: the lower (older) row is the old one; one row: against the working file (no /rev2).
+    const std::wstring extra = n == 2 ? L"/rev1:" + ferrow::AnsiToWide(second) + L" /rev2:" + ferrow::AnsiToWide(first)
+                                      : L"/rev1:" + ferrow::AnsiToWide(first);
+    ops::StartProgram("compare", {path}, ::GetAncestor(page, GA_ROOT), extra);
 }
 
 void FillList(HWND list, const CCVSLog& log, const std::string& working) {
@@ -149,11 +154,21 @@ void FillTree(HWND tree, const CHistoryTree& data) {
     }
 }
 
+// One row that says what the list is waiting for, in a list that takes no selection meanwhile.
+void ShowListNote(HWND list, UINT text) {
+    ListView_DeleteAllItems(list);
+    const std::string note = ferrow::LoadResString(text);
+    LVITEMA item = {};
+    item.mask = LVIF_TEXT;
+    item.pszText = const_cast<char*>(note.c_str());
+    ::SendMessageA(list, LVM_INSERTITEMA, 0, reinterpret_cast<LPARAM>(&item));
+    ::EnableWindow(list, FALSE);
+}
+
+// Sets up the views; the log is fetched by the page.
 void FillPage(HWND page, CCVSPropSheetExt* owner) {
     if (owner->Selection().empty()) return;
     const std::string path = owner->Selection()[0];
-    CCVSEntry entry;
-    const std::string working = FindEntry(path.c_str(), entry) ? WorkingRevision(entry.Revision) : std::string();
 
     ::CheckRadioButton(page, IDC_HISTORY_SHOW_LIST, IDC_HISTORY_SHOW_TREE, IDC_HISTORY_SHOW_LIST);
     ::SetDlgItemTextA(page, IDC_HISTORY_PATH, path.c_str());
@@ -175,11 +190,6 @@ void FillPage(HWND page, CCVSPropSheetExt* owner) {
     // The list must never destroy the object's image list.
     ::SetWindowLongA(list, GWL_STYLE, ::GetWindowLongA(list, GWL_STYLE) | LVS_SHAREIMAGELISTS);
     ListView_SetImageList(list, owner->ImageList(), LVSIL_SMALL);
-
-    CCVSLog log;
-    if (!GetLog(path.c_str(), log)) return;
-    FillList(list, log, working);
-    FillTree(tree, BuildHistoryTree(log, working));
 }
 
 class CHistoryPage : public CSheetPage {
@@ -189,8 +199,17 @@ public:
 protected:
     BOOL OnInitDialog() override {
         FillPage(Window(), Owner());
+        StartFetch();
         UpdateButtons(Window());  // nothing is selected yet: all disabled
         return FALSE;
+    }
+    bool OnMessage(UINT message, WPARAM wParam, LPARAM) override {
+        if (message == kLogFetched) {
+            if (fetch_ && fetch_->Number() == wParam) Fetched();
+            return true;
+        }
+        if (message == WM_DESTROY) fetch_.reset();  // cancels a running log
+        return false;
     }
     bool OnCommand(WORD id, WORD) override {
         HWND page = Window();
@@ -214,6 +233,40 @@ protected:
         }
         return CSheetPage::OnNotify(header, result);
     }
+
+private:
+    void StartFetch() {
+        if (Owner()->Selection().empty()) return;
+        const std::string path = Owner()->Selection()[0];
+        HWND list = Item(IDC_HISTORY_LIST);
+        ShowListNote(list, IDS_PAGE_LOG_LOADING);
+        CCVSLog* log = &log_;
+        fetch_ = std::make_unique<LogFetch>(Window(), 1, [path, log] { return GetLog(path.c_str(), *log); });
+        if (!fetch_->Started()) {
+            fetch_.reset();
+            ShowListNote(list, IDS_PAGE_LOG_FAILED);
+        }
+    }
+    void Fetched() {
+        const bool ok = fetch_->Succeeded();
+        fetch_.reset();
+        HWND list = Item(IDC_HISTORY_LIST);
+        if (!ok) {
+            ShowListNote(list, IDS_PAGE_LOG_FAILED);
+            return;
+        }
+        const std::string path = Owner()->Selection()[0];
+        CCVSEntry entry;
+        const std::string working = FindEntry(path.c_str(), entry) ? WorkingRevision(entry.Revision) : std::string();
+        ListView_DeleteAllItems(list);
+        ::EnableWindow(list, TRUE);
+        FillList(list, log_, working);
+        FillTree(Item(IDC_HISTORY_TREE), BuildHistoryTree(log_, working));
+        UpdateButtons(Window());
+    }
+
+    std::unique_ptr<LogFetch> fetch_;
+    CCVSLog log_;  // the worker's, until kLogFetched
 };
 
 }  // namespace

@@ -227,3 +227,12 @@
 #define IDS_MENU_PACKAGE_REGISTER_FAILED 500    // then PowerShell's message
 #define IDS_MENU_PACKAGE_UNREGISTER_FAILED 501  // then PowerShell's message
 #define IDS_MENU_PACKAGE_NO_POWERSHELL 502      // PowerShell could not be started
+// What stays in the shell's process, and the program's prompts ("host": 325-349 / 305-309 / 1125-1149).
+#define IDS_OUTPUT_SILENT 325            // the output window's line after a long silence
+#define IDS_OUTPUT_SILENT_STATUS 326     // its status meanwhile
+#define IDS_ASKPASS_TITLE 327            // the caption of ssh's prompt
+#define IDS_PAGE_LOG_LOADING 328         // a Properties page while its log is read
+#define IDS_PAGE_LOG_FAILED 329          // a Properties page whose log could not be read
+#define IDD_ASKPASS 305                  // ssh's prompt: its text, an answer, OK and Cancel
+#define IDC_ASKPASS_PROMPT 1125
+#define IDC_ASKPASS_ANSWER 1126

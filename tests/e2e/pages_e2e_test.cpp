@@ -1,6 +1,7 @@
 // The Properties pages of a file with a branch and tags, filled from the real client's log.
 #include "e2e/e2e_support.h"
 
+#include "common/module_instance.h"
 #include "hostsupport/hdrop_data_object.h"
 #include "hostsupport/band_host.h"
 #include "resources/resource.h"
@@ -47,7 +48,21 @@ public:
         header.phpage = pages.data();
         window_ = reinterpret_cast<HWND>(::PropertySheetA(&header));
         for (UINT i = 0; i < header.nPages; ++i) PropSheet_SetCurSel(window_, nullptr, i);
-        CBandHost::PumpMessages();
+        // The pages fetch their logs on workers and fill in when the results are posted.
+        for (const DWORD start = ::GetTickCount(); ::GetTickCount() - start < 20000 && Loading(); ::Sleep(10)) {
+            CBandHost::PumpMessages();
+        }
+    }
+    bool Loading() const {
+        const std::string loading = ferrow::LoadResString(IDS_PAGE_LOG_LOADING);
+        for (size_t i = 0; i < pageCount_; ++i) {
+            HWND page = Page(static_cast<int>(i));
+            if (::GetDlgItem(page, IDC_CVS_LOG) && e2e::ItemText(page, IDC_CVS_LOG) == loading) return true;
+            char row[256] = {};
+            if (HWND list = ::GetDlgItem(page, IDC_HISTORY_LIST)) ListView_GetItemText(list, 0, 0, row, sizeof row);
+            if (loading == row) return true;
+        }
+        return false;
     }
     ~Sheet() {
         if (window_) ::DestroyWindow(window_);

@@ -1,6 +1,7 @@
 #include "propsheet/prop_sheet_ext.h"
 
 #include "common/handles.h"
+#include "common/module_instance.h"
 #include "hostsupport/hdrop_data_object.h"
 #include "resources/resource.h"
 #include "propsheet/stub_client.h"
@@ -8,7 +9,9 @@
 #include <gtest/gtest.h>
 
 #include <shlobj.h>
+#include <tlhelp32.h>
 
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -233,6 +236,30 @@ void Pump() {
     }
 }
 
+// The pages fetch their logs on worker threads and fill in when the result is posted: pumps until
+// `done` (false when it did not come within a bound far beyond the stand-in's time).
+bool PumpUntil(const std::function<bool()>& done) {
+    for (const DWORD start = ::GetTickCount(); ::GetTickCount() - start < 10000; ::Sleep(10)) {
+        Pump();
+        if (done()) return true;
+    }
+    return false;
+}
+
+bool LogArrived(HWND cvsPage) {
+    return Text(cvsPage, IDC_CVS_LOG) != ferrow::LoadResString(IDS_PAGE_LOG_LOADING);
+}
+
+std::string FirstRow(HWND list) {
+    char text[256] = {};
+    ListView_GetItemText(list, 0, 0, text, sizeof text);
+    return text;
+}
+
+bool HistoryArrived(HWND historyPage) {
+    return FirstRow(::GetDlgItem(historyPage, IDC_HISTORY_LIST)) != ferrow::LoadResString(IDS_PAGE_LOG_LOADING);
+}
+
 TEST_F(PropSheetTest, CvsPageFields) {
     stub_.Serve("local-branch.log");
     ferrow::ComPtr<IShellExtInit> init = Create();
@@ -250,20 +277,82 @@ TEST_F(PropSheetTest, CvsPageFields) {
     HWND files = ::GetDlgItem(page, IDC_CVS_FILES);
     EXPECT_EQ((std::vector<std::string>{wc_ / "a.c", wc_ / "b.c"}), ComboItems(files));
     EXPECT_EQ(0, ::SendMessageA(files, CB_GETCURSEL, 0, 0));
+    ASSERT_TRUE(PumpUntil([&] { return LogArrived(page); }));
     const std::string log = Text(page, IDC_CVS_LOG);
     EXPECT_EQ(0u, log.find("RCS file: "));
     std::vector<std::string> calls = stub_.CallLines();
     ASSERT_EQ(1u, calls.size());
     EXPECT_EQ(wc_.Path() + "\tlog -l  a.c ", calls[0]);
 
-    // Choosing the other file fetches its log; a failing client leaves the text as it was.
+    // Choosing the other file fetches its log; a failing client says so.
     stub_.Exit(1);
     ::SendMessageA(files, CB_SETCURSEL, 1, 0);
     ::SendMessageA(page, WM_COMMAND, MAKEWPARAM(IDC_CVS_FILES, CBN_SELCHANGE), reinterpret_cast<LPARAM>(files));
+    ASSERT_TRUE(PumpUntil([&] { return LogArrived(page); }));
     calls = stub_.CallLines();
     ASSERT_EQ(2u, calls.size());
     EXPECT_EQ(wc_.Path() + "\tlog -l  b.c ", calls[1]);
-    EXPECT_EQ(log, Text(page, IDC_CVS_LOG));
+    EXPECT_EQ(ferrow::LoadResString(IDS_PAGE_LOG_FAILED), Text(page, IDC_CVS_LOG));
+}
+
+// The stand-ins that this process's interpreters started, opened so that their end can be seen.
+std::vector<HANDLE> OurStandIns() {
+    std::vector<HANDLE> found;
+    HANDLE snapshot = ::CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0);
+    if (snapshot == INVALID_HANDLE_VALUE) return found;
+    std::vector<PROCESSENTRY32> all;
+    PROCESSENTRY32 entry = {sizeof entry};
+    for (BOOL more = ::Process32First(snapshot, &entry); more; more = ::Process32Next(snapshot, &entry)) {
+        all.push_back(entry);
+    }
+    ::CloseHandle(snapshot);
+    for (const PROCESSENTRY32& stub : all) {
+        if (_stricmp(stub.szExeFile, "cvsstub.exe") != 0) continue;
+        for (const PROCESSENTRY32& parent : all) {
+            if (parent.th32ProcessID != stub.th32ParentProcessID) continue;
+            if (parent.th32ParentProcessID != ::GetCurrentProcessId()) continue;
+            if (HANDLE process = ::OpenProcess(SYNCHRONIZE, FALSE, stub.th32ProcessID)) found.push_back(process);
+        }
+    }
+    return found;
+}
+
+TEST_F(PropSheetTest, PagesAnswerWhileTheirLogRunsAndClosingEndsIt) {
+    // A client that never ends: the sheet opens at once and says what it waits for; closing it ends the
+    // client's whole tree instead of waiting for it.
+    stub_.Serve("branch.log");
+    stub_.Env().Set("CVSSTUB_WAIT", "forever");
+    ferrow::ComPtr<IShellExtInit> init = Create();
+    ASSERT_EQ(S_OK, Init(init.Get(), {wc_ / "branch.c"}));
+    ferrow::ComPtr<IShellPropSheetExt> sheet;
+    ASSERT_EQ(S_OK, init.As(sheet));
+    ASSERT_EQ(S_OK, sheet->AddPages(CollectPage, 0));
+    ASSERT_EQ(2u, pages_.size());
+    std::vector<HANDLE> stubs;
+    {
+        Sheet frame(pages_);
+        HWND cvsPage = frame.Page(0);
+        HWND historyPage = frame.Page(1);
+        ASSERT_TRUE(cvsPage && historyPage);
+        EXPECT_EQ(ferrow::LoadResString(IDS_PAGE_LOG_LOADING), Text(cvsPage, IDC_CVS_LOG));
+        HWND list = ::GetDlgItem(historyPage, IDC_HISTORY_LIST);
+        EXPECT_EQ(ferrow::LoadResString(IDS_PAGE_LOG_LOADING), FirstRow(list));
+        EXPECT_FALSE(::IsWindowEnabled(list));
+        // The page takes input meanwhile: the view switches.
+        ::CheckRadioButton(historyPage, IDC_HISTORY_SHOW_LIST, IDC_HISTORY_SHOW_TREE, IDC_HISTORY_SHOW_TREE);
+        ::SendMessageA(historyPage, WM_COMMAND, MAKEWPARAM(IDC_HISTORY_SHOW_TREE, BN_CLICKED), 0);
+        EXPECT_FALSE(::GetWindowLongA(list, GWL_STYLE) & WS_VISIBLE);
+        ASSERT_TRUE(PumpUntil([&] {
+            for (HANDLE h : stubs) ::CloseHandle(h);
+            stubs = OurStandIns();
+            return stubs.size() == 2;
+        })) << "both logs run";
+    }
+    // The sheet is gone: both clients are, too (their interpreters and they are ended as one tree).
+    for (HANDLE stub : stubs) {
+        EXPECT_EQ(WAIT_OBJECT_0, ::WaitForSingleObject(stub, 10000));
+        ::CloseHandle(stub);
+    }
 }
 
 // The tree's labels below a node, in shown order, with their children in brackets.
@@ -307,6 +396,7 @@ TEST_F(PropSheetTest, HistoryPageListTreeAndButtons) {
     ASSERT_NE(nullptr, page);
     EXPECT_EQ(wc_ / "branch.c", Text(page, IDC_HISTORY_PATH));
     EXPECT_EQ(BST_CHECKED, ::IsDlgButtonChecked(page, IDC_HISTORY_SHOW_LIST));
+    ASSERT_TRUE(PumpUntil([&] { return HistoryArrived(page); }));
 
     HWND list = ::GetDlgItem(page, IDC_HISTORY_LIST);
     ASSERT_EQ(5, ListView_GetItemCount(list));
@@ -377,7 +467,11 @@ TEST_F(PropSheetTest, HistoryPageWhenTheLogFails) {
     HWND page = frame.Page(1);
     ASSERT_NE(nullptr, page);
     EXPECT_EQ(wc_ / "unlisted.c", Text(page, IDC_HISTORY_PATH));
-    EXPECT_EQ(0, ListView_GetItemCount(::GetDlgItem(page, IDC_HISTORY_LIST)));
+    ASSERT_TRUE(PumpUntil([&] { return HistoryArrived(page); }));
+    HWND list = ::GetDlgItem(page, IDC_HISTORY_LIST);
+    EXPECT_EQ(1, ListView_GetItemCount(list));  // the line that says so, in a list that takes no selection
+    EXPECT_EQ(ferrow::LoadResString(IDS_PAGE_LOG_FAILED), FirstRow(list));
+    EXPECT_FALSE(::IsWindowEnabled(list));
     EXPECT_EQ(nullptr, TreeView_GetRoot(::GetDlgItem(page, IDC_HISTORY_TREE)));  // not even the root
     EXPECT_FALSE(Buttons(page).compare);
 }
@@ -386,24 +480,7 @@ TEST_F(PropSheetTest, HistoryPageWhenTheLogFails) {
 
 namespace {
 
-// Waits until the stub has been called `count` times (tools are started, not waited for).
-std::vector<std::string> WaitForCalls(const StubClient& stub, size_t count) {
-    std::vector<std::string> calls;
-    for (int i = 0; i < 100; ++i) {
-        calls = stub.CallLines();
-        if (calls.size() >= count) break;
-        ::Sleep(50);
-    }
-    return calls;
-}
-
-// The arguments of a call, without the folder.
-std::string Args(const std::string& call) { return call.substr(call.find('\t') + 1); }
-
-TEST_F(PropSheetTest, HistoryButtonsStartTheTools) {
-    const std::string stub = std::string(FERROW_BIN_DIR) + "\\tools\\cvsstub.exe";
-    settings::SetTool(settings::kToolDiff, stub + " diff $(OldFile) $(NewFile)");
-    settings::SetTool(settings::kToolView, stub + " view $(File)");
+TEST_F(PropSheetTest, HistoryButtonsDoNothingWithoutASelection) {
     stub_.Serve("branch.log");
     ferrow::ComPtr<IShellExtInit> init = Create();
     ASSERT_EQ(S_OK, Init(init.Get(), {wc_ / "branch.c"}));
@@ -413,51 +490,17 @@ TEST_F(PropSheetTest, HistoryButtonsStartTheTools) {
     Sheet frame(pages_);
     HWND page = frame.Page(1);
     ASSERT_NE(nullptr, page);
-    HWND list = ::GetDlgItem(page, IDC_HISTORY_LIST);
+    ASSERT_TRUE(PumpUntil([&] { return HistoryArrived(page) && LogArrived(frame.Page(0)); }));
     ASSERT_EQ(2u, stub_.Calls().size());  // the local log of the CVS page and the full log
     stub_.Silence();
 
-    char temp[MAX_PATH] = {};
-    ::GetTempPathA(MAX_PATH, temp);
-    const std::string rev = std::string(temp) + "branch.c_";
-
-    // Two rows: the lower (older) row is the old revision.
-    ListView_SetItemState(list, 0, LVIS_SELECTED, LVIS_SELECTED);
-    ListView_SetItemState(list, 2, LVIS_SELECTED, LVIS_SELECTED);
-    ::SendMessageA(page, WM_COMMAND, MAKEWPARAM(IDC_HISTORY_COMPARE, BN_CLICKED), 0);
-    std::vector<std::string> calls = WaitForCalls(stub_, 5);
-    ASSERT_EQ(5u, calls.size());
-    EXPECT_EQ("-q update -p -r 1.1  branch.c ", Args(calls[2]));
-    EXPECT_EQ("-q update -p -r 1.3  branch.c ", Args(calls[3]));
-    EXPECT_EQ("diff " + rev + "1.1 " + rev + "1.3", Args(calls[4]));
-
-    // One row: against the working file.
-    ListView_SetItemState(list, -1, 0, LVIS_SELECTED);
-    ListView_SetItemState(list, 3, LVIS_SELECTED, LVIS_SELECTED);
-    ::SendMessageA(page, WM_COMMAND, MAKEWPARAM(IDC_HISTORY_COMPARE, BN_CLICKED), 0);
-    calls = WaitForCalls(stub_, 7);
-    ASSERT_EQ(7u, calls.size());
-    EXPECT_EQ("-q update -p -r 1.2.2.2  branch.c ", Args(calls[5]));
-    EXPECT_EQ("diff " + rev + "1.2.2.2 " + (wc_ / "branch.c"), Args(calls[6]));
-
-    // View, by the button and by a double click on the list.
-    ::SendMessageA(page, WM_COMMAND, MAKEWPARAM(IDC_HISTORY_VIEW, BN_CLICKED), 0);
-    NMHDR click = {list, IDC_HISTORY_LIST, static_cast<UINT>(NM_DBLCLK)};
-    ::SendMessageA(page, WM_NOTIFY, IDC_HISTORY_LIST, reinterpret_cast<LPARAM>(&click));
-    calls = WaitForCalls(stub_, 11);
-    ASSERT_EQ(11u, calls.size());
-    size_t views = 0;
-    for (const std::string& call : calls) views += Args(call) == "view " + rev + "1.2.2.2";
-    EXPECT_EQ(2u, views);
-
     // Merge does nothing; nothing is selected: the buttons do nothing either.
     ::SendMessageA(page, WM_COMMAND, MAKEWPARAM(IDC_HISTORY_MERGE, BN_CLICKED), 0);
-    ListView_SetItemState(list, -1, 0, LVIS_SELECTED);
     ::SendMessageA(page, WM_COMMAND, MAKEWPARAM(IDC_HISTORY_COMPARE, BN_CLICKED), 0);
     ::SendMessageA(page, WM_COMMAND, MAKEWPARAM(IDC_HISTORY_VIEW, BN_CLICKED), 0);
+    ::SendMessageA(page, WM_COMMAND, MAKEWPARAM(IDC_HISTORY_SAVE, BN_CLICKED), 0);
     ::Sleep(300);
-    EXPECT_EQ(11u, stub_.Calls().size());
-    for (const char* r : {"1.1", "1.3", "1.2.2.2"}) ::DeleteFileA((rev + r).c_str());
+    EXPECT_EQ(2u, stub_.Calls().size());
 }
 
 }  // namespace
@@ -489,6 +532,7 @@ TEST_F(PropSheetTest, FolderShowsItsOwnCvsFilesAndLocalLog) {
     EXPECT_EQ("mod/sub", Text(page, IDC_CVS_REPOSITORY));
     EXPECT_EQ("", Text(page, IDC_CVS_TAG));  // the folder has no CVS/Tag
     EXPECT_EQ(page, static_cast<propsheet::CCVSPropSheetExt*>(init.Get())->CvsPageWindow());
+    ASSERT_TRUE(PumpUntil([&] { return LogArrived(page); }));
     const std::vector<std::string> calls = stub_.CallLines();
     ASSERT_EQ(1u, calls.size());
     EXPECT_EQ(wc_.Path() + "\tlog -l  sub ", calls[0]);

@@ -19,11 +19,18 @@
 //   CVSSTUB_WAIT      "stdin": first reads standard input to its end, then writes "stdin: end\n" to standard
 //                     output when it ended, or "stdin: error <code>\n" when reading failed, before the rest;
 //                     "forever": never ends after answering; "tree": the same, after starting a copy of
-//                     itself that never ends either (a process tree, as a client starting ssh makes).
+//                     itself that never ends either (a process tree, as a client starting ssh makes);
+//                     "orphan": ends after answering, leaving a copy of itself that holds the standard
+//                     handles for 4 s more and writes nothing (a process that outlives its command);
+//                     "console": first reads one key from the console (_getch, as a client's password
+//                     prompt does), then writes "console: <code>\n" to standard output.
+//   CVSSTUB_ASKPASS   a prompt: first runs the program that SSH_ASKPASS names with it as its one argument,
+//                     as ssh does, and writes "askpass: [<its output>] exit <code>\n" to standard output.
 //   CVSSTUB_CONTROL   a file of NAME=VALUE lines that sets any of the above (without the CVSSTUB_ prefix,
 //                     e.g. "EXIT=1"); environment variables win.
 #include <windows.h>
 
+#include <conio.h>
 #include <cstdlib>
 #include <map>
 #include <string>
@@ -142,14 +149,15 @@ std::string ReadInputToEnd() {
     }
 }
 
-// A copy of this program with the same handles that records nothing, writes nothing and never ends.
-void StartNeverEndingCopy() {
+// A copy of this program with the same handles that records nothing, writes nothing and never ends (or,
+// with `wait` "orphan-child", ends after 4 s).
+void StartNeverEndingCopy(const char* wait = "forever") {
     char self[MAX_PATH] = {};
     GetModuleFileNameA(nullptr, self, MAX_PATH);
     for (const char* name : {"CVSSTUB_LOG", "CVSSTUB_STDOUT", "CVSSTUB_STDERR", "CVSSTUB_STDOUT_BYTES", "CVSSTUB_SLEEP_MS",
-                             "CVSSTUB_CONTROL", "CVSSTUB_ARGV", "CVSSTUB_LINES"})
+                             "CVSSTUB_CONTROL", "CVSSTUB_ARGV", "CVSSTUB_LINES", "CVSSTUB_ASKPASS"})
         SetEnvironmentVariableA(name, nullptr);
-    SetEnvironmentVariableA("CVSSTUB_WAIT", "forever");
+    SetEnvironmentVariableA("CVSSTUB_WAIT", wait);
     std::string line = std::string("\"") + self + "\" tree-child";
     STARTUPINFOA startup = {};
     startup.cb = sizeof startup;
@@ -158,6 +166,46 @@ void StartNeverEndingCopy() {
         CloseHandle(info.hThread);
         CloseHandle(info.hProcess);
     }
+}
+
+// Runs SSH_ASKPASS with the prompt as ssh does; what it answered, as one line.
+std::string AskThroughAskpass(const std::string& prompt) {
+    const std::string program = [] {
+        char value[MAX_PATH] = {};
+        const DWORD n = GetEnvironmentVariableA("SSH_ASKPASS", value, MAX_PATH);
+        return n > 0 && n < MAX_PATH ? std::string(value) : std::string();
+    }();
+    if (program.empty()) return "askpass: none\n";
+    SECURITY_ATTRIBUTES inheritable = {sizeof inheritable, nullptr, TRUE};
+    HANDLE read = nullptr, write = nullptr;
+    if (!CreatePipe(&read, &write, &inheritable, 0)) return "askpass: no pipe\n";
+    SetHandleInformation(read, HANDLE_FLAG_INHERIT, 0);
+    std::string line = "\"" + program + "\" \"" + prompt + "\"";
+    STARTUPINFOA startup = {};
+    startup.cb = sizeof startup;
+    startup.dwFlags = STARTF_USESTDHANDLES;
+    startup.hStdInput = GetStdHandle(STD_INPUT_HANDLE);
+    startup.hStdOutput = write;
+    startup.hStdError = GetStdHandle(STD_ERROR_HANDLE);
+    PROCESS_INFORMATION info = {};
+    const BOOL started = CreateProcessA(program.c_str(), &line[0], nullptr, nullptr, TRUE, 0, nullptr, nullptr,
+                                        &startup, &info);
+    CloseHandle(write);
+    if (!started) {
+        CloseHandle(read);
+        return "askpass: not started\n";
+    }
+    std::string answer;
+    char buffer[256];
+    DWORD got = 0;
+    while (ReadFile(read, buffer, sizeof buffer, &got, nullptr) && got > 0) answer.append(buffer, got);
+    CloseHandle(read);
+    WaitForSingleObject(info.hProcess, INFINITE);
+    DWORD code = 0;
+    GetExitCodeProcess(info.hProcess, &code);
+    CloseHandle(info.hProcess);
+    CloseHandle(info.hThread);
+    return "askpass: [" + answer + "] exit " + std::to_string(code) + "\n";
 }
 
 // The arguments as this program's runtime split them, for CVSSTUB_ARGV (see the top).
@@ -200,6 +248,9 @@ int main(int argc, char** argv) {
 
     const std::string wait = Setting("WAIT");
     std::string out = wait == "stdin" ? ReadInputToEnd() : std::string();
+    if (wait == "console") out += "console: " + std::to_string(_getch()) + "\n";
+    const std::string prompt = Setting("ASKPASS");
+    if (!prompt.empty()) out += AskThroughAskpass(prompt);
     out += Unescape(Setting("STDOUT"), args);
     int bytes = std::atoi(Setting("STDOUT_BYTES").c_str());
     static const char kPattern[] = "0123456789abcdefghijklmnopqrstuvwxyz\n";
@@ -214,6 +265,8 @@ int main(int argc, char** argv) {
     WriteAll(GetStdHandle(STD_ERROR_HANDLE), Unescape(Setting("STDERR"), args));
 
     if (wait == "tree") StartNeverEndingCopy();
+    if (wait == "orphan") StartNeverEndingCopy("orphan-child");
+    if (wait == "orphan-child") Sleep(4000);
     if (wait == "tree" || wait == "forever") Sleep(INFINITE);
     return std::atoi(Setting("EXIT").c_str());
 }

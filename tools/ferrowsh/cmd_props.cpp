@@ -132,6 +132,19 @@ DWORD WINAPI WatchSheet(void* param) {
     watch.found = true;
     ::SendMessageA(sheet, PSM_SETCURSEL, watch.page, 0);
     HWND page = reinterpret_cast<HWND>(::SendMessageA(sheet, PSM_GETCURRENTPAGEHWND, 0, 0));
+    // The page fetches its log on a worker and fills in when it arrives: wait for it (bounded).
+    char loading[256] = {};
+    if (page) {
+        const auto dll = reinterpret_cast<HINSTANCE>(::GetWindowLongPtrA(page, GWLP_HINSTANCE));
+        ::LoadStringA(dll, IDS_PAGE_LOG_LOADING, loading, sizeof loading);
+    }
+    for (int i = 0; page && i < 400; ++i) {
+        char row[256] = {};
+        if (HWND list = ::GetDlgItem(page, IDC_HISTORY_LIST)) ListView_GetItemText(list, 0, 0, row, sizeof row);
+        const bool cvsLoading = ::GetDlgItem(page, IDC_CVS_LOG) && ControlText(page, IDC_CVS_LOG) == loading;
+        if (!cvsLoading && std::strcmp(loading, row) != 0) break;
+        ::Sleep(50);
+    }
     if (page && watch.tree && ::GetDlgItem(page, IDC_HISTORY_SHOW_TREE)) {
         ::SendMessageA(::GetDlgItem(page, IDC_HISTORY_SHOW_TREE), BM_CLICK, 0, 0);
         HWND tree = ::GetDlgItem(page, IDC_HISTORY_TREE);
