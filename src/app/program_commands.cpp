@@ -1,5 +1,7 @@
 #include "app/program_commands.h"
 
+#include "app/diff_commands.h"
+
 #include "common/module_instance.h"
 #include "resources/resource.h"
 
@@ -16,6 +18,11 @@ int RunAbout(const ProgramContext& context) {
 
 const ProgramCommandEntry kCommands[] = {
     {L"about", &RunAbout},
+    {L"diff", &RunDiff},
+    {L"view", &RunView},
+    {L"compare", &RunCompare},
+    {L"annotate", &RunAnnotate},
+    {L"patch", &RunPatch},
 };
 
 }  // namespace

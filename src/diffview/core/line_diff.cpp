@@ -144,9 +144,15 @@ DiffMarks DiffSequences(const std::vector<std::uint32_t>& oldSide, const std::ve
     marks.added.assign(newSide.size(), false);
 
     // Elements present on one side only are changes whatever the rest: set them aside, diff the others.
+    // Numbers from NumberElements are dense; any others (characters) are made so first.
     std::uint32_t top = 0;
     for (std::uint32_t v : oldSide) top = std::max(top, v);
     for (std::uint32_t v : newSide) top = std::max(top, v);
+    if (top > 2 * (oldSide.size() + newSide.size()) + 1024) {
+        std::vector<std::uint32_t> oldDense, newDense;
+        NumberElements(oldSide, newSide, oldDense, newDense);
+        return DiffSequences(oldDense, newDense);
+    }
     std::vector<unsigned char> seen(static_cast<std::size_t>(top) + 1, 0);  // bit 1: old side, bit 2: new
     for (std::uint32_t v : oldSide) seen[v] |= 1;
     for (std::uint32_t v : newSide) seen[v] |= 2;

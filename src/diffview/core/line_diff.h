@@ -10,6 +10,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <string>
+#include <type_traits>
 #include <unordered_map>
 #include <vector>
 
@@ -21,7 +22,7 @@ struct DiffMarks {
     std::vector<bool> added;
 };
 
-// Elements are compared as numbers (see NumberElements).
+// Elements are compared as numbers (see NumberElements; any numbers work, dense ones fastest).
 DiffMarks DiffSequences(const std::vector<std::uint32_t>& oldSide, const std::vector<std::uint32_t>& newSide);
 
 // Gives equal elements of both sides equal numbers, so the diff compares numbers instead of texts.
@@ -60,7 +61,10 @@ InlineMarks InlineChangesOf(const std::vector<std::uint32_t>& left, const std::v
 
 template <class Char>
 InlineMarks InlineChanges(const std::basic_string<Char>& left, const std::basic_string<Char>& right) {
-    std::vector<std::uint32_t> l(left.begin(), left.end()), r(right.begin(), right.end());
+    using Unsigned = typename std::make_unsigned<Char>::type;
+    std::vector<std::uint32_t> l, r;
+    for (Char c : left) l.push_back(static_cast<Unsigned>(c));
+    for (Char c : right) r.push_back(static_cast<Unsigned>(c));
     return InlineChangesOf(l, r);
 }
 
