@@ -11,6 +11,7 @@
 
 #include <shlwapi.h>
 
+#include <cwchar>
 #include <string>
 #include <vector>
 
@@ -45,13 +46,21 @@ std::string Option(const ProgramContext& context, const wchar_t* name, bool& pre
     return present ? ferrow::WideToAnsi(found->second) : std::string();
 }
 
+// "/close:<ms>": the window closes by itself (the demo's pictures); 0 when absent.
+unsigned CloseAfter(const ProgramContext& context) {
+    const auto found = context.args.options.find(L"close");
+    if (found == context.args.options.end()) return 0;
+    return static_cast<unsigned>(std::wcstoul(found->second.c_str(), nullptr, 10));
+}
+
 std::string RevisionCaption(const std::string& revision) {
     return revision.empty() ? ferrow::LoadResString(IDS_DIFF_WORKING_COPY)
                             : ferrow::LoadResString(IDS_DIFF_REVISION) + " " + revision;
 }
 
 // One file: fetched, then shown in Ferrow's viewer or handed to the configured diff program.
-int DiffOne(HWND owner, const std::string& path, const char* oldRevision, const char* newRevision) {
+int DiffOne(HWND owner, const std::string& path, const char* oldRevision, const char* newRevision,
+            unsigned closeAfterMs) {
     Comparison comparison;
     const HRESULT fetched = FetchComparison(path, oldRevision, newRevision, comparison);
     if (fetched == S_FALSE) {
@@ -80,6 +89,7 @@ int DiffOne(HWND owner, const std::string& path, const char* oldRevision, const 
     // A diff against the base revision needs no option: the client diffs against it by itself.
     request.oldRevision = oldRevision ? comparison.oldRevision : std::string();
     request.newRevision = comparison.newRevision;
+    request.closeAfterMs = closeAfterMs;
     return SUCCEEDED(diffview::ShowDiffWindow(owner, request)) ? 0 : 1;
 }
 
@@ -90,7 +100,9 @@ int DiffEach(const ProgramContext& context, const char* oldRevision, const char*
         return 1;
     }
     int result = 0;
-    for (const std::string& path : paths) result |= DiffOne(context.invoker, path, oldRevision, newRevision);
+    for (const std::string& path : paths) {
+        result |= DiffOne(context.invoker, path, oldRevision, newRevision, CloseAfter(context));
+    }
     return result;
 }
 
@@ -139,7 +151,7 @@ int RunAnnotate(const ProgramContext& context) {
     }
     int result = 0;
     for (const std::string& path : paths) {
-        result |= diffview::ShowAnnotateWindow(context.invoker, path, rev) == S_OK ? 0 : 1;
+        result |= diffview::ShowAnnotateWindow(context.invoker, path, rev, CloseAfter(context)) == S_OK ? 0 : 1;
     }
     return result;
 }

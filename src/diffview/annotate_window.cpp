@@ -32,8 +32,10 @@ COLORREF AgeColour(int percent) {
 
 class CAnnotateWindow : public ferrow::CDialog {
 public:
-    CAnnotateWindow(const std::string& path, const std::string& revision, std::vector<AnnotatedLine>& lines)
-        : CDialog(IDD_ANNOTATE), path_(path), revision_(revision), lines_(lines), ages_(AgePercent(lines)) {
+    CAnnotateWindow(const std::string& path, const std::string& revision, std::vector<AnnotatedLine>& lines,
+                    unsigned closeAfterMs)
+        : CDialog(IDD_ANNOTATE), path_(path), revision_(revision), lines_(lines), ages_(AgePercent(lines)),
+          closeAfterMs_(closeAfterMs) {
         // The texts as the client wrote them: UTF-8 when the whole output is, else the ANSI code page.
         std::string all;
         for (const AnnotatedLine& l : lines_) all += l.text;
@@ -91,6 +93,7 @@ protected:
         ::GetWindowRect(Window(), &window);
         minSize_ = {(window.right - window.left) / 2, (window.bottom - window.top) / 2};
         Layout();
+        if (closeAfterMs_) ::SetTimer(Window(), 1, closeAfterMs_, nullptr);
         ::SetFocus(list_);
         return FALSE;
     }
@@ -148,6 +151,10 @@ protected:
             Layout();
             return true;
         }
+        if (message == WM_TIMER) {
+            End(IDCANCEL);
+            return true;
+        }
         if (message == WM_GETMINMAXINFO) {
             reinterpret_cast<MINMAXINFO*>(lParam)->ptMinTrackSize = minSize_;
             return true;
@@ -193,23 +200,25 @@ private:
     }
 
     void Layout() {
-        RECT client = {};
-        ::GetClientRect(Window(), &client);
-        const int m = margin_, width = client.right - 2 * m;
+        RECT clientRect = {};
+        ::GetClientRect(Window(), &clientRect);
+        const int right = static_cast<int>(clientRect.right), bottom = static_cast<int>(clientRect.bottom);
+        const int m = margin_, width = right - 2 * m;
         if (width <= 0) return;
-        const int buttonsTop = client.bottom - m - buttonHeight_;
+        const int buttonsTop = bottom - m - buttonHeight_;
         ::MoveWindow(list_, m, m, width, std::max(0, buttonsTop - 2 * m), TRUE);
         const int closeWidth = buttonHeight_ * 4;
-        ::MoveWindow(Item(IDCANCEL), client.right - m - closeWidth, buttonsTop, closeWidth, buttonHeight_, TRUE);
+        ::MoveWindow(Item(IDCANCEL), right - m - closeWidth, buttonsTop, closeWidth, buttonHeight_, TRUE);
         ::MoveWindow(Item(IDC_ANNOTATE_STATUS), m, buttonsTop + 3, std::max(0, width - closeWidth - m), buttonHeight_ - 3,
                      TRUE);
         RECT listClient = {};
         ::GetClientRect(list_, &listClient);
+        const int listWidth = static_cast<int>(listClient.right);
         int used = 0;
         for (int column = kLine; column < kText; ++column) {
             used += static_cast<int>(::SendMessageW(list_, LVM_GETCOLUMNWIDTH, column, 0));
         }
-        ::SendMessageW(list_, LVM_SETCOLUMNWIDTH, kText, std::max(100, static_cast<int>(listClient.right) - used));
+        ::SendMessageW(list_, LVM_SETCOLUMNWIDTH, kText, std::max(100, listWidth - used));
     }
 
     const std::string& path_;
@@ -221,6 +230,7 @@ private:
     ferrow::UniqueGdiObject font_;
     CCVSLog log_;
     bool logRead_ = false;
+    unsigned closeAfterMs_ = 0;
     int margin_ = 10;
     int buttonHeight_ = 24;
     POINT minSize_ = {300, 200};
@@ -243,7 +253,7 @@ HRESULT RunAnnotate(const std::string& path, const std::string& revision, std::v
     return S_OK;
 }
 
-HRESULT ShowAnnotateWindow(HWND owner, const std::string& path, const std::string& revision) {
+HRESULT ShowAnnotateWindow(HWND owner, const std::string& path, const std::string& revision, unsigned closeAfterMs) {
     std::vector<AnnotatedLine> lines;
     const HRESULT ran = RunAnnotate(path, revision, lines);
     if (FAILED(ran) || lines.empty()) {
@@ -252,7 +262,7 @@ HRESULT ShowAnnotateWindow(HWND owner, const std::string& path, const std::strin
         ::MessageBoxA(owner, text.c_str(), ferrow::LoadResString(IDS_ANNOTATE_TITLE).c_str(), MB_ICONINFORMATION);
         return FAILED(ran) ? ran : S_FALSE;
     }
-    CAnnotateWindow window(path, revision, lines);
+    CAnnotateWindow window(path, revision, lines, closeAfterMs);
     return window.DoModal(owner) == -1 ? E_FAIL : S_OK;
 }
 

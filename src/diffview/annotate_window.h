@@ -17,6 +17,8 @@ namespace diffview {
 HRESULT RunAnnotate(const std::string& path, const std::string& revision, std::vector<AnnotatedLine>& lines);
 
 // Runs the annotation and shows it; no lines (a binary file, an unknown revision) is told in a message box.
-HRESULT ShowAnnotateWindow(HWND owner, const std::string& path, const std::string& revision);
+// A non-zero closeAfterMs closes the window by itself after that time (demos).
+HRESULT ShowAnnotateWindow(HWND owner, const std::string& path, const std::string& revision,
+                           unsigned closeAfterMs = 0);
 
 }  // namespace diffview

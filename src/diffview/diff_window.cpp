@@ -79,6 +79,7 @@ protected:
         minSize_ = {(window.right - window.left) / 2, (window.bottom - window.top) / 2};
         Layout();
         if (!doc_.changeStarts.empty()) Select(doc_.changeStarts.front());
+        if (request_.closeAfterMs) ::SetTimer(Window(), 1, request_.closeAfterMs, nullptr);
         ::SetFocus(list_);
         return FALSE;
     }
@@ -140,6 +141,10 @@ protected:
     bool OnMessage(UINT message, WPARAM, LPARAM lParam) override {
         if (message == WM_SIZE) {
             Layout();
+            return true;
+        }
+        if (message == WM_TIMER) {
+            End(IDCANCEL);
             return true;
         }
         if (message == WM_GETMINMAXINFO) {
@@ -261,16 +266,17 @@ private:
     }
 
     void Layout() {
-        RECT client = {};
-        ::GetClientRect(Window(), &client);
-        const int m = margin_, width = client.right - 2 * m;
+        RECT clientRect = {};
+        ::GetClientRect(Window(), &clientRect);
+        const int right = static_cast<int>(clientRect.right), bottom = static_cast<int>(clientRect.bottom);
+        const int m = margin_, width = right - 2 * m;
         if (width <= 0) return;
         const int captionHeight = buttonHeight_ - 4;
         const int half = width / 2;
         ::MoveWindow(Item(IDC_DIFF_LEFT_CAPTION), m, m, half - m / 2, captionHeight, TRUE);
         ::MoveWindow(Item(IDC_DIFF_RIGHT_CAPTION), m + half + m / 2, m, half - m / 2, captionHeight, TRUE);
         const int listTop = m + captionHeight + 2;
-        const int buttonsTop = client.bottom - m - buttonHeight_;
+        const int buttonsTop = bottom - m - buttonHeight_;
         ::MoveWindow(list_, m, listTop, width, std::max(0, buttonsTop - m - listTop), TRUE);
         const int buttonWidth = buttonHeight_ * 6;
         int x = m;
@@ -279,17 +285,18 @@ private:
             x += buttonWidth + m / 2;
         }
         const int closeWidth = buttonHeight_ * 4;
-        ::MoveWindow(Item(IDCANCEL), client.right - m - closeWidth, buttonsTop, closeWidth, buttonHeight_, TRUE);
-        ::MoveWindow(Item(IDC_DIFF_STATUS), x + m, buttonsTop + 3, std::max(0, client.right - 2 * m - closeWidth - x - m),
+        ::MoveWindow(Item(IDCANCEL), right - m - closeWidth, buttonsTop, closeWidth, buttonHeight_, TRUE);
+        ::MoveWindow(Item(IDC_DIFF_STATUS), x + m, buttonsTop + 3, std::max(0, right - 2 * m - closeWidth - x - m),
                      buttonHeight_ - 3, TRUE);
 
         // Columns: the two numbers as wide as the largest, the texts share the rest.
         RECT listClient = {};
         ::GetClientRect(list_, &listClient);
+        const int listWidth = static_cast<int>(listClient.right);
         const std::wstring widest = std::to_wstring(std::max(doc_.left.lines.size(), doc_.right.lines.size())) + L"00";
         const int numberWidth = static_cast<int>(::SendMessageW(list_, LVM_GETSTRINGWIDTHW, 0,
                                                                 reinterpret_cast<LPARAM>(widest.c_str())));
-        const int textWidth = std::max(50, (listClient.right - 2 * numberWidth) / 2);
+        const int textWidth = std::max(50, (listWidth - 2 * numberWidth) / 2);
         ::SendMessageW(list_, LVM_SETCOLUMNWIDTH, kLeftNumber, numberWidth);
         ::SendMessageW(list_, LVM_SETCOLUMNWIDTH, kLeftText, textWidth);
         ::SendMessageW(list_, LVM_SETCOLUMNWIDTH, kRightNumber, numberWidth);

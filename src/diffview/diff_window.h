@@ -22,6 +22,7 @@ struct DiffRequest {
     std::string path;
     std::string oldRevision;
     std::string newRevision;
+    unsigned closeAfterMs = 0;  // non-zero: the window closes by itself after this time (demos)
 };
 
 // Shows the viewer. A file that cannot be read or is binary is reported in a message box instead (the

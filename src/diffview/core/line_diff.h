@@ -9,6 +9,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <functional>
 #include <string>
 #include <type_traits>
 #include <unordered_map>
@@ -29,10 +30,18 @@ DiffMarks DiffSequences(const std::vector<std::uint32_t>& oldSide, const std::ve
 template <class Element>
 void NumberElements(const std::vector<Element>& oldSide, const std::vector<Element>& newSide,
                     std::vector<std::uint32_t>& oldNumbers, std::vector<std::uint32_t>& newNumbers) {
-    std::unordered_map<Element, std::uint32_t> numbers;
+    // Keyed by reference: no element is copied.
+    struct Hash {
+        std::size_t operator()(const Element* e) const { return std::hash<Element>()(*e); }
+    };
+    struct Same {
+        bool operator()(const Element* a, const Element* b) const { return *a == *b; }
+    };
+    std::unordered_map<const Element*, std::uint32_t, Hash, Same> numbers;
     numbers.reserve(oldSide.size() + newSide.size());
     auto number = [&](const Element& e) {
-        return numbers.emplace(e, static_cast<std::uint32_t>(numbers.size())).first->second;
+        const std::uint32_t next = static_cast<std::uint32_t>(numbers.size());
+        return numbers.emplace(&e, next).first->second;
     };
     oldNumbers.clear();
     newNumbers.clear();
