@@ -63,19 +63,17 @@ HRESULT LoadDiffSide(const std::string& file, DiffSide& side) {
     std::string bytes;
     const HRESULT read = ReadFileBytes(file, bytes);
     if (FAILED(read)) return read;
-    DecodedText text = DecodeText(bytes);
-    bytes = std::string();
-    if (text.binary) return kBinaryFile;
-    side.encoding = text.encoding;
-    side.lineEnds = text.lineEnds;
-    side.finalLineEnd = text.finalLineEnd;
-    const UINT codePage = text.encoding == TextEncoding::kAnsi ? CP_ACP : CP_UTF8;
-    side.lines.clear();
-    side.lines.reserve(text.lines.size());
-    for (std::string& line : text.lines) {
-        side.lines.push_back(ToWide(line, codePage));
-        std::string().swap(line);
-    }
+    std::size_t bomLength = 0;
+    const DecodedText facts = InspectText(bytes, bomLength);
+    if (facts.binary) return kBinaryFile;
+    side.encoding = facts.encoding;
+    side.lineEnds = facts.lineEnds;
+    side.finalLineEnd = facts.finalLineEnd;
+    // One conversion of the whole text, then the lines: converting line by line costs a call per line.
+    const UINT codePage = facts.encoding == TextEncoding::kAnsi ? CP_ACP : CP_UTF8;
+    std::wstring wide = ToWide(bytes.substr(bomLength), codePage);
+    std::string().swap(bytes);
+    side.lines = SplitTextLines(wide);
     return S_OK;
 }
 

@@ -42,7 +42,7 @@ protected:
         std::wstring title = ferrow::LoadResStringW(IDS_DIFF_TITLE);
         if (!request_.title.empty()) {
             title = ferrow::AnsiToWide(request_.title) + L": " + ferrow::AnsiToWide(request_.oldCaption) +
-                    L" \u2192 " + ferrow::AnsiToWide(request_.newCaption) + L" - " + title;
+                    L" / " + ferrow::AnsiToWide(request_.newCaption) + L" - " + title;
         }
         ::SetWindowTextW(Window(), title.c_str());
         SetItemText(IDC_DIFF_LEFT_CAPTION, request_.oldCaption + "  (" + DescribeSide(doc_.left) + ")");

@@ -38,16 +38,16 @@ bool IsValidUtf8(const char* data, std::size_t size) {
     return true;
 }
 
-DecodedText DecodeText(const std::string& bytes) {
+DecodedText InspectText(const std::string& bytes, std::size_t& bomLength) {
     DecodedText text;
+    bomLength = 0;
     if (std::memchr(bytes.data(), 0, bytes.size())) {
         text.binary = true;
         return text;
     }
-    std::size_t start = 0;
     if (bytes.size() >= 3 && bytes.compare(0, 3, "\xEF\xBB\xBF") == 0) {
         text.encoding = TextEncoding::kUtf8Bom;
-        start = 3;
+        bomLength = 3;
     } else {
         bool ascii = true;
         for (char c : bytes) {
@@ -58,29 +58,26 @@ DecodedText DecodeText(const std::string& bytes) {
         }
         text.encoding = !ascii && IsValidUtf8(bytes.data(), bytes.size()) ? TextEncoding::kUtf8 : TextEncoding::kAnsi;
     }
-
     bool sawLf = false, sawCrLf = false;
-    while (start < bytes.size()) {
-        const std::size_t lf = bytes.find('\n', start);
-        if (lf == std::string::npos) {
-            text.lines.push_back(bytes.substr(start));
-            break;
-        }
-        std::size_t end = lf;
-        if (end > start && bytes[end - 1] == '\r') {
-            --end;
+    for (std::size_t lf = bytes.find('\n', bomLength); lf != std::string::npos; lf = bytes.find('\n', lf + 1)) {
+        if (lf > bomLength && bytes[lf - 1] == '\r') {
             sawCrLf = true;
         } else {
             sawLf = true;
         }
-        text.lines.push_back(bytes.substr(start, end - start));
-        start = lf + 1;
-        if (start == bytes.size()) text.finalLineEnd = true;
     }
+    text.finalLineEnd = bytes.size() > bomLength && bytes.back() == '\n';
     text.lineEnds = sawLf && sawCrLf ? LineEndStyle::kMixed
                     : sawCrLf        ? LineEndStyle::kCrLf
                     : sawLf          ? LineEndStyle::kLf
                                      : LineEndStyle::kNone;
+    return text;
+}
+
+DecodedText DecodeText(const std::string& bytes) {
+    std::size_t bomLength = 0;
+    DecodedText text = InspectText(bytes, bomLength);
+    if (!text.binary) text.lines = SplitTextLines(bomLength ? bytes.substr(bomLength) : bytes);
     return text;
 }
 

@@ -33,6 +33,31 @@ struct DecodedText {
 // Reads the whole content. An empty content is an empty text with no lines.
 DecodedText DecodeText(const std::string& bytes);
 
+// The same facts without the lines (`lines` stays empty); `bomLength` is the number of bytes of the byte
+// order mark (3 or 0). For a caller that converts the whole text first and splits it after
+// (SplitTextLines), which is much cheaper than converting line by line.
+DecodedText InspectText(const std::string& bytes, std::size_t& bomLength);
+
+// The lines of a text by the rule of DecodeText (LF or CR LF ends a line; a last line without an end
+// counts; nothing after a final line end), for any character type.
+template <class String>
+std::vector<String> SplitTextLines(const String& text) {
+    std::vector<String> lines;
+    std::size_t start = 0;
+    while (start < text.size()) {
+        const std::size_t lf = text.find(static_cast<typename String::value_type>('\n'), start);
+        if (lf == String::npos) {
+            lines.push_back(text.substr(start));
+            break;
+        }
+        std::size_t end = lf;
+        if (end > start && text[end - 1] == static_cast<typename String::value_type>('\r')) --end;
+        lines.push_back(text.substr(start, end - start));
+        start = lf + 1;
+    }
+    return lines;
+}
+
 // Strict UTF-8: no overlong forms, no surrogates, nothing above U+10FFFF.
 bool IsValidUtf8(const char* data, std::size_t size);
 
