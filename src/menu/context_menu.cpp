@@ -20,6 +20,7 @@
 #include "menu/operation_output.h"
 #include "menu/selection_facts.h"
 #include "model/admin_files.h"
+#include "ops/launch.h"
 #include "settings/settings_store.h"
 #include "resources/resource.h"
 #include "com/object_map.h"
@@ -192,7 +193,7 @@ STDMETHODIMP CCVSContextMenu::InvokeCommand(CMINVOKECOMMANDINFO* pici) {
 }
 
 HRESULT CCVSContextMenu::RunItem(unsigned offset, HWND hwnd, bool uiAllowed) {
-    if (offset >= menu::kCommandCount) return E_INVALIDARG;
+    if (offset >= menu::kCommandCount || !menu::FindCommandResources(offset)) return E_INVALIDARG;
     if (selection_.empty()) return E_INVALIDARG;
     return ferrow::GuardedCall([&]() -> HRESULT {
         if (t_operationRunning) {
@@ -224,6 +225,8 @@ HRESULT CCVSContextMenu::InvokeOffset(unsigned offset, HWND hwnd, bool uiAllowed
     }
     case menu::kCmdOptions:
         return ShowOptions(hwnd);
+    case menu::kCmdAnnotate:
+        return ops::StartProgram(menu::FindCommandResources(offset)->verb, selection_, hwnd);
     case menu::kCmdCommit: {
         menu::CCommitDlg dialog;
         dialog.message = commitMessage_;
