@@ -88,3 +88,8 @@ endif()
 add_executable(dll_bench ${CMAKE_SOURCE_DIR}/bench/dll_bench.cpp)
 target_include_directories(dll_bench PRIVATE ${CMAKE_SOURCE_DIR})
 target_link_libraries(dll_bench PRIVATE ferrow_hostsupport)
+
+# The benchmark of the diff viewer's comparison (not a test; scripts/bench.sh runs it).
+add_executable(diff_bench ${CMAKE_SOURCE_DIR}/bench/diff_bench.cpp)
+target_include_directories(diff_bench PRIVATE ${CMAKE_SOURCE_DIR})
+target_link_libraries(diff_bench PRIVATE ferrow_impl psapi)

@@ -23,7 +23,7 @@ if [ "${1:-}" != --on-display ]; then
     cmake -S . -B build/win64 -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo \
           -DCMAKE_TOOLCHAIN_FILE="$root/cmake/mingw-x86_64.cmake" >/dev/null
   cmake --build build/win32 -j "$(nproc)" --target Ferrow ferrowsh >/dev/null
-  cmake --build build/win64 -j "$(nproc)" --target Ferrow ferrowsh >/dev/null
+  cmake --build build/win64 -j "$(nproc)" --target Ferrow FerrowProgram ferrowsh >/dev/null
   say "Building the installer package (x64: the 64-bit and the 32-bit DLL)..."
   # No certificate here: the demo's package carries the menu package unsigned (Wine registers none anyway).
   cmake build/win64 -DFERROW_ALLOW_UNSIGNED_MSIX=ON >/dev/null
@@ -285,6 +285,26 @@ for lang in en de; do
   shot "output-modern-menu-$lang" "$update" 3
   wait
   if [ $lang = en ]; then tr -d '\r' <"$log" | grep '^program\|^update' | sed 's/^/    /'; fi
+done
+
+step "16. Ferrow's own diff viewer and Annotate"
+say "Windows 10 and 11 have no windiff, the default diff program: Diff shows the file in Ferrow's viewer instead," \
+    "the base revision beside the working file, changed words marked. Annotate lists every line of hello.c with the" \
+    "revision, author and date of its last change, newer lines warmer. Pictures in English and German:"
+printf 'int main(void) { return 3; }\r\n/* second line */\r\n' >"$drive_c/$wc/hello.c"
+cvs_at $wc -Q commit -m "A second line" hello.c
+printf 'The demo project.\r\nRead this first.\r\nA local change.\r\n' >"$drive_c/$wc/README.txt"
+for lang in en de; do
+  locale=C.UTF-8
+  if [ $lang = de ]; then locale=de_DE.UTF-8; fi
+  env LC_ALL=$locale "$root/build/win64/wine-run.sh" build/win64/Ferrow.exe /command:diff /close:6000 \
+    "$W\\README.txt" >/dev/null 2>&1 &
+  shot "diff-viewer-$lang" "README.txt:" 2
+  wait
+  env LC_ALL=$locale "$root/build/win64/wine-run.sh" build/win64/Ferrow.exe /command:annotate /close:6000 \
+    "$W\\hello.c" >/dev/null 2>&1 &
+  shot "annotate-$lang" "hello.c - " 2
+  wait
 done
 
 step "Done"

@@ -3,7 +3,6 @@
 #include "app/program_commands.h"
 
 #include "common/text.h"
-#include "exec/tools.h"
 #include "ops/operation.h"
 
 namespace app {
@@ -12,14 +11,6 @@ int RunOperationCommand(const ProgramContext& context) {
     ops::Operation operation = ops::Operation::kUpdate;
     if (!ops::FindOperation(ferrow::WideToAnsi(context.args.command), operation)) return 1;
     return SUCCEEDED(ops::RunInWindow(operation, context.paths, context.invoker)) ? 0 : 1;
-}
-
-int RunDiffCommand(const ProgramContext& context) {
-    // The working file against its base revision, as the menu's Diff did inside the shell: the fetch and
-    // the diff tool, both silent on failure.
-    if (context.paths.empty()) return 1;
-    CompareRevisions(context.paths.front(), nullptr, nullptr);
-    return 0;
 }
 
 }  // namespace app

@@ -2,6 +2,7 @@
 
 #include "app/menu_package.h"
 #include "app/askpass.h"
+#include "app/diff_commands.h"
 
 #include "common/module_instance.h"
 #include "resources/resource.h"
@@ -23,7 +24,6 @@ const ProgramCommandEntry kCommands[] = {
     {L"unregister-menu", &RunUnregisterMenu},
     {L"update", &RunOperationCommand},
     {L"commit", &RunOperationCommand},
-    {L"diff", &RunDiffCommand},
     {L"add", &RunOperationCommand},
     {L"remove", &RunOperationCommand},
     {L"custom", &RunOperationCommand},
@@ -31,6 +31,11 @@ const ProgramCommandEntry kCommands[] = {
     {L"tag", &RunOperationCommand},
     {L"resettag", &RunOperationCommand},
     {L"askpass", &RunAskpass},
+    {L"diff", &RunDiff},
+    {L"view", &RunView},
+    {L"compare", &RunCompare},
+    {L"annotate", &RunAnnotate},
+    {L"patch", &RunPatch},
 };
 
 }  // namespace

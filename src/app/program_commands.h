@@ -28,7 +28,6 @@ struct ProgramCommandEntry {
 
 // The commands of the files of this folder.
 int RunOperationCommand(const ProgramContext& context);  // update, commit, add, remove, custom, undo, tag, resettag
-int RunDiffCommand(const ProgramContext& context);       // diff
 
 // The row for `name` (lower case), or null.
 const ProgramCommandEntry* FindProgramCommand(const std::wstring& name);

@@ -103,6 +103,10 @@ BOOL CToolsPage::OnInitDialog(HWND dialog) {
         settings::GetTool(field.name, command);
         ::SetDlgItemTextA(dialog, field.id, command.c_str());
     }
+    // The Diff field offers the default and "ferrow", Ferrow's own viewer (exec/tools.h).
+    for (const char* choice : {settings::kDefaultDiff, "ferrow"}) {
+        ::SendDlgItemMessageA(dialog, IDC_TOOLS_DIFF, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(choice));
+    }
     return TRUE;
 }
 

@@ -16,6 +16,7 @@
 #include "ops/operation.h"
 #include "menu/selection_facts.h"
 #include "model/admin_files.h"
+#include "ops/launch.h"
 #include "settings/settings_store.h"
 #include "resources/resource.h"
 #include "com/object_map.h"
@@ -38,7 +39,10 @@ namespace menu {
 
 CCVSContextMenu::CCVSContextMenu() {
     for (unsigned offset = 0; offset < menu::kCommandCount; ++offset) {
-        bitmaps_[offset].Reset(LoadMenuBitmap(menu::FindCommandResources(offset)->bitmapId));
+        // Reserved offsets without a command have no row.
+        if (const menu::CommandResources* res = menu::FindCommandResources(offset)) {
+            bitmaps_[offset].Reset(LoadMenuBitmap(res->bitmapId));
+        }
     }
     submenuBitmap_.Reset(LoadMenuBitmap(menu::kSubmenuBitmapId));
 }

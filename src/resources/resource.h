@@ -236,3 +236,53 @@
 #define IDD_ASKPASS 305                  // ssh's prompt: its text, an answer, OK and Cancel
 #define IDC_ASKPASS_PROMPT 1125
 #define IDC_ASKPASS_ANSWER 1126
+
+// The diff viewer and annotate (Ferrow.exe): strings 400-449, dialogs 320-329, controls 1200-1249,
+// images 250-254.
+#define IDS_DIFF_TITLE 400             // window title suffix of the viewer
+#define IDS_DIFF_WORKING_COPY 401      // caption of the working file's pane
+#define IDS_DIFF_REVISION 402          // "Revision" before a revision number
+#define IDS_DIFF_BINARY 403            // a binary file is refused (the file's name follows)
+#define IDS_DIFF_READ_FAILED 404       // a file could not be read (its name follows)
+#define IDS_DIFF_IDENTICAL 405         // status: no differences
+#define IDS_DIFF_CHANGES 406           // status: "Changes:" before their number
+#define IDS_DIFF_ENC_ANSI 407          // encodings and line ends of a pane's caption
+#define IDS_DIFF_ENC_UTF8 408
+#define IDS_DIFF_ENC_UTF8_BOM 409
+#define IDS_DIFF_LINES_LF 410
+#define IDS_DIFF_LINES_CRLF 411
+#define IDS_DIFF_LINES_MIXED 412
+#define IDS_DIFF_NO_FINAL_LINE_END 413
+#define IDS_DIFF_FETCH_FAILED 414      // the client could not fetch a revision (file and revision follow)
+#define IDS_DIFF_NO_ENTRY 415          // a file without a revision in CVS/Entries (its name follows)
+#define IDS_TOOL_START_FAILED 416      // a configured tool could not be started (its command follows)
+#define IDS_PATCH_FILTER 417           // the Save dialog's filter, parts separated by "|"
+#define IDS_PATCH_EMPTY 418            // no differences: nothing saved
+#define IDS_PATCH_FAILED 419           // the patch could not be written (the file's name follows)
+#define IDS_ANNOTATE_TITLE 420         // window title suffix of annotate
+#define IDS_ANNOTATE_EMPTY 421         // annotate gave no lines (the file's name follows)
+#define IDS_ANNOTATE_NO_LOG 422        // the revision's log message could not be read
+#define IDS_COLUMN_LINE 423            // column headers of annotate
+#define IDS_COLUMN_REVISION 424
+#define IDS_COLUMN_AUTHOR 425
+#define IDS_COLUMN_DATE 426
+#define IDS_COLUMN_TEXT 427
+#define IDS_MENU_ANNOTATE 428          // "Annotate" (menu offset 15)
+#define IDS_HELP_ANNOTATE 429
+#define IDS_DIFF_NEEDS_FILE 430        // the command needs one file
+#define IDS_DIFF_NEEDS_REVISION 431    // the command needs /rev:R (or /rev1:R /rev2:R)
+#define IDS_DIFF_SAVE_TITLE 432        // title of the Save dialog of "Save as patch"
+#define IDS_ANNOTATE_HINT 433          // status line of annotate
+#define IDD_DIFFVIEW 320               // the diff viewer
+#define IDD_ANNOTATE 321               // annotate
+#define IDC_DIFF_LIST 1200             // list: left number, left text, right number, right text
+#define IDC_DIFF_PREVIOUS 1201         // button: previous change
+#define IDC_DIFF_NEXT 1202             // button: next change
+#define IDC_DIFF_PATCH 1203            // button: save as patch
+#define IDC_DIFF_STATUS 1204           // static: number of changes, line ends
+#define IDC_DIFF_LEFT_CAPTION 1205     // static: the old file's caption
+#define IDC_DIFF_RIGHT_CAPTION 1206    // static: the new file's caption
+#define IDC_ANNOTATE_LIST 1210         // list: line, revision, author, date, text
+#define IDC_ANNOTATE_STATUS 1211       // static: hint
+#define IDB_ANNOTATE 250               // "Annotate" menu bitmap
+#define IDI_MENU_ANNOTATE 251          // "Annotate" icon of Windows 11's menu

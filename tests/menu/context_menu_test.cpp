@@ -41,23 +41,23 @@ std::vector<MenuCase> SampleMenuCases(const testing_support::TempDir& outside) {
     const std::string tagged = SampleFixture("wc-tagged");
     return {
         {"unversioned file", {Wc("unlisted.txt")}, 0, "Add - Custom - Options"},
-        {"unchanged file", {Wc("unchanged.txt")}, 0, "Update - Remove - Tag Custom - Options"},
-        {"sticky file", {Wc("sticky.txt")}, 0, "Update Reset - Remove - Tag Custom - Options"},
-        {"modified alone", {Wc("modified.c")}, 0, "Update Commit - Diff Undo - Remove - Tag Custom - Options"},
+        {"unchanged file", {Wc("unchanged.txt")}, 0, "Update - Annotate Remove - Tag Custom - Options"},
+        {"sticky file", {Wc("sticky.txt")}, 0, "Update Reset - Annotate Remove - Tag Custom - Options"},
+        {"modified alone", {Wc("modified.c")}, 0, "Update Commit - Diff Undo - Annotate Remove - Tag Custom - Options"},
         {"modified with others", {Wc("modified.c"), Wc("unchanged.txt")}, 0,
          "Update Commit - Undo - Remove - Tag Custom - Options"},
         {"added file", {Wc("added.txt")}, 0, "Commit - Remove - Custom - Options"},
-        {"binary file", {Wc("image.bin")}, 0, "Update - Remove - Tag Custom - Options"},
+        {"binary file", {Wc("image.bin")}, 0, "Update - Annotate Remove - Tag Custom - Options"},
         {"working folder", {SampleFixture("wc")}, 0, "Update Commit - Undo - Tag Custom - Options"},
         {"sub-folder", {Wc("sub")}, 0, "Update Commit - Undo - Tag Custom - Options"},
         {"tagged working folder", {tagged}, 0, "Update Reset Commit - Undo - Tag Custom - Options"},
         {"file of a tagged copy", {testing_support::Join(tagged, "unchanged.txt")}, 0,
-         "Update Reset - Remove - Tag Custom - Options"},
+         "Update Reset - Annotate Remove - Tag Custom - Options"},
         {"shift outside", {outside / "loose.txt"}, CMF_EXTENDEDVERBS, "Custom - Options"},
         {"outside without shift", {outside / "loose.txt"}, 0, ""},
         {"first outside, second inside", {outside / "loose.txt", Wc("modified.c")}, 0, ""},
         {"default only", {Wc("modified.c")}, CMF_DEFAULTONLY, ""},
-        {"CVS folder among others", {Wc("CVS"), Wc("unchanged.txt")}, 0, "Update - Remove - Tag Custom - Options"},
+        {"CVS folder among others", {Wc("CVS"), Wc("unchanged.txt")}, 0, "Update - Annotate Remove - Tag Custom - Options"},
     };
 }
 
@@ -72,7 +72,7 @@ TEST(ContextMenu, ItemsForEachStateOfTheSampleWorkingCopy) {
         menu_test::BuiltMenu built = BuildMenu(handler.Get(), c.flags);
         EXPECT_EQ(c.items, built.items);
         if (*c.items) {
-            EXPECT_EQ(MAKE_HRESULT(SEVERITY_SUCCESS, 0, 10), built.result);
+            EXPECT_EQ(MAKE_HRESULT(SEVERITY_SUCCESS, 0, menu::kCommandCount), built.result);
             EXPECT_EQ("CVS", built.title);
             EXPECT_TRUE(built.bitmapsSet);
         } else {
@@ -135,8 +135,8 @@ TEST(ExplorerCommand, TreeEqualsTheClassicSubmenuForEachState) {
 TEST(ContextMenu, ItemTextsFromTheStringTable) {
     auto handler = MakeHandler({Wc("modified.c")});
     menu_test::BuiltMenu built = BuildMenu(handler.Get());
-    EXPECT_EQ((std::vector<std::string>{"&Update", "&Commit...", "-", "&Diff...", "&Undo", "-", "&Remove", "-",
-                                        "&Tag...", "Custom C&ommand...", "-", "&Options..."}),
+    EXPECT_EQ((std::vector<std::string>{"&Update", "&Commit...", "-", "&Diff...", "&Undo", "-", "A&nnotate", "&Remove",
+                                        "-", "&Tag...", "Custom C&ommand...", "-", "&Options..."}),
               built.texts);
 }
 

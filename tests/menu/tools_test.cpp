@@ -6,6 +6,7 @@
 #include "model/admin_files.h"
 #include "settings/settings_store.h"
 #include "support/fixtures.h"
+#include "support/window_driver.h"
 
 #include <gtest/gtest.h>
 
@@ -127,13 +128,25 @@ TEST(Tools, ToolSettingsExpandButFileNamesStayAsTheyAre) {
     EXPECT_EQ(StubPath() + " %PATH%", command);
 }
 
-TEST(Tools, DiffItemSucceedsWhateverTheTool) {
+// A diff program that cannot be started is told (a message naming the command), not passed over in
+// silence; the menu item itself still succeeds.
+TEST(Tools, DiffItemReportsAToolThatCannotStart) {
     ToolsFixture f;
-    settings::SetTool("Diff", "Z:\\nonexistent\\differ.exe $(OldFile) $(NewFile)");
     auto handler = menu_test::MakeHandler({f / "modified.c"});
-    EXPECT_EQ(S_OK, menu_test::Invoke(handler.Get(), 2));
-    settings::SetTool("Diff", "");
-    EXPECT_EQ(S_OK, menu_test::Invoke(handler.Get(), 2));
+    for (const char* tool : {"Z:\\nonexistent\\differ.exe $(OldFile) $(NewFile)", ""}) {
+        SCOPED_TRACE(tool);
+        settings::SetTool("Diff", tool);
+        std::string message;
+        testing_support::WindowDriver driver("Ferrow Diff", [&](HWND box) {
+            message = testing_support::MessageBoxText(box);
+            ::PostMessageW(box, WM_COMMAND, IDOK, 0);
+        });
+        EXPECT_EQ(S_OK, menu_test::Invoke(handler.Get(), 2));
+        ASSERT_TRUE(driver.Found());
+        if (*tool) {
+            EXPECT_NE(std::string::npos, message.find("Z:\\nonexistent\\differ.exe")) << message;
+        }
+    }
     std::string command = "marker";
     ASSERT_TRUE(MakeDiffCommand("a b", "c", command));
     EXPECT_EQ("", command);

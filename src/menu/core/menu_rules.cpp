@@ -18,6 +18,12 @@ const CommandResources kCommands[kCommandCount] = {
     {IDS_MENU_TAG, IDS_HELP_TAG, IDB_TAG, IDI_MENU_TAG, "tag"},
     {IDS_MENU_RESET_TAG, IDS_HELP_RESET_TAG, IDB_RESET_TAG, IDI_MENU_RESET_TAG, "resettag"},
     {IDS_MENU_OPTIONS, IDS_HELP_OPTIONS, IDB_OPTIONS, IDI_MENU_OPTIONS, "options"},
+    {0, 0, 0, 0, nullptr},  // 10-14: reserved for other commands
+    {0, 0, 0, 0, nullptr},
+    {0, 0, 0, 0, nullptr},
+    {0, 0, 0, 0, nullptr},
+    {0, 0, 0, 0, nullptr},
+    {IDS_MENU_ANNOTATE, IDS_HELP_ANNOTATE, IDB_ANNOTATE, IDI_MENU_ANNOTATE, "annotate"},
 };
 
 MenuEntry Item(unsigned offset) { return MenuEntry{false, offset, true}; }
@@ -26,13 +32,14 @@ MenuEntry Separator() { return MenuEntry{true, 0, true}; }
 }  // namespace
 
 const CommandResources* FindCommandResources(unsigned offset) {
-    if (offset >= kCommandCount) return nullptr;
+    if (offset >= kCommandCount || !kCommands[offset].verb) return nullptr;
     return &kCommands[offset];
 }
 
 bool FindCommandByVerb(const std::string& verb, unsigned& offset) {
     for (unsigned i = 0; i < kCommandCount; ++i) {
-        const std::string& name = kCommands[i].verb;
+        if (!kCommands[i].verb) continue;
+        const std::string name = kCommands[i].verb;
         if (name.size() != verb.size()) continue;
         bool same = true;
         for (size_t c = 0; c < name.size() && same; ++c) {
@@ -85,6 +92,8 @@ std::vector<MenuEntry> BuildMenuEntries(const SelectionFacts& f) {
     if (stepF) entries.push_back(Item(kCmdUndo));                                     // f
     if (!f.isDirectory && f.hasEntry) {                                               // g
         entries.push_back(Separator());
+        // A committed file's history line by line (a new file has none yet).
+        if (f.count == 1 && !added) entries.push_back(Item(kCmdAnnotate));
         entries.push_back(Item(kCmdRemove));
     }
     if (f.parentHasCVSDir && !IsListed(f)) entries.push_back(Item(kCmdAdd));         // h

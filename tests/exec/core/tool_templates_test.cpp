@@ -32,3 +32,32 @@ TEST(RevisionFileName, TempFolderFileAndRevision) {
 }
 
 }  // namespace
+
+namespace {
+
+// Which Diff settings choose Ferrow's own viewer, and the program that the PATH lookup of the default asks
+// for.
+TEST(TemplateProgram, ProgramOfATemplateAndTheBuiltInViewer) {
+    struct Case {
+        const char* templ;
+        const char* program;
+        bool builtIn;
+    } const cases[] = {
+        {"windiff $(OldFile) $(NewFile)", "windiff", false},
+        {"  \"C:\\Program Files\\Differ\\d.exe\" $(OldFile)", "C:\\Program Files\\Differ\\d.exe", false},
+        {"\"unclosed", "unclosed", false},
+        {"", "", false},
+        {"ferrow", "ferrow", true},
+        {"Ferrow.EXE $(OldFile) $(NewFile)", "Ferrow.EXE", true},
+        {"\"ferrow\"", "ferrow", true},
+        {"C:\\tools\\ferrow.exe", "C:\\tools\\ferrow.exe", false},  // a program of that name elsewhere
+        {"ferrowdiff", "ferrowdiff", false},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.templ);
+        EXPECT_EQ(c.program, tools::TemplateProgram(c.templ));
+        EXPECT_EQ(c.builtIn, tools::NamesBuiltInViewer(c.templ));
+    }
+}
+
+}  // namespace

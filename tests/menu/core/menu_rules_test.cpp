@@ -10,8 +10,8 @@ namespace {
 
 using menu::SelectionFacts;
 
-const char* const kNames[] = {"Update", "Commit", "Diff", "Add", "Remove",
-                              "Custom", "Undo",   "Tag",  "Reset", "Options"};
+const char* const kNames[] = {"Update", "Commit", "Diff", "Add", "Remove", "Custom", "Undo", "Tag",
+                              "Reset",  "Options", "?10", "?11", "?12", "?13", "?14", "Annotate"};
 
 // The entries as one line, "-" for a separator, to compare whole menus at once.
 std::string Render(const std::vector<menu::MenuEntry>& entries) {
@@ -75,17 +75,17 @@ TEST(BuildMenuEntries, EveryStateOfTheFirstItem) {
 
     const Case cases[] = {
         {"unversioned file", UnversionedFile(), "Add - Custom - Options"},
-        {"unchanged file", VersionedFile(), "Update - Remove - Tag Custom - Options"},
-        {"sticky file", VersionedFile("1.1", "Tv1_0"), "Update Reset - Remove - Tag Custom - Options"},
-        {"sticky by date", dateSticky, "Update Reset - Remove - Tag Custom - Options"},
-        {"lone T is no tag", loneT, "Update - Remove - Tag Custom - Options"},
+        {"unchanged file", VersionedFile(), "Update - Annotate Remove - Tag Custom - Options"},
+        {"sticky file", VersionedFile("1.1", "Tv1_0"), "Update Reset - Annotate Remove - Tag Custom - Options"},
+        {"sticky by date", dateSticky, "Update Reset - Annotate Remove - Tag Custom - Options"},
+        {"lone T is no tag", loneT, "Update - Annotate Remove - Tag Custom - Options"},
         {"modified alone", VersionedFile("1.1", "", true),
-         "Update Commit - Diff Undo - Remove - Tag Custom - Options"},
+         "Update Commit - Diff Undo - Annotate Remove - Tag Custom - Options"},
         {"modified in a group", modifiedInGroup, "Update Commit - Undo - Remove - Tag Custom - Options"},
         {"added file", VersionedFile("0", "", true), "Commit - Remove - Custom - Options"},
         {"added on a branch", addedSticky, "Reset Commit - Remove - Custom - Options"},
-        {"removed file", removed, "Update Commit - Diff Undo - Remove - Tag Custom - Options"},
-        {"conflict", conflict, "Update Commit - Diff Undo - Remove - Tag Custom - Options"},
+        {"removed file", removed, "Update Commit - Diff Undo - Annotate Remove - Tag Custom - Options"},
+        {"conflict", conflict, "Update Commit - Diff Undo - Annotate Remove - Tag Custom - Options"},
         {"working folder", WorkingDirectory(), "Update Commit - Undo - Tag Custom - Options"},
         {"tagged working folder", WorkingDirectory("stable"),
          "Update Reset Commit - Undo - Tag Custom - Options"},
@@ -146,6 +146,7 @@ TEST(FindCommandResources, EachOffsetHasItsOwnResources) {
         {menu::kCmdTag, IDS_MENU_TAG, IDS_HELP_TAG, IDB_TAG},
         {menu::kCmdResetTag, IDS_MENU_RESET_TAG, IDS_HELP_RESET_TAG, IDB_RESET_TAG},
         {menu::kCmdOptions, IDS_MENU_OPTIONS, IDS_HELP_OPTIONS, IDB_OPTIONS},
+        {menu::kCmdAnnotate, IDS_MENU_ANNOTATE, IDS_HELP_ANNOTATE, IDB_ANNOTATE},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.offset);
@@ -155,8 +156,13 @@ TEST(FindCommandResources, EachOffsetHasItsOwnResources) {
         EXPECT_EQ(c.help, r->helpId);
         EXPECT_EQ(c.bitmap, r->bitmapId);
     }
-    EXPECT_EQ(nullptr, menu::FindCommandResources(10));
+    EXPECT_EQ(nullptr, menu::FindCommandResources(10));  // reserved, no command yet
+    EXPECT_EQ(nullptr, menu::FindCommandResources(menu::kCommandCount));
     EXPECT_EQ(nullptr, menu::FindCommandResources(0xFFFFFFFFu));
+    unsigned offset = 0;
+    ASSERT_TRUE(menu::FindCommandByVerb("Annotate", offset));
+    EXPECT_EQ(15u, offset);  // callers invoke the item by this number
+    EXPECT_FALSE(menu::FindCommandByVerb("", offset));
 }
 
 }  // namespace
