@@ -1,5 +1,7 @@
 #include "app/program_commands.h"
 
+#include "app/changes_commands.h"
+
 #include "common/module_instance.h"
 #include "resources/resource.h"
 
@@ -16,6 +18,8 @@ int RunAbout(const ProgramContext& context) {
 
 const ProgramCommandEntry kCommands[] = {
     {L"about", &RunAbout},
+    {L"checkmods", &RunCheckMods},
+    {L"updateto", &RunUpdateTo},
 };
 
 }  // namespace

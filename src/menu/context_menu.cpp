@@ -94,7 +94,8 @@ namespace menu {
 
 CCVSContextMenu::CCVSContextMenu() {
     for (unsigned offset = 0; offset < menu::kCommandCount; ++offset) {
-        bitmaps_[offset].Reset(LoadMenuBitmap(menu::FindCommandResources(offset)->bitmapId));
+        if (const menu::CommandResources* res = menu::FindCommandResources(offset))
+            bitmaps_[offset].Reset(LoadMenuBitmap(res->bitmapId));
     }
     submenuBitmap_.Reset(LoadMenuBitmap(menu::kSubmenuBitmapId));
 }

@@ -25,9 +25,12 @@ enum CommandOffset : unsigned {
     kCmdResetTag = 8,
     kCmdOptions = 9,
     // Offsets after the first ten keep callers that invoke those by number working; reserved:
-    // 10 checkout, 11 import, 12 login, 13 logout, 14 check for modifications, 15 annotate, 16 update to.
+    // 10 checkout, 11 import, 12 login, 13 logout, 15 annotate. A reserved offset's row is empty (no
+    // text, no verb) until its command arrives.
+    kCmdCheckMods = 14,
+    kCmdUpdateTo = 16,
 };
-constexpr unsigned kCommandCount = 10;
+constexpr unsigned kCommandCount = 17;
 
 // Resources of one command: string ids of its menu text and help text, the id of its 13 x 13 bitmap (the
 // classic menu) and of its icon (Windows 11's menu), and its canonical verb (GetCommandString's GCS_VERB,
@@ -39,7 +42,7 @@ struct CommandResources {
     unsigned iconId;
     const char* verb;
 };
-// Null for an offset outside 0..kCommandCount-1.
+// Null for an offset outside 0..kCommandCount-1 and for a reserved offset without a command.
 const CommandResources* FindCommandResources(unsigned offset);
 // The offset whose verb is `verb` (compared without case); false when there is none.
 bool FindCommandByVerb(const std::string& verb, unsigned& offset);

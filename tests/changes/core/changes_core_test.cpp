@@ -184,3 +184,21 @@ TEST(Binary, ContentAndName) {
 }
 
 }  // namespace
+
+#include "model/core/entry_index.h"
+
+namespace {
+
+// The list reads whole folders from the index: every live entry once, the log's changes applied.
+TEST(EntryIndexEntries, ListsLiveEntriesWithTheLogApplied) {
+    CEntryIndex index(Fold);
+    for (const char* line : {"/a.c/1.1/t///", "D/sub////", "/b.c/1.2/t///", "/A.C/9.9/t///", "garbage"})
+        index.AddLine(line);
+    index.ApplyLogLine("R /b.c/1.2/t///");
+    index.ApplyLogLine("A /n.c/0/dummy///");
+    std::vector<std::string> names;
+    for (const CCVSEntry& e : index.Entries()) names.push_back(e.Name + "@" + e.Revision);
+    EXPECT_EQ((std::vector<std::string>{"a.c@1.1", "n.c@0"}), names);
+}
+
+}  // namespace
