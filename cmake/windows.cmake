@@ -83,3 +83,6 @@ endif()
 add_executable(dll_bench ${CMAKE_SOURCE_DIR}/bench/dll_bench.cpp)
 target_include_directories(dll_bench PRIVATE ${CMAKE_SOURCE_DIR})
 target_link_libraries(dll_bench PRIVATE ferrow_hostsupport)
+# The changes list against its floor (bench/changes_bench.cpp; figures in the README).
+add_executable(changes_bench ${CMAKE_SOURCE_DIR}/bench/changes_bench.cpp)
+target_link_libraries(changes_bench PRIVATE ferrow_impl)

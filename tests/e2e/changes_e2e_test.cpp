@@ -7,9 +7,11 @@
 #include "changes/change_scan.h"
 #include "changes/check_window.h"
 #include "changes/commit_dialog.h"
+#include "common/module_instance.h"
 #include "exec/command_line.h"
 #include "exec/progress_dialog.h"
 #include "resources/resource.h"
+#include "support/fixtures.h"
 #include "support/settings_guard.h"
 
 #include <commctrl.h>
@@ -22,12 +24,42 @@ namespace {
 using changes::ChangeItem;
 using e2e::EditFile;
 
+void Cvs(const std::string& folder, const std::string& arguments) {
+    const e2e::CvsRun run = e2e::RunCvs(folder, arguments);
+    ASSERT_EQ(0u, run.exitCode) << "cvs " << arguments << "\n" << run.err;
+}
+
+// A repository of its own, made with add and commit (not import), and working copies of it.
 class Changes : public ::testing::Test {
 protected:
     testing_support::SettingsGuard settings_;
-    e2e::Sandbox box_;
+    testing_support::TempDir dir_{"ferrow-changes-e2e"};
+    std::string root_;
+    int copies_ = 0;
 
-    std::string operator/(const std::string& name) const { return box_ / name; }
+    void SetUp() override {
+        std::string repo = dir_ / "repo";
+        root_ = ":local:" + repo;
+        for (char& c : root_) c = c == '\\' ? '/' : c;
+        Cvs(dir_.Path(), "-d " + root_ + " init");
+        ::CreateDirectoryA((repo + "\\proj").c_str(), nullptr);
+        const std::string wc = Checkout();
+        for (const char* name : {"a.txt", "b.txt", "c.txt", "hist.c"}) EditFile(wc + "\\" + name, "one\r\n");
+        ::CreateDirectoryA((wc + "\\sub").c_str(), nullptr);
+        EditFile(wc + "\\sub\\d.txt", "deep\r\n");
+        Cvs(wc, "-Q add a.txt b.txt c.txt hist.c sub");
+        Cvs(wc, "-Q add sub/d.txt");
+        Cvs(wc, "-Q commit -m first");
+    }
+    // A fresh working copy of the module "proj".
+    std::string Checkout() {
+        const std::string parent = dir_ / ("wc" + std::to_string(++copies_));
+        ::CreateDirectoryA(parent.c_str(), nullptr);
+        Cvs(parent, "-Q -d " + root_ + " checkout proj");
+        return parent + "\\proj";
+    }
+    std::string Wc() const { return dir_ / "wc1\\proj"; }
+    std::string operator/(const std::string& name) const { return Wc() + "\\" + name; }
 
     // path -> "state[/repository state]" of every row, the unversioned ones marked "?".
     std::map<std::string, std::string> Listed(const std::vector<ChangeItem>& rows) {
@@ -57,16 +89,16 @@ TEST_F(Changes, ListCommitTheCheckedFilesAndAddABinaryOne) {
     EditFile(*this / "b.txt", "one 2\r\n");
     EditFile(*this / "c.txt", "red 2\r\n");
     EditFile(*this / "added.txt", "new\r\n");
-    ASSERT_EQ(0u, e2e::RunCvs(box_.Wc(), "-Q add added.txt").exitCode);
+    Cvs(Wc(), "-Q add added.txt");
     ::DeleteFileA((*this / "sub/d.txt").c_str());
-    ASSERT_EQ(0u, e2e::RunCvs(box_.Wc(), "-Q remove sub/d.txt").exitCode);
+    Cvs(Wc(), "-Q remove sub/d.txt");
     EditFile(*this / "pic.dat", std::string("\x01\x02\0\0raw", 7));  // binary by content, not by name
     EditFile(*this / "notes.txt", "mine\r\n");
     EditFile(*this / "build.o", "ignored by the client's default list\r\n");
     ::DeleteFileA((*this / "hist.c").c_str());
 
     changes::ScanResult scan;
-    ASSERT_TRUE(changes::ScanChanges({box_.Wc()}, scan));
+    ASSERT_TRUE(changes::ScanChanges({Wc()}, scan));
     const std::map<std::string, std::string> expected = {
         {"a.txt", "Modified"}, {"b.txt", "Modified"},       {"c.txt", "Modified"},       {"added.txt", "Added"},
         {"sub\\d.txt", "Removed"}, {"hist.c", "Missing"},   {"pic.dat", "Unversioned"}, {"notes.txt", "Unversioned"}};
@@ -84,7 +116,7 @@ TEST_F(Changes, ListCommitTheCheckedFilesAndAddABinaryOne) {
         e2e::SetItemText(dialog, IDC_CHANGES_MESSAGE, "two of three \"quoted\" 100%\r\nsecond line");
         e2e::Press(dialog, IDOK);
     });
-    changes::CCommitChangesDlg dialog({box_.Wc()});
+    changes::CCommitChangesDlg dialog({Wc()});
     ASSERT_EQ(IDOK, dialog.DoModal(nullptr));
     ASSERT_TRUE(driver.Found());
     EXPECT_TRUE(disabledWhenEmpty);
@@ -105,12 +137,13 @@ TEST_F(Changes, ListCommitTheCheckedFilesAndAddABinaryOne) {
     EXPECT_NE(std::string::npos, e2e::EntryLine(*this / "a.txt").find("/1.2/"));
     EXPECT_NE(std::string::npos, e2e::EntryLine(*this / "b.txt").find("/1.2/"));
     EXPECT_NE(std::string::npos, e2e::EntryLine(*this / "pic.dat").find("/1.1/"));
+    EXPECT_EQ(std::string::npos, e2e::EntryLine(*this / "c.txt").find("/1.2/"));
     EXPECT_NE(std::string::npos, e2e::EntryLine(*this / "pic.dat").find("/-kb/"));
-    const std::string log = e2e::RunCvs(box_.Wc(), "log -r1.2 a.txt").out;
+    const std::string log = e2e::RunCvs(Wc(), "log -r1.2 a.txt").out;
     EXPECT_NE(std::string::npos, log.find("two of three \"quoted\" 100%")) << log;
     EXPECT_NE(std::string::npos, log.find("second line")) << log;
 
-    ASSERT_TRUE(changes::ScanChanges({box_.Wc()}, scan));
+    ASSERT_TRUE(changes::ScanChanges({Wc()}, scan));
     const std::map<std::string, std::string> after = {{"c.txt", "Modified"},       {"added.txt", "Added"},
                                                       {"sub\\d.txt", "Removed"},   {"hist.c", "Missing"},
                                                       {"notes.txt", "Unversioned"}};
@@ -121,9 +154,9 @@ TEST_F(Changes, ListCommitTheCheckedFilesAndAddABinaryOne) {
 }
 
 TEST_F(Changes, CheckRepositoryShowsWhatAnotherWorkingCopyCommitted) {
-    const std::string other = box_.SecondWorkingCopy();
+    const std::string other = Checkout();
     EditFile(other + "\\b.txt", "theirs\r\n");
-    ASSERT_EQ(0u, e2e::RunCvs(other, "-Q commit -m theirs b.txt").exitCode);
+    Cvs(other, "-Q commit -m theirs b.txt");
     EditFile(*this / "a.txt", "mine\r\n");
 
     bool pressed = false;
@@ -132,7 +165,7 @@ TEST_F(Changes, CheckRepositoryShowsWhatAnotherWorkingCopyCommitted) {
         pressed = true;
         e2e::Press(dialog, IDCANCEL);
     });
-    changes::CCheckDlg dialog({box_.Wc()});
+    changes::CCheckDlg dialog({Wc()});
     dialog.DoModal(nullptr);
     ASSERT_TRUE(driver.Found());
     ASSERT_TRUE(pressed);
