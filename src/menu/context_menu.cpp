@@ -1,5 +1,7 @@
 #include "menu/context_menu.h"
 
+#include "ops/launch.h"
+
 #include "common/core/replace_all.h"
 #include "common/dropped_paths.h"
 #include "common/exception_guard.h"
@@ -190,7 +192,7 @@ STDMETHODIMP CCVSContextMenu::InvokeCommand(CMINVOKECOMMANDINFO* pici) {
 }
 
 HRESULT CCVSContextMenu::RunItem(unsigned offset, HWND hwnd, bool uiAllowed) {
-    if (offset >= menu::kCommandCount) return E_INVALIDARG;
+    if (!menu::FindCommandResources(offset)) return E_INVALIDARG;  // out of range, or reserved
     if (selection_.empty()) return E_INVALIDARG;
     return ferrow::GuardedCall([&]() -> HRESULT {
         if (t_operationRunning) {
@@ -209,6 +211,8 @@ HRESULT CCVSContextMenu::RunItem(unsigned offset, HWND hwnd, bool uiAllowed) {
 }
 
 HRESULT CCVSContextMenu::InvokeOffset(unsigned offset, HWND hwnd, bool uiAllowed) {
+    // The commands after the specified ten run in Ferrow.exe, which gets the selection and this window.
+    if (offset >= 10) return ops::StartProgram(menu::FindCommandResources(offset)->verb, selection_, hwnd);
     switch (offset) {
     case menu::kCmdDiff: {
         // The diff tool fetches the base revision itself; whether it starts is not reported. The fetch is

@@ -1,5 +1,6 @@
 // The submenu on the sample working copies made by the real client, the help texts, the pages and the
 // site handshake.
+#include "menu/core/menu_rules.h"
 #include "menu/menu_support.h"
 #include "support/fixtures.h"
 
@@ -70,7 +71,7 @@ TEST(ContextMenu, ItemsForEachStateOfTheSampleWorkingCopy) {
         menu_test::BuiltMenu built = BuildMenu(handler.Get(), c.flags);
         EXPECT_EQ(c.items, built.items);
         if (*c.items) {
-            EXPECT_EQ(MAKE_HRESULT(SEVERITY_SUCCESS, 0, 10), built.result);
+            EXPECT_EQ(MAKE_HRESULT(SEVERITY_SUCCESS, 0, menu::kCommandCount), built.result);
             EXPECT_EQ("CVS", built.title);
             EXPECT_TRUE(built.bitmapsSet);
         } else {
