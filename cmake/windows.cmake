@@ -93,3 +93,7 @@ target_link_libraries(dll_bench PRIVATE ferrow_hostsupport)
 add_executable(diff_bench ${CMAKE_SOURCE_DIR}/bench/diff_bench.cpp)
 target_include_directories(diff_bench PRIVATE ${CMAKE_SOURCE_DIR})
 target_link_libraries(diff_bench PRIVATE ferrow_impl psapi)
+
+# The changes list against its floor (bench/changes_bench.cpp; figures in the README).
+add_executable(changes_bench ${CMAKE_SOURCE_DIR}/bench/changes_bench.cpp)
+target_link_libraries(changes_bench PRIVATE ferrow_impl)

@@ -307,6 +307,24 @@ for lang in en de; do
   wait
 done
 
+step "16. The changes list: Check for modifications and the commit dialog, in English and German"
+say "Ferrow.exe lists every changed file below the selection from the working copy alone (the unversioned ones" \
+    "in a group of their own, unchecked); \"Check repository\" adds what the server has. The commit dialog shows" \
+    "the same list with the changed files checked: only the checked files are committed."
+printf 'Edited for the changes list.\r\n' >>"$drive_c/$wc/hello.c"
+printf 'A new file, not yet added.\r\n' >"$drive_c/$wc/todo.txt"
+printf 'C:\\demo\\wc\\proj\r\n' | iconv -f UTF-8 -t UTF-16LE | { printf '\xff\xfe'; cat; } >"$drive_c/demo/selection.txt"
+for lang in en de; do
+  if [ $lang = en ]; then check="Check for modifications - " commit="Commit - "; lc=C.UTF-8
+  else check="Auf Änderungen prüfen - " commit="Bereitstellen - "; lc=de_DE.UTF-8; fi
+  for command in checkmods commit; do
+    LC_ALL=$lc wine_run build/win64/Ferrow.exe /command:$command '/pathfile:C:\demo\selection.txt' >/dev/null 2>&1 &
+    if [ $command = checkmods ]; then shot "checkmods-$lang" "$check" 2; else shot "commit-changes-$lang" "$commit" 2; fi
+    wine_run taskkill /f /im Ferrow.exe >/dev/null 2>&1 || true
+    wait
+  done
+done
+
 step "Done"
 rm -f "$log"
 say "Screenshots: $shots" "Everything else the demo made (the Wine prefix with the repository and the working copies" \

@@ -3,6 +3,7 @@
 #include "app/menu_package.h"
 #include "app/askpass.h"
 #include "app/diff_commands.h"
+#include "app/changes_commands.h"
 
 #include "common/module_instance.h"
 #include "resources/resource.h"
@@ -23,7 +24,7 @@ const ProgramCommandEntry kCommands[] = {
     {L"register-menu", &RunRegisterMenu},
     {L"unregister-menu", &RunUnregisterMenu},
     {L"update", &RunOperationCommand},
-    {L"commit", &RunOperationCommand},
+    {L"commit", &RunCommitChanges},
     {L"add", &RunOperationCommand},
     {L"remove", &RunOperationCommand},
     {L"custom", &RunOperationCommand},
@@ -36,6 +37,8 @@ const ProgramCommandEntry kCommands[] = {
     {L"compare", &RunCompare},
     {L"annotate", &RunAnnotate},
     {L"patch", &RunPatch},
+    {L"checkmods", &RunCheckMods},
+    {L"updateto", &RunUpdateTo},
 };
 
 }  // namespace

@@ -16,7 +16,6 @@
 #include "ops/operation.h"
 #include "menu/selection_facts.h"
 #include "model/admin_files.h"
-#include "ops/launch.h"
 #include "settings/settings_store.h"
 #include "resources/resource.h"
 #include "com/object_map.h"

@@ -286,3 +286,63 @@
 #define IDC_ANNOTATE_STATUS 1211       // static: hint
 #define IDB_ANNOTATE 250               // "Annotate" menu bitmap
 #define IDI_MENU_ANNOTATE 251          // "Annotate" icon of Windows 11's menu
+
+// The changes list, the commit dialog, Check for modifications and Update to (strings 450-499, dialogs
+// 330-339, controls 1250-1299).
+#define IDS_CHANGES_UNVERSIONED 450       // state of a file in no CVS/Entries and not ignored
+#define IDS_CHANGES_MISSING 451           // state of a listed file missing on disk
+#define IDS_CHANGES_NEEDS_UPDATE 452      // "Check repository": the repository has a newer revision
+#define IDS_CHANGES_NEEDS_MERGE 453       // changed here and there, merges cleanly
+#define IDS_CHANGES_WOULD_CONFLICT 454    // changed here and there, the merge would conflict
+#define IDS_CHANGES_REMOVED_THERE 455     // the repository no longer has it
+#define IDS_CHANGES_COL_PATH 456
+#define IDS_CHANGES_COL_STATE 457
+#define IDS_CHANGES_COL_REPOSITORY 458
+#define IDS_CHANGES_GROUP_CHANGED 459
+#define IDS_CHANGES_GROUP_UNVERSIONED 460
+#define IDS_MENU_CHECKMODS 461
+#define IDS_HELP_CHECKMODS 462
+#define IDS_MENU_UPDATETO 463
+#define IDS_HELP_UPDATETO 464
+#define IDS_CHANGES_CHECK_TITLE 465       // "%1": the folder
+#define IDS_CHANGES_COMMIT_TITLE 466      // "%1": the folder
+#define IDS_CHANGES_NOTHING 467
+#define IDS_CHANGES_COUNT 468             // "%1" checked of "%2" rows
+#define IDS_CHANGES_CHECKING 469
+#define IDS_CHANGES_CHECK_FAILED 470
+#define IDS_UPDATETO_STICKY 471           // "%1": the sticky tag or date after the update
+#define IDS_UPDATETO_NO_STICKY 472
+#define IDS_CHANGES_OP_COMMIT 474         // operation names in the output window's title
+#define IDS_CHANGES_OP_UNDO 475
+#define IDS_CHANGES_OP_ADD 476
+#define IDS_CHANGES_OP_REMOVE 477
+#define IDS_CHANGES_OP_UPDATE 478
+#define IDS_CHANGES_OP_UPDATETO 479
+#define IDS_CHANGES_UNDO_CONFIRM 480      // "%1": how many files
+#define IDS_CHANGES_REMOVE_CONFIRM 481    // "%1": how many files
+#define IDS_UPDATETO_DATE_INVALID 482
+#define IDS_UPDATETO_TAG_EMPTY 483
+#define IDS_CHANGES_CHECKED_AT 484        // "Repository checked" note under the list
+#define IDD_CHANGES_COMMIT 330
+#define IDD_CHANGES_CHECK 331
+#define IDD_UPDATE_TO 332
+#define IDC_CHANGES_LIST 1250
+#define IDC_CHANGES_MESSAGE 1251
+#define IDC_CHANGES_PREVIOUS 1252
+#define IDC_CHANGES_SUMMARY 1253
+#define IDC_CHANGES_CHECK_REPO 1255
+#define IDC_CHANGES_DIFF 1256
+#define IDC_CHANGES_COMMIT 1257
+#define IDC_CHANGES_UNDO 1258
+#define IDC_CHANGES_ADD 1259
+#define IDC_CHANGES_REMOVE 1260
+#define IDC_CHANGES_UPDATE 1261
+#define IDC_CHANGES_REFRESH 1262
+#define IDC_CHANGES_MESSAGE_LABEL 1263
+#define IDC_CHANGES_PREVIOUS_LABEL 1264
+#define IDC_UPDATETO_HEAD 1270
+#define IDC_UPDATETO_TAG 1271
+#define IDC_UPDATETO_TAG_LIST 1272
+#define IDC_UPDATETO_DATE 1273
+#define IDC_UPDATETO_DATE_TEXT 1274
+#define IDC_UPDATETO_CURRENT 1275

@@ -1,5 +1,7 @@
 #include "e2e/e2e_support.h"
 
+#include "menu/core/menu_rules.h"
+
 #include "hostsupport/hdrop_data_object.h"
 #include "common/text.h"
 #include "hostsupport/band_host.h"
@@ -277,8 +279,9 @@ ferrow::ComPtr<IContextMenu> Explorer::Handler(const std::vector<std::string>& p
 }
 
 std::string Explorer::Menu(const std::vector<std::string>& paths) {
-    static const char* const kNames[] = {"Update", "Commit", "Diff", "Add", "Remove",
-                                         "Custom", "Undo", "Tag", "Reset", "Options"};
+    static const char* const kNames[menu::kCommandCount] = {
+        "Update", "Commit", "Diff", "Add", "Remove", "Custom", "Undo", "Tag", "Reset", "Options",
+        "?", "?", "?", "?", "CheckMods", "?", "UpdateTo"};
     ferrow::ComPtr<IContextMenu> handler = Handler(paths);
     if (!handler) return std::string();
     ferrow::UniqueMenu menu(::CreatePopupMenu());
@@ -292,7 +295,7 @@ std::string Explorer::Menu(const std::vector<std::string>& paths) {
         ::GetMenuItemInfoA(sub, static_cast<UINT>(i), TRUE, &info);
         if (!items.empty()) items += ' ';
         const unsigned offset = info.wID - 100;
-        items += (info.fType & MFT_SEPARATOR) ? "-" : offset < 10 ? kNames[offset] : "?";
+        items += (info.fType & MFT_SEPARATOR) ? "-" : offset < menu::kCommandCount ? kNames[offset] : "?";
     }
     return items;
 }

@@ -1,5 +1,6 @@
 // The submenu on the sample working copies made by the real client, the help texts, the pages and the
 // site handshake.
+#include "menu/core/menu_rules.h"
 #include "menu/menu_support.h"
 #include "support/fixtures.h"
 
@@ -41,23 +42,23 @@ std::vector<MenuCase> SampleMenuCases(const testing_support::TempDir& outside) {
     const std::string tagged = SampleFixture("wc-tagged");
     return {
         {"unversioned file", {Wc("unlisted.txt")}, 0, "Add - Custom - Options"},
-        {"unchanged file", {Wc("unchanged.txt")}, 0, "Update - Annotate Remove - Tag Custom - Options"},
-        {"sticky file", {Wc("sticky.txt")}, 0, "Update Reset - Annotate Remove - Tag Custom - Options"},
-        {"modified alone", {Wc("modified.c")}, 0, "Update Commit - Diff Undo - Annotate Remove - Tag Custom - Options"},
+        {"unchanged file", {Wc("unchanged.txt")}, 0, "Update UpdateTo CheckMods - Annotate Remove - Tag Custom - Options"},
+        {"sticky file", {Wc("sticky.txt")}, 0, "Update UpdateTo Reset CheckMods - Annotate Remove - Tag Custom - Options"},
+        {"modified alone", {Wc("modified.c")}, 0, "Update UpdateTo Commit CheckMods - Diff Undo - Annotate Remove - Tag Custom - Options"},
         {"modified with others", {Wc("modified.c"), Wc("unchanged.txt")}, 0,
-         "Update Commit - Undo - Remove - Tag Custom - Options"},
-        {"added file", {Wc("added.txt")}, 0, "Commit - Remove - Custom - Options"},
-        {"binary file", {Wc("image.bin")}, 0, "Update - Annotate Remove - Tag Custom - Options"},
-        {"working folder", {SampleFixture("wc")}, 0, "Update Commit - Undo - Tag Custom - Options"},
-        {"sub-folder", {Wc("sub")}, 0, "Update Commit - Undo - Tag Custom - Options"},
-        {"tagged working folder", {tagged}, 0, "Update Reset Commit - Undo - Tag Custom - Options"},
+         "Update UpdateTo Commit CheckMods - Undo - Remove - Tag Custom - Options"},
+        {"added file", {Wc("added.txt")}, 0, "Commit CheckMods - Remove - Custom - Options"},
+        {"binary file", {Wc("image.bin")}, 0, "Update UpdateTo CheckMods - Annotate Remove - Tag Custom - Options"},
+        {"working folder", {SampleFixture("wc")}, 0, "Update UpdateTo Commit CheckMods - Undo - Tag Custom - Options"},
+        {"sub-folder", {Wc("sub")}, 0, "Update UpdateTo Commit CheckMods - Undo - Tag Custom - Options"},
+        {"tagged working folder", {tagged}, 0, "Update UpdateTo Reset Commit CheckMods - Undo - Tag Custom - Options"},
         {"file of a tagged copy", {testing_support::Join(tagged, "unchanged.txt")}, 0,
-         "Update Reset - Annotate Remove - Tag Custom - Options"},
+         "Update UpdateTo Reset CheckMods - Annotate Remove - Tag Custom - Options"},
         {"shift outside", {outside / "loose.txt"}, CMF_EXTENDEDVERBS, "Custom - Options"},
         {"outside without shift", {outside / "loose.txt"}, 0, ""},
         {"first outside, second inside", {outside / "loose.txt", Wc("modified.c")}, 0, ""},
         {"default only", {Wc("modified.c")}, CMF_DEFAULTONLY, ""},
-        {"CVS folder among others", {Wc("CVS"), Wc("unchanged.txt")}, 0, "Update - Annotate Remove - Tag Custom - Options"},
+        {"CVS folder among others", {Wc("CVS"), Wc("unchanged.txt")}, 0, "Update UpdateTo CheckMods - Annotate Remove - Tag Custom - Options"},
     };
 }
 

@@ -18,12 +18,10 @@ const CommandResources kCommands[kCommandCount] = {
     {IDS_MENU_TAG, IDS_HELP_TAG, IDB_TAG, IDI_MENU_TAG, "tag"},
     {IDS_MENU_RESET_TAG, IDS_HELP_RESET_TAG, IDB_RESET_TAG, IDI_MENU_RESET_TAG, "resettag"},
     {IDS_MENU_OPTIONS, IDS_HELP_OPTIONS, IDB_OPTIONS, IDI_MENU_OPTIONS, "options"},
-    {0, 0, 0, 0, nullptr},  // 10-14: reserved for other commands
-    {0, 0, 0, 0, nullptr},
-    {0, 0, 0, 0, nullptr},
-    {0, 0, 0, 0, nullptr},
-    {0, 0, 0, 0, nullptr},
+    {}, {}, {}, {},  // 10-13: checkout, import, login, logout
+    {IDS_MENU_CHECKMODS, IDS_HELP_CHECKMODS, IDB_COMMIT, IDI_MENU_COMMIT, "checkmods"},
     {IDS_MENU_ANNOTATE, IDS_HELP_ANNOTATE, IDB_ANNOTATE, IDI_MENU_ANNOTATE, "annotate"},
+    {IDS_MENU_UPDATETO, IDS_HELP_UPDATETO, IDB_UPDATE, IDI_MENU_UPDATE, "updateto"},
 };
 
 MenuEntry Item(unsigned offset) { return MenuEntry{false, offset, true}; }
@@ -85,8 +83,10 @@ std::vector<MenuEntry> BuildMenuEntries(const SelectionFacts& f) {
     const bool stepF = wcDir || (f.changed && !added);
 
     if (stepA) entries.push_back(Item(kCmdUpdate));                                   // a
+    if (stepA) entries.push_back(Item(kCmdUpdateTo));
     if (IsSticky(f)) entries.push_back(Item(kCmdResetTag));                           // b
     if (IsListed(f) && (f.isDirectory || f.changed)) entries.push_back(Item(kCmdCommit));  // c
+    if (IsListed(f)) entries.push_back(Item(kCmdCheckMods));
     if (stepE || stepF) entries.push_back(Separator());                              // d
     if (stepE) entries.push_back(Item(kCmdDiff));                                     // e
     if (stepF) entries.push_back(Item(kCmdUndo));                                     // f

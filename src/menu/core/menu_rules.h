@@ -25,10 +25,13 @@ enum CommandOffset : unsigned {
     kCmdResetTag = 8,
     kCmdOptions = 9,
     // Offsets after the first ten keep callers that invoke those by number working; reserved:
-    // 10 checkout, 11 import, 12 login, 13 logout, 14 check for modifications, 16 update to.
+    // 10 checkout, 11 import, 12 login, 13 logout. A reserved offset's row is empty (no text, no verb)
+    // until its command arrives.
+    kCmdCheckMods = 14,
     kCmdAnnotate = 15,
+    kCmdUpdateTo = 16,
 };
-constexpr unsigned kCommandCount = 16;
+constexpr unsigned kCommandCount = 17;
 
 // Resources of one command: string ids of its menu text and help text, the id of its 13 x 13 bitmap (the
 // classic menu) and of its icon (Windows 11's menu), and its canonical verb (GetCommandString's GCS_VERB,
@@ -40,7 +43,7 @@ struct CommandResources {
     unsigned iconId;
     const char* verb;
 };
-// Null for an offset outside 0..kCommandCount-1 and for a reserved offset that has no command yet.
+// Null for an offset outside 0..kCommandCount-1 and for a reserved offset without a command.
 const CommandResources* FindCommandResources(unsigned offset);
 // The offset whose verb is `verb` (compared without case); false when there is none.
 bool FindCommandByVerb(const std::string& verb, unsigned& offset);

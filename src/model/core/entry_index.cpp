@@ -126,6 +126,17 @@ bool CEntryIndex::Find(std::string_view name, CCVSEntry& entry) const {
     return true;
 }
 
+std::vector<CCVSEntry> CEntryIndex::Entries() const {
+    std::vector<CCVSEntry> entries;
+    entries.reserve(live_);
+    for (const Line& line : lines_) {
+        CCVSEntry entry;
+        if (!line.removed && ParseEntryLine(std::string_view(text_).substr(line.offset, line.length), entry))
+            entries.push_back(std::move(entry));
+    }
+    return entries;
+}
+
 size_t CEntryIndex::MemoryBytes() const noexcept {
     return sizeof *this + text_.capacity() + lines_.capacity() * sizeof(Line) + slots_.capacity() * sizeof(uint32_t);
 }

@@ -42,6 +42,8 @@ public:
     bool Find(std::string_view name, CCVSEntry& entry) const;
 
     size_t Count() const noexcept { return live_; }
+    // Every entry the table holds, in the order of their lines (a caller that lists a whole folder).
+    std::vector<CCVSEntry> Entries() const;
     // Bytes held by the table, its own object included (for the memory bound of a cache).
     size_t MemoryBytes() const noexcept;
 

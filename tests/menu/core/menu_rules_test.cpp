@@ -10,8 +10,9 @@ namespace {
 
 using menu::SelectionFacts;
 
-const char* const kNames[] = {"Update", "Commit", "Diff", "Add", "Remove", "Custom", "Undo", "Tag",
-                              "Reset",  "Options", "?10", "?11", "?12", "?13", "?14", "Annotate"};
+const char* const kNames[menu::kCommandCount] = {
+    "Update", "Commit", "Diff", "Add", "Remove", "Custom", "Undo", "Tag", "Reset", "Options",
+    "", "", "", "", "CheckMods", "Annotate", "UpdateTo"};
 
 // The entries as one line, "-" for a separator, to compare whole menus at once.
 std::string Render(const std::vector<menu::MenuEntry>& entries) {
@@ -75,21 +76,21 @@ TEST(BuildMenuEntries, EveryStateOfTheFirstItem) {
 
     const Case cases[] = {
         {"unversioned file", UnversionedFile(), "Add - Custom - Options"},
-        {"unchanged file", VersionedFile(), "Update - Annotate Remove - Tag Custom - Options"},
-        {"sticky file", VersionedFile("1.1", "Tv1_0"), "Update Reset - Annotate Remove - Tag Custom - Options"},
-        {"sticky by date", dateSticky, "Update Reset - Annotate Remove - Tag Custom - Options"},
-        {"lone T is no tag", loneT, "Update - Annotate Remove - Tag Custom - Options"},
+        {"unchanged file", VersionedFile(), "Update UpdateTo CheckMods - Annotate Remove - Tag Custom - Options"},
+        {"sticky file", VersionedFile("1.1", "Tv1_0"), "Update UpdateTo Reset CheckMods - Annotate Remove - Tag Custom - Options"},
+        {"sticky by date", dateSticky, "Update UpdateTo Reset CheckMods - Annotate Remove - Tag Custom - Options"},
+        {"lone T is no tag", loneT, "Update UpdateTo CheckMods - Annotate Remove - Tag Custom - Options"},
         {"modified alone", VersionedFile("1.1", "", true),
-         "Update Commit - Diff Undo - Annotate Remove - Tag Custom - Options"},
-        {"modified in a group", modifiedInGroup, "Update Commit - Undo - Remove - Tag Custom - Options"},
-        {"added file", VersionedFile("0", "", true), "Commit - Remove - Custom - Options"},
-        {"added on a branch", addedSticky, "Reset Commit - Remove - Custom - Options"},
-        {"removed file", removed, "Update Commit - Diff Undo - Annotate Remove - Tag Custom - Options"},
-        {"conflict", conflict, "Update Commit - Diff Undo - Annotate Remove - Tag Custom - Options"},
-        {"working folder", WorkingDirectory(), "Update Commit - Undo - Tag Custom - Options"},
+         "Update UpdateTo Commit CheckMods - Diff Undo - Annotate Remove - Tag Custom - Options"},
+        {"modified in a group", modifiedInGroup, "Update UpdateTo Commit CheckMods - Undo - Remove - Tag Custom - Options"},
+        {"added file", VersionedFile("0", "", true), "Commit CheckMods - Remove - Custom - Options"},
+        {"added on a branch", addedSticky, "Reset Commit CheckMods - Remove - Custom - Options"},
+        {"removed file", removed, "Update UpdateTo Commit CheckMods - Diff Undo - Annotate Remove - Tag Custom - Options"},
+        {"conflict", conflict, "Update UpdateTo Commit CheckMods - Diff Undo - Annotate Remove - Tag Custom - Options"},
+        {"working folder", WorkingDirectory(), "Update UpdateTo Commit CheckMods - Undo - Tag Custom - Options"},
         {"tagged working folder", WorkingDirectory("stable"),
-         "Update Reset Commit - Undo - Tag Custom - Options"},
-        {"checkout folder", topFolder, "Update Commit - Undo - Tag Custom - Options"},
+         "Update UpdateTo Reset Commit CheckMods - Undo - Tag Custom - Options"},
+        {"checkout folder", topFolder, "Update UpdateTo Commit CheckMods - Undo - Tag Custom - Options"},
         {"new folder", newFolder, "Add - Custom - Options"},
         {"shift outside", outside, "Custom - Options"},
         {"shift on a folder outside", outsideFolder, "Custom - Options"},
@@ -147,6 +148,8 @@ TEST(FindCommandResources, EachOffsetHasItsOwnResources) {
         {menu::kCmdResetTag, IDS_MENU_RESET_TAG, IDS_HELP_RESET_TAG, IDB_RESET_TAG},
         {menu::kCmdOptions, IDS_MENU_OPTIONS, IDS_HELP_OPTIONS, IDB_OPTIONS},
         {menu::kCmdAnnotate, IDS_MENU_ANNOTATE, IDS_HELP_ANNOTATE, IDB_ANNOTATE},
+        {menu::kCmdCheckMods, IDS_MENU_CHECKMODS, IDS_HELP_CHECKMODS, IDB_COMMIT},
+        {menu::kCmdUpdateTo, IDS_MENU_UPDATETO, IDS_HELP_UPDATETO, IDB_UPDATE},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.offset);
@@ -158,6 +161,10 @@ TEST(FindCommandResources, EachOffsetHasItsOwnResources) {
     }
     EXPECT_EQ(nullptr, menu::FindCommandResources(10));  // reserved, no command yet
     EXPECT_EQ(nullptr, menu::FindCommandResources(menu::kCommandCount));
+    unsigned offset = 0;
+    EXPECT_TRUE(menu::FindCommandByVerb("CheckMods", offset));
+    EXPECT_EQ(menu::kCmdCheckMods, offset);
+    EXPECT_FALSE(menu::FindCommandByVerb("", offset));
     EXPECT_EQ(nullptr, menu::FindCommandResources(0xFFFFFFFFu));
     unsigned offset = 0;
     ASSERT_TRUE(menu::FindCommandByVerb("Annotate", offset));

@@ -1,0 +1,44 @@
+// Check for modifications: the changes list of the selection in a window of its own, with "Check
+// repository" (what "cvs -n -q update" reports: needs update, needs merge, would conflict, removed there)
+// and, on the checked rows, Diff, Commit..., Undo, Add, Remove and Update; the list is read again after
+// each. Runs modally on the caller's thread.
+#pragma once
+
+#include "changes/anchor_layout.h"
+#include "changes/changes_list.h"
+#include "common/dialog.h"
+
+#include <windows.h>
+
+#include <string>
+#include <vector>
+
+namespace changes {
+
+class CCheckDlg : public ferrow::CDialog {
+public:
+    explicit CCheckDlg(std::vector<std::string> selection);
+    CChangesList& List() { return list_; }
+    const std::string& Base() const { return base_; }
+    // Reads the working copy again (checks kept); with `repository`, asks the server too.
+    void Refresh(bool repository);
+
+protected:
+    BOOL OnInitDialog() override;
+    bool OnCommand(WORD id, WORD code) override;
+    bool OnNotify(const NMHDR& header, LRESULT& result) override;
+    bool OnMessage(UINT message, WPARAM wParam, LPARAM lParam) override;
+
+private:
+    void UpdateButtons();
+    std::vector<std::string> CheckedFullPaths(bool versioned, bool unversioned) const;
+    void RunOnChecked(WORD id);
+    std::vector<std::string> selection_;
+    std::string base_;
+    CChangesList list_;
+    CAnchorLayout layout_;
+};
+
+HRESULT ShowCheckForModifications(const std::vector<std::string>& selection, HWND owner);
+
+}  // namespace changes
