@@ -6,12 +6,15 @@ const std::vector<MenuEntry>& ModernMenuSlots() {
     // The steps of BuildMenuEntries, each with every entry it may add.
     static const std::vector<MenuEntry> slots = {
         {false, kCmdUpdate},   // a
+        {false, kCmdUpdateTo}, // a
         {false, kCmdResetTag}, // b
         {false, kCmdCommit},   // c
+        {false, kCmdCheckMods},  // c
         {true, 0},             // d
         {false, kCmdDiff},     // e
         {false, kCmdUndo},     // f
         {true, 0},             // g
+        {false, kCmdAnnotate}, // g
         {false, kCmdRemove},   // g
         {false, kCmdAdd},      // h
         {true, 0},             // i
