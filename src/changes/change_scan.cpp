@@ -109,7 +109,7 @@ void ScanFolder(const Pending& job, const CIgnoreList& userIgnore, CTimeTexts& t
             break;
         }
     }
-    if (const std::shared_ptr<const CEntryIndex> index = GetEntryIndex(job.folder)) facts.entries = index->Entries();
+    if (const std::shared_ptr<const CEntryIndex> index = GetEntryIndex(job.folder, ClientWait::kUnlessWindowThread)) facts.entries = index->Entries();
     std::vector<std::string> subfolders;
     ClassifyFolder(
         facts, EntryNameKey, [&](uint64_t t) { return times(t); }, ignore,

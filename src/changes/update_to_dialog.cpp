@@ -22,7 +22,7 @@ bool IsFolder(const std::string& path) {
 // The file whose log names the tags: the selected file, or a selected folder's first listed file.
 std::string LogFile(const std::string& path) {
     if (!IsFolder(path)) return path;
-    const std::shared_ptr<const CEntryIndex> index = GetEntryIndex(path);
+    const std::shared_ptr<const CEntryIndex> index = GetEntryIndex(path, ClientWait::kUnlessWindowThread);
     if (!index) return std::string();
     const std::vector<CCVSEntry> entries = index->Entries();
     return entries.empty() ? std::string() : path + "\\" + entries.front().Name;
