@@ -1,5 +1,7 @@
 #include "app/program_commands.h"
 
+#include "app/repo_commands.h"
+
 #include "common/module_instance.h"
 #include "resources/resource.h"
 
@@ -16,6 +18,10 @@ int RunAbout(const ProgramContext& context) {
 
 const ProgramCommandEntry kCommands[] = {
     {L"about", &RunAbout},
+    {L"checkout", &RunCheckout},
+    {L"import", &RunImport},
+    {L"login", &RunLogin},
+    {L"logout", &RunLogout},
 };
 
 }  // namespace

@@ -20,6 +20,7 @@
 #include "menu/operation_output.h"
 #include "menu/selection_facts.h"
 #include "model/admin_files.h"
+#include "ops/launch.h"
 #include "settings/settings_store.h"
 #include "resources/resource.h"
 #include "com/object_map.h"
@@ -130,7 +131,7 @@ bool CCVSContextMenu::BuildEntries(unsigned flags, std::vector<menu::MenuEntry>&
     if (selection_.empty()) return false;
     const menu::SelectionFacts facts = menu::GatherSelectionFacts(selection_.front(), selection_.size(), inWorkingCopy_);
     if (!menu::WantsSubmenu(facts, flags)) return false;
-    entries = menu::BuildMenuEntries(facts);
+    entries = menu::BuildMenuEntries(facts, flags);
     return true;
 }
 
@@ -208,6 +209,8 @@ HRESULT CCVSContextMenu::RunItem(unsigned offset, HWND hwnd, bool uiAllowed) {
 }
 
 HRESULT CCVSContextMenu::InvokeOffset(unsigned offset, HWND hwnd, bool uiAllowed) {
+    // Checkout, Import, Log in and Log out run in Ferrow.exe, which shows their windows.
+    if (offset >= menu::kCmdCheckout) return ops::StartProgram(menu::FindCommandResources(offset)->verb, selection_, hwnd);
     switch (offset) {
     case menu::kCmdDiff: {
         // The diff tool fetches the base revision itself; whether it starts is not reported. The fetch is

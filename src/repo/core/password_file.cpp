@@ -88,6 +88,13 @@ bool Descramble(const std::string& scrambled, std::string& clear) {
     return true;
 }
 
+bool IsStorablePassword(const std::string& clear) {
+    for (const char c : clear) {
+        if (static_cast<unsigned char>(c) < 0x20 || c == 0x7F) return false;
+    }
+    return true;
+}
+
 bool FindPassword(const std::string& fileText, const CvsRoot& root, std::string& scrambled) {
     const std::string canonical = CanonicalPserverRoot(root);
     for (const Line& line : SplitLines(fileText)) {

@@ -16,6 +16,10 @@ std::string Scramble(const std::string& clear);
 // The clear text of "A..."; false for any other scrambling (the text is then untouched).
 bool Descramble(const std::string& scrambled, std::string& clear);
 
+// A password the file can hold: control characters (which the table keeps as they are) would end or
+// change the line.
+bool IsStorablePassword(const std::string& clear);
+
 // The scrambled password stored for `root` (a :pserver: root with a user): the first line that names it,
 // as the client finds it. Line ends (LF or CR LF) are not part of the password.
 bool FindPassword(const std::string& fileText, const CvsRoot& root, std::string& scrambled);
