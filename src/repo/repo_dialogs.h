@@ -4,6 +4,7 @@
 
 #include "common/dialog.h"
 #include "repo/core/cvs_root.h"
+#include "resources/resource.h"
 
 #include <windows.h>
 

@@ -232,7 +232,7 @@ Checked CheckCheckout(const CheckoutRequest& request) {
         return result;
     }
     std::vector<std::string>& args = result.arguments;
-    args = {"-d", request.root, "checkout"};
+    args = {"-q", "-d", request.root, "checkout"};
     if (request.prune) args.push_back("-P");
     if (request.revision == Revision::kTag) {
         if (!IsValidTagName(request.tagOrDate)) {
@@ -284,7 +284,7 @@ Checked CheckImport(const ImportRequest& request) {
     result.error = error;
     if (error != RequestError::kNone) return result;
     std::vector<std::string>& args = result.arguments;
-    args = {"-d", request.root, "import", "-m", request.message};
+    args = {"-q", "-d", request.root, "import", "-m", request.message};
     for (const std::string& pattern : request.binaryPatterns) {
         args.push_back("-W");
         args.push_back(pattern + " -k 'b'");

@@ -92,7 +92,8 @@ enum class RequestError {
 struct Checked {
     RequestError error = RequestError::kNone;
     RootError rootError = RootError::kNone;
-    // The client's arguments after the program's name, unquoted, when error is kNone.
+    // The client's arguments after the program's name, unquoted, when error is kNone ("-q" first: the
+    // folder-by-folder chatter on standard error would read as a problem in the output window).
     std::vector<std::string> arguments;
 };
 

@@ -87,7 +87,7 @@ TEST(CvsRoot, CheckoutAndImportArguments) {
     checkout.tagOrDate = "REL_1";
     repo::Checked checked = repo::CheckCheckout(checkout);
     ASSERT_EQ(repo::RequestError::kNone, checked.error);
-    EXPECT_EQ((std::vector<std::string>{"-d", ":pserver:me@host:/cvs", "checkout", "-P", "-r", "REL_1", "-d", "my copy",
+    EXPECT_EQ((std::vector<std::string>{"-q", "-d", ":pserver:me@host:/cvs", "checkout", "-P", "-r", "REL_1", "-d", "my copy",
                                         "project/sub"}),
               checked.arguments);
 
@@ -95,7 +95,7 @@ TEST(CvsRoot, CheckoutAndImportArguments) {
     checkout.prune = false;
     checkout.revision = repo::Revision::kDate;
     checkout.tagOrDate = "2026-12-01 10:00";
-    EXPECT_EQ((std::vector<std::string>{"-d", ":pserver:me@host:/cvs", "checkout", "-D", "2026-12-01 10:00",
+    EXPECT_EQ((std::vector<std::string>{"-q", "-d", ":pserver:me@host:/cvs", "checkout", "-D", "2026-12-01 10:00",
                                         "project/sub"}),
               repo::CheckCheckout(checkout).arguments);
 
@@ -108,7 +108,7 @@ TEST(CvsRoot, CheckoutAndImportArguments) {
     import.binaryPatterns = repo::SplitPatterns("  *.png\t*.bin ");
     checked = repo::CheckImport(import);
     ASSERT_EQ(repo::RequestError::kNone, checked.error);
-    EXPECT_EQ((std::vector<std::string>{"-d", ":local:C:/repo", "import", "-m", "First import", "-W", "*.png -k 'b'",
+    EXPECT_EQ((std::vector<std::string>{"-q", "-d", ":local:C:/repo", "import", "-m", "First import", "-W", "*.png -k 'b'",
                                         "-W", "*.bin -k 'b'", "newmod", "vendor", "start"}),
               checked.arguments);
 }
