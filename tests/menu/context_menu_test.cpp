@@ -53,6 +53,7 @@ std::vector<MenuCase> SampleMenuCases(const testing_support::TempDir& outside) {
          "Update Reset - Remove - Tag Custom - Options"},
         {"shift outside", {outside / "loose.txt"}, CMF_EXTENDEDVERBS, "Custom - Options"},
         {"outside without shift", {outside / "loose.txt"}, 0, ""},
+        {"folder outside", {outside.Path()}, 0, "Checkout Import - Options"},
         {"first outside, second inside", {outside / "loose.txt", Wc("modified.c")}, 0, ""},
         {"default only", {Wc("modified.c")}, CMF_DEFAULTONLY, ""},
         {"CVS folder among others", {Wc("CVS"), Wc("unchanged.txt")}, 0, "Update - Remove - Tag Custom - Options"},
@@ -70,7 +71,7 @@ TEST(ContextMenu, ItemsForEachStateOfTheSampleWorkingCopy) {
         menu_test::BuiltMenu built = BuildMenu(handler.Get(), c.flags);
         EXPECT_EQ(c.items, built.items);
         if (*c.items) {
-            EXPECT_EQ(MAKE_HRESULT(SEVERITY_SUCCESS, 0, 10), built.result);
+            EXPECT_EQ(MAKE_HRESULT(SEVERITY_SUCCESS, 0, menu::kCommandCount), built.result);
             EXPECT_EQ("CVS", built.title);
             EXPECT_TRUE(built.bitmapsSet);
         } else {

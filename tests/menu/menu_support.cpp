@@ -11,8 +11,8 @@ namespace menu_test {
 
 namespace {
 
-const char* const kNames[] = {"Update", "Commit", "Diff", "Add", "Remove",
-                              "Custom", "Undo",   "Tag",  "Reset", "Options"};
+const char* const kNames[] = {"Update", "Commit", "Diff",    "Add",      "Remove", "Custom", "Undo",
+                              "Tag",    "Reset",  "Options", "Checkout", "Import", "Login",  "Logout"};
 
 }  // namespace
 
@@ -62,7 +62,7 @@ BuiltMenu BuildMenu(IContextMenu* handler, UINT flags) {
             continue;
         }
         unsigned offset = info.wID - 100;
-        built.items += offset < 10 ? kNames[offset] : "?";
+        built.items += offset < menu::kCommandCount ? kNames[offset] : "?";
         built.texts.push_back(text);
         if (!info.hbmpUnchecked || info.hbmpChecked) built.bitmapsSet = false;
         if (info.fState & MFS_DISABLED) built.items += "(disabled)";
