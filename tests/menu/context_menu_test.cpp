@@ -201,7 +201,7 @@ TEST(ContextMenu, HelpTexts) {
         EXPECT_EQ('m', marker[0]);
     }
     char marker[16];
-    EXPECT_EQ(E_INVALIDARG, handler->GetCommandString(10, GCS_HELPTEXTA, nullptr, marker, sizeof marker));
+    EXPECT_EQ(E_INVALIDARG, handler->GetCommandString(menu::kCommandCount, GCS_HELPTEXTA, nullptr, marker, sizeof marker));
 }
 
 TEST(ContextMenu, PagesSiteAndClassInfo) {
@@ -230,7 +230,7 @@ TEST(ContextMenu, VerbStringsAndUnknownOffsetsAreRefused) {
     info.cbSize = sizeof info;
     info.lpVerb = "update";
     EXPECT_EQ(E_INVALIDARG, handler->InvokeCommand(&info));
-    EXPECT_EQ(E_INVALIDARG, menu_test::Invoke(handler.Get(), 10));
+    EXPECT_EQ(E_INVALIDARG, menu_test::Invoke(handler.Get(), menu::kCommandCount));
     EXPECT_EQ(E_INVALIDARG, menu_test::Invoke(handler.Get(), 0xFFFF));
 }
 
