@@ -56,7 +56,12 @@ target_link_options(FerrowProgram PRIVATE -municode)
 # Programs that run under Wine go through this wrapper and a private prefix under the build folder.
 set(FERROW_WINEPREFIX ${CMAKE_BINARY_DIR}/wineprefix)
 # The Windows cvs client (scripts/build-cvs-exe.sh) goes on the prefix's PATH through WINEPATH.
-set(FERROW_CVS_DIR ${CMAKE_SOURCE_DIR}/build/cvs-win CACHE PATH "Folder of the Windows cvs.exe the Wine tests run")
+# The client's architecture is the prefix's: a machine that cannot run 32-bit programs has only 64-bit ones.
+if(FERROW_WINEARCH STREQUAL "win64")
+  set(FERROW_CVS_DIR ${CMAKE_SOURCE_DIR}/build/cvs-win64 CACHE PATH "Folder of the Windows cvs.exe the Wine tests run")
+else()
+  set(FERROW_CVS_DIR ${CMAKE_SOURCE_DIR}/build/cvs-win CACHE PATH "Folder of the Windows cvs.exe the Wine tests run")
+endif()
 string(REPLACE "/" "\\" FERROW_CVS_WINDIR "Z:${FERROW_CVS_DIR}")
 configure_file(${CMAKE_SOURCE_DIR}/cmake/wine-run.sh.in ${CMAKE_BINARY_DIR}/wine-run.sh @ONLY
                FILE_PERMISSIONS OWNER_READ OWNER_WRITE OWNER_EXECUTE GROUP_READ GROUP_EXECUTE WORLD_READ WORLD_EXECUTE)

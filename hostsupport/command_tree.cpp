@@ -64,28 +64,17 @@ private:
     ComPtr<IShellItem> folder_;
 };
 
-class CFolderViewSite final : public HostObject<IServiceProvider, IOleWindow> {
+// The Explorer window as a service of the site: only its window.
+class CBrowserWindow final : public HostObject<IOleWindow> {
 public:
-    CFolderViewSite(ComPtr<IShellItem> folder, HWND hwnd) : folder_(std::move(folder)), hwnd_(hwnd) {}
+    explicit CBrowserWindow(HWND hwnd) : hwnd_(hwnd) {}
     STDMETHODIMP QueryInterface(REFIID riid, void** ppv) override {
         if (!ppv) return E_POINTER;
         *ppv = nullptr;
-        if (IsEqualIID(riid, IID_IUnknown) || IsEqualIID(riid, IID_IServiceProvider)) {
-            *ppv = static_cast<IServiceProvider*>(this);
-        } else if (IsEqualIID(riid, IID_IOleWindow)) {
-            *ppv = static_cast<IOleWindow*>(this);
-        } else {
-            return E_NOINTERFACE;
-        }
+        if (!IsEqualIID(riid, IID_IUnknown) && !IsEqualIID(riid, IID_IOleWindow)) return E_NOINTERFACE;
         AddRef();
+        *ppv = static_cast<IOleWindow*>(this);
         return S_OK;
-    }
-    STDMETHODIMP QueryService(REFGUID service, REFIID riid, void** ppv) override {
-        if (!ppv) return E_POINTER;
-        *ppv = nullptr;
-        if (!IsEqualGUID(service, SID_SFolderView)) return E_NOINTERFACE;
-        ComPtr<IFolderView> view = ComPtr<IFolderView>::Attach(new CFolderView(folder_.Copy()));
-        return view->QueryInterface(riid, ppv);
     }
     STDMETHODIMP GetWindow(HWND* hwnd) override {
         if (!hwnd) return E_POINTER;
@@ -93,6 +82,34 @@ public:
         return hwnd_ ? S_OK : E_FAIL;
     }
     STDMETHODIMP ContextSensitiveHelp(BOOL) override { return E_NOTIMPL; }
+
+private:
+    HWND hwnd_;
+};
+
+// Windows 11's menu site: no window of its own; the folder view and the Explorer window as services.
+class CFolderViewSite final : public HostObject<IServiceProvider> {
+public:
+    CFolderViewSite(ComPtr<IShellItem> folder, HWND hwnd) : folder_(std::move(folder)), hwnd_(hwnd) {}
+    STDMETHODIMP QueryInterface(REFIID riid, void** ppv) override {
+        if (!ppv) return E_POINTER;
+        *ppv = nullptr;
+        if (!IsEqualIID(riid, IID_IUnknown) && !IsEqualIID(riid, IID_IServiceProvider)) return E_NOINTERFACE;
+        *ppv = static_cast<IServiceProvider*>(this);
+        AddRef();
+        return S_OK;
+    }
+    STDMETHODIMP QueryService(REFGUID service, REFIID riid, void** ppv) override {
+        if (!ppv) return E_POINTER;
+        *ppv = nullptr;
+        if (IsEqualGUID(service, SID_STopLevelBrowser) && hwnd_) {
+            ComPtr<IOleWindow> browser = ComPtr<IOleWindow>::Attach(new CBrowserWindow(hwnd_));
+            return browser->QueryInterface(riid, ppv);
+        }
+        if (!IsEqualGUID(service, SID_SFolderView) || !folder_) return E_NOINTERFACE;
+        ComPtr<IFolderView> view = ComPtr<IFolderView>::Attach(new CFolderView(folder_.Copy()));
+        return view->QueryInterface(riid, ppv);
+    }
 
 private:
     ComPtr<IShellItem> folder_;
@@ -124,7 +141,7 @@ ComPtr<IShellItemArray> MakeShellItemArray(const std::vector<std::string>& paths
 
 ComPtr<IUnknown> MakeFolderViewSite(const std::string& folder, HWND hwnd) {
     ComPtr<IUnknown> site;
-    site.Reset(static_cast<IServiceProvider*>(new CFolderViewSite(ItemOf(folder), hwnd)));
+    site.Reset(static_cast<IServiceProvider*>(new CFolderViewSite(folder.empty() ? nullptr : ItemOf(folder), hwnd)));
     return site;
 }
 
@@ -164,7 +181,7 @@ HRESULT WalkCommandTree(IExplorerCommand* command, IShellItemArray* items, Comma
 std::vector<std::wstring> ChildTitles(const CommandNode& node) {
     std::vector<std::wstring> titles;
     for (const CommandNode& child : node.children)
-        titles.push_back((child.flags & ECF_ISSEPARATOR) ? L"-" : child.title);
+        if (!(child.state & ECS_HIDDEN)) titles.push_back((child.flags & ECF_ISSEPARATOR) ? L"-" : child.title);
     return titles;
 }
 

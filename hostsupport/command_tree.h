@@ -17,8 +17,9 @@ namespace ferrow {
 // The items for full paths, in order; null when one cannot be made (a missing path).
 ComPtr<IShellItemArray> MakeShellItemArray(const std::vector<std::string>& paths);
 
-// A site as Explorer's window is one: it answers SID_SFolderView with a view of `folder`, and its window
-// is `hwnd`.
+// A site as Windows 11's menu in Explorer's window gives one: it has no window of its own (a site with a
+// window is the classic menu's or the navigation pane's) and answers SID_SFolderView with a view of
+// `folder` (none when empty) and SID_STopLevelBrowser with the window `hwnd` (none when null).
 ComPtr<IUnknown> MakeFolderViewSite(const std::string& folder, HWND hwnd);
 
 struct CommandNode {
@@ -34,7 +35,7 @@ struct CommandNode {
 // ECF_HASSUBCOMMANDS and a visible state, the subcommands (each with the same items).
 HRESULT WalkCommandTree(IExplorerCommand* command, IShellItemArray* items, CommandNode& node);
 
-// The subcommands' titles in order, a separator as "-".
+// The shown subcommands' titles in order, a separator as "-".
 std::vector<std::wstring> ChildTitles(const CommandNode& node);
 
 // The subcommand of the root (walked for `items` first, as the shell does) titled `title`; null when the

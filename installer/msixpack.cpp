@@ -1,14 +1,14 @@
 // msixpack: writes the package with external location (Ferrow.msix) that gives Windows 11's context menu
 // the module's command class. Runs under Wine in the build, like rowgen; links the module's object map so
-// that the manifest names the CLSID the DLL registers.
+// that the manifest names the command class's packaged CLSID, which the DLL serves but never registers.
 //
 //   msixpack.exe <out.msix> <AppxManifest.xml template> <NAME=value>... -- <name in package>=<file>...
 //
 // The template's "%NAME%" texts are replaced by the NAME=value pairs and by "%CLSID_ExplorerCommand%",
-// the CLSID (without braces) of the class whose version-independent ProgID is Ferrow.ExplorerCommand.
+// the packaged CLSID (without braces) of the class whose version-independent ProgID is Ferrow.ExplorerCommand.
 // The package: the manifest and the files, each stored (a package may store any file uncompressed), then
-// AppxBlockMap.xml (the SHA-256 of every 64 KiB block of every file, base64) and [Content_Types].xml. A
-// package is signed afterwards, by a separate step (see the README); the build never needs a certificate.
+// AppxBlockMap.xml (the SHA-256 of every 64 KiB block of every file, base64) and [Content_Types].xml. The
+// build signs it afterwards when a certificate is configured (installer/sign-msix.sh).
 #include "com/object_map.h"
 #include "module/module_scripts.h"
 
@@ -197,12 +197,13 @@ private:
     uint32_t count_ = 0;
 };
 
-// The CLSID, without braces, of the class the package's manifest names.
+// The CLSID, without braces, that the package's manifest names: the packaged one of the command class.
 bool CommandClsid(std::wstring& text) {
     const ferrow::ObjectEntry* entries = ferrow::ObjectMapBegin();
     for (size_t i = 0; i < ferrow::ObjectMapSize(); ++i) {
         if (std::wstring(entries[i].versionIndependentProgId) != L"Ferrow.ExplorerCommand") continue;
-        const std::wstring braced = ferrow::GuidString(*entries[i].clsid);
+        if (!entries[i].packagedClsid) return false;
+        const std::wstring braced = ferrow::GuidString(*entries[i].packagedClsid);
         text = braced.substr(1, braced.size() - 2);
         return true;
     }

@@ -2,9 +2,11 @@
 # Builds the Windows cvs client that the Wine tests and the demo run (a Linux program started from inside
 # Wine runs detached: exit code and piped output are lost). The client is a third-party dependency: Debian's
 # source package `cvs` (1.12.13, which has a windows-NT port), our patch and our MinGW makefile from
-# third_party/cvs-win/, linked into a static 32-bit cvs.exe.
+# third_party/cvs-win/, linked into a static cvs.exe for the prefix's architecture: 32-bit for a 32-bit
+# prefix, 64-bit for a 64-bit one (a machine that cannot run 32-bit programs has only the latter).
 #
-# Usage: scripts/build-cvs-exe.sh [cache-folder]      (default: build/cvs-win)
+# Usage: scripts/build-cvs-exe.sh [cache-folder [triplet]]
+#        (defaults: build/cvs-win, i686-w64-mingw32; the 64-bit one: build/cvs-win64 x86_64-w64-mingw32)
 # Result: <cache-folder>/cvs.exe. A run with an up-to-date cache does nothing; a changed patch, makefile or
 # script rebuilds from the downloaded package without fetching it again. The only download is that source
 # package, through apt-get with a private configuration in the cache folder (the system's apt setup, its
@@ -14,11 +16,13 @@ cd "$(dirname "$0")/.."
 root=$PWD
 kit=$root/third_party/cvs-win
 out=$(realpath -m "${1:-$root/build/cvs-win}")
+triplet=${2:-i686-w64-mingw32}
 # The patch is made for this suite's package; the system itself may be of another release.
 suite=bookworm
 
 inputs_hash() {
-  cat "$kit/Makefile.mingw" "$kit"/patches/*.patch "$root/scripts/build-cvs-exe.sh" | sha256sum | cut -c1-16
+  { echo "$triplet"; cat "$kit/Makefile.mingw" "$kit"/patches/*.patch "$root/scripts/build-cvs-exe.sh"; } |
+    sha256sum | cut -c1-16
 }
 stamp=$(inputs_hash)
 up_to_date() { [ -f "$out/cvs.exe" ] && [ "$(cat "$out/stamp" 2>/dev/null)" = "$stamp" ]; }
@@ -77,7 +81,7 @@ for p in "$kit"/patches/*.patch; do
 done
 
 # 3. Build, check, install into the cache.
-run make -s -j2 -f "$kit/Makefile.mingw" SRC="$out/src" OUT="$out/obj"
+run make -s -j2 -f "$kit/Makefile.mingw" SRC="$out/src" OUT="$out/obj" CROSS="$triplet-"
 if x86_64-w64-mingw32-objdump -p "$out/obj/cvs.exe" | grep -iE 'DLL Name: *(libstdc\+\+|libgcc|libwinpthread)' >>"$log"; then
   fail "cvs.exe imports a MinGW runtime DLL"
 fi

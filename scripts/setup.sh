@@ -17,12 +17,34 @@ missing=()
 for p in "${packages[@]}"; do
   dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q 'install ok installed' || missing+=("$p")
 done
-if ((${#missing[@]} == 0)); then
+# osslsigncode signs the Windows 11 menu's package (MSIX) from 2.7 on; Debian 12's own is 2.5,
+# bookworm-backports has 2.9.
+signer_ok() {
+  local version
+  version=$(osslsigncode --version 2>/dev/null | sed -n '1s/^osslsigncode \([0-9][0-9.]*\).*/\1/p')
+  [ -n "$version" ] && dpkg --compare-versions "$version" ge 2.7
+}
+need_signer=0
+signer_ok || need_signer=1
+if ((${#missing[@]} == 0 && need_signer == 0)); then
   exit 0
 fi
 
 SUDO=""
 if [ "$(id -u)" != 0 ]; then SUDO=sudo; fi
+# FERROW_SETUP_DRY=1 prints the commands that change the machine instead of running them.
+would_run() { echo "would run: $*" >&2; }
+if [ -n "${FERROW_SETUP_DRY:-}" ]; then SUDO=would_run; fi
+if ((need_signer)) && ! grep -qs 'bookworm-backports' /etc/apt/sources.list /etc/apt/sources.list.d/*.list \
+    /etc/apt/sources.list.d/*.sources; then
+  $SUDO tee /etc/apt/sources.list.d/bookworm-backports.sources >/dev/null <<'EOF'
+Types: deb
+URIs: http://deb.debian.org/debian
+Suites: bookworm-backports
+Components: main
+Signed-By: /usr/share/keyrings/debian-archive-keyring.gpg
+EOF
+fi
 if ! dpkg --print-foreign-architectures | grep -qx i386; then
   $SUDO dpkg --add-architecture i386
 fi
@@ -31,9 +53,12 @@ $SUDO apt-get update -qq || echo "setup: apt-get update reported errors (a mirro
 install() { $SUDO apt-get install -y -qq --no-install-recommends "$@" "${missing[@]}" >/dev/null; }
 # A mirror mid-sync can leave the i386 and amd64 indexes of the security suite out of step ("held broken
 # packages" for wine32:i386): then prefer the main archive's versions, the same for both architectures.
-if ! install; then
+if ((${#missing[@]} > 0)) && ! install; then
   echo "setup: install failed; retrying with the main archive's versions preferred" >&2
   install -o APT::Default-Release=bookworm
+fi
+if ((need_signer)); then
+  $SUDO apt-get install -y -qq --no-install-recommends -t bookworm-backports osslsigncode >/dev/null
 fi
 # The posix thread model gives std::thread and std::mutex; make it the default for both targets.
 for t in i686 x86_64; do

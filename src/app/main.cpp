@@ -39,7 +39,12 @@ int Run() {
         if (args.deletePathFile) ::DeleteFileW(args.pathFile.c_str());
         if (FAILED(read)) return 1;
     }
-    const app::ProgramCommandEntry* entry = app::FindProgramCommand(args.command.empty() ? L"about" : args.command);
+    // "/register-menu" stands for "/command:register-menu" (the short form of commands a person types).
+    std::wstring command = args.command;
+    for (auto it = args.options.begin(); command.empty() && it != args.options.end(); ++it) {
+        if (it->second.empty() && app::FindProgramCommand(it->first)) command = it->first;
+    }
+    const app::ProgramCommandEntry* entry = app::FindProgramCommand(command.empty() ? L"about" : command);
     if (!entry) {
         const std::string text = ferrow::LoadResString(IDS_PROGRAM_UNKNOWN_COMMAND) + "\r\n" +
                                  ferrow::WideToAnsi(args.command);

@@ -1,6 +1,7 @@
 #include "app/program_commands.h"
 
 #include "app/repo_commands.h"
+#include "app/menu_package.h"
 
 #include "common/module_instance.h"
 #include "resources/resource.h"
@@ -22,6 +23,8 @@ const ProgramCommandEntry kCommands[] = {
     {L"import", &RunImport},
     {L"login", &RunLogin},
     {L"logout", &RunLogout},
+    {L"register-menu", &RunRegisterMenu},
+    {L"unregister-menu", &RunUnregisterMenu},
 };
 
 }  // namespace

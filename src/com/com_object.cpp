@@ -94,7 +94,9 @@ HRESULT CFerrowModule::GetClassObject(REFCLSID clsid, REFIID riid, void** ppv) n
     const ObjectEntry* entries = ObjectMapBegin();
     const size_t count = ObjectMapSize();
     for (size_t i = 0; i < count; ++i) {
-        if (!IsEqualCLSID(*entries[i].clsid, clsid)) continue;
+        if (!IsEqualCLSID(*entries[i].clsid, clsid) &&
+            !(entries[i].packagedClsid && IsEqualCLSID(*entries[i].packagedClsid, clsid)))
+            continue;
         IUnknown* factory = factories_[i].load();
         if (!factory) {
             GuardLock lock(guard_);

@@ -21,6 +21,9 @@
 #define FERROW_GUID_TEXT_CToolsPage "CC59A280-A95E-4D46-9EB9-E8D732F19ABE"
 // The command of Windows 11's context menu; the package manifest names it too (installer/AppxManifest.xml).
 #define FERROW_GUID_TEXT_CExplorerCommand "733B3C6D-A72D-4827-8A54-38FF44108CC9"
+// The same command as the package declares it (installer/AppxManifest.xml): only the package names it, never
+// the registry, so that Windows 11 activates the package's class and not the one registered in HKCR.
+#define FERROW_GUID_TEXT_CExplorerCommandPackaged "17853DB8-457B-404E-A5D3-776B34461DD7"
 
 // Only ever written as a key name under "Browser Helper Objects"; no class of the module carries it.
 #define FERROW_GUID_TEXT_BROWSER_HELPER "B2FE5E22-1078-424C-958E-C7E8FB09B2D5"
@@ -80,5 +83,7 @@ inline constexpr CLSID CLSID_CCVSPropSheetExt = ferrow::detail::GuidFromText(FER
 inline constexpr CLSID CLSID_COptionsPage = ferrow::detail::GuidFromText(FERROW_GUID_TEXT_COptionsPage);
 inline constexpr CLSID CLSID_CToolsPage = ferrow::detail::GuidFromText(FERROW_GUID_TEXT_CToolsPage);
 inline constexpr CLSID CLSID_CExplorerCommand = ferrow::detail::GuidFromText(FERROW_GUID_TEXT_CExplorerCommand);
+inline constexpr CLSID CLSID_CExplorerCommandPackaged =
+    ferrow::detail::GuidFromText(FERROW_GUID_TEXT_CExplorerCommandPackaged);
 
 #endif  // __WIDL__

@@ -28,6 +28,9 @@ struct ObjectEntry {
     CreatorFn create;
     const CATID* categories[kMaxCategories];  // implemented component categories, null-terminated
     ModuleEventFn moduleEvent;
+    // A second CLSID of the same class that only a package's manifest names: served by the class object,
+    // never registered. Null for most classes.
+    const CLSID* packagedClsid = nullptr;
 };
 
 // The classes in their fixed order, without the end marker.

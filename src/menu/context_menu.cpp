@@ -13,7 +13,6 @@
 #include "exec/progress_dialog.h"
 #include "exec/run_lock.h"
 #include "exec/tools.h"
-#include "menu/classic_menu_mark.h"
 #include "menu/core/menu_rules.h"
 #include "menu/core/operation_rules.h"
 #include "menu/operation_dialogs.h"
@@ -30,12 +29,6 @@
 #include <olectl.h>
 
 namespace {
-
-// A folder named "CVS" (the administrative folder of a working folder) never enters the selection.
-bool IsAdminDirectory(const std::string& path) {
-    if (!::PathIsDirectoryA(path.c_str())) return false;
-    return ::lstrcmpiA(::PathFindFileNameA(path.c_str()), "CVS") == 0;
-}
 
 // An operation of this thread is under way: it dispatches messages while it waits, so the window can
 // ask for another one meanwhile.
@@ -107,11 +100,7 @@ STDMETHODIMP CCVSContextMenu::Initialize(PCIDLIST_ABSOLUTE, IDataObject* pdtobj,
     std::vector<std::string> paths;
     const HRESULT hr = ferrow::ReadDroppedPaths(pdtobj, paths);
     if (FAILED(hr)) return hr;
-    return ferrow::GuardedCall([&]() -> HRESULT {
-        const HRESULT recorded = RecordSelection(std::move(paths));
-        if (SUCCEEDED(recorded) && !classicMark_) classicMark_ = menu::MarkClassicMenu();
-        return recorded;
-    });
+    return ferrow::GuardedCall([&]() -> HRESULT { return RecordSelection(std::move(paths)); });
 }
 
 HRESULT CCVSContextMenu::RecordSelection(std::vector<std::string> paths) {

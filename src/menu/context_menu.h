@@ -70,8 +70,6 @@ private:
     // One image per command offset, and one for the submenu.
     ferrow::UniqueGdiObject bitmaps_[menu::kCommandCount];
     ferrow::UniqueGdiObject submenuBitmap_;
-    // Held from the first Initialize that leaves a selection: the classic submenu may be shown.
-    ferrow::UniqueKernelHandle classicMark_;
 };
 
 }  // namespace menu

@@ -3,32 +3,25 @@
 #include "common/exception_guard.h"
 #include "common/module_instance.h"
 #include "common/text.h"
-#include "menu/classic_menu_mark.h"
-#include "menu/context_menu.h"
 #include "menu/core/menu_rules.h"
+#include "menu/core/modern_menu.h"
 #include "menu/selection_facts.h"
+#include "ops/launch.h"
 
 #include <shlguid.h>
 #include <shlwapi.h>
 
-#include <mutex>
+#include <memory>
 #include <string>
+#include <utility>
 #include <vector>
 
 namespace menu {
-
-// What the root and the subcommands made from it share. The handler is this command's own classic
-// handler object: the selection, the dialog values (which prefill the next dialog, as in the classic
-// menu) and the operations are its own.
-struct CommandSession {
-    std::mutex lock;  // entries and the handler's selection: GetState may come on another thread
-    ferrow::ComPtr<IContextMenu> handlerObject;  // keeps the handler alive
-    CCVSContextMenu* handler = nullptr;
-    std::vector<MenuEntry> entries;  // from the last GetState that showed the menu
-    ferrow::ComPtr<IUnknown> site;
-};
-
 namespace {
+
+// The window class of the navigation pane's tree, whose site is the one window-bearing site of the
+// Windows 11 menu; every other site with a window is the classic menu's.
+const wchar_t kTreeControlClass[] = L"NamespaceTreeControl";
 
 HRESULT DupText(const std::wstring& text, LPWSTR* out) { return ::SHStrDupW(text.c_str(), out); }
 
@@ -44,56 +37,96 @@ HRESULT IconText(unsigned iconId, LPWSTR* out) {
 // be spelled in the ANSI code page is left out.
 void AddPathOf(IShellItem* item, std::vector<std::string>& paths) {
     LPWSTR name = nullptr;
-    if (FAILED(item->GetDisplayName(SIGDN_FILESYSPATH, &name))) return;
+    if (!item || FAILED(item->GetDisplayName(SIGDN_FILESYSPATH, &name))) return;
     ferrow::UniqueCoTaskMem owner(name);
     std::string path;
     if (ferrow::WideToAnsiPath(name, path)) paths.push_back(std::move(path));
 }
 
-// The selection in the shell's order.
-void PathsOfItems(IShellItemArray* items, std::vector<std::string>& paths) {
-    DWORD count = 0;
-    if (!items || FAILED(items->GetCount(&count))) return;
-    for (DWORD i = 0; i < count; ++i) {
-        ferrow::ComPtr<IShellItem> item;
-        if (SUCCEEDED(items->GetItemAt(i, item.Put()))) AddPathOf(item.Get(), paths);
+enum class SiteKind { kNoWindow, kTreeControl, kClassicMenu };
+
+// What kind of site the call has, and the tree control's window for kTreeControl.
+SiteKind KindOfSite(IUnknown* site, HWND& tree) {
+    tree = nullptr;
+    ferrow::ComPtr<IOleWindow> window;
+    HWND hwnd = nullptr;
+    if (!site || FAILED(site->QueryInterface(IID_IOleWindow, window.PutVoid())) || FAILED(window->GetWindow(&hwnd)) ||
+        !hwnd)
+        return SiteKind::kNoWindow;
+    wchar_t name[64] = {};
+    if (::GetClassNameW(hwnd, name, 64) && ::lstrcmpW(name, kTreeControlClass) == 0) {
+        tree = hwnd;
+        return SiteKind::kTreeControl;
     }
+    return SiteKind::kClassicMenu;
+}
+
+// The node of the navigation pane under the menu's point (where the user clicked: the cursor, as the menu
+// opens there), or nothing. Its selected node may be another one, and the folder view's folder is the one
+// shown on the right: neither is used.
+void AddClickedNode(IUnknown* site, HWND tree, std::vector<std::string>& paths) {
+    ferrow::ComPtr<INameSpaceTreeControl> control;
+    if (FAILED(site->QueryInterface(IID_INameSpaceTreeControl, control.PutVoid())) &&
+        FAILED(::IUnknown_QueryService(site, SID_SNavigationPane, IID_INameSpaceTreeControl, control.PutVoid())))
+        return;
+    POINT point = {};
+    if (!::GetCursorPos(&point) || !::ScreenToClient(tree, &point)) return;
+    ferrow::ComPtr<IShellItem> node;
+    if (control->HitTest(&point, node.Put()) == S_OK) AddPathOf(node.Get(), paths);
 }
 
 // The folder a background menu is for: the folder of the site's view.
-void PathOfSiteFolder(IUnknown* site, std::vector<std::string>& paths) {
+void AddViewFolder(IUnknown* site, std::vector<std::string>& paths) {
     ferrow::ComPtr<IFolderView> view;
     if (!site || FAILED(::IUnknown_QueryService(site, SID_SFolderView, IID_IFolderView, view.PutVoid()))) return;
     ferrow::ComPtr<IShellItem> folder;
     if (SUCCEEDED(view->GetFolder(IID_IShellItem, folder.PutVoid()))) AddPathOf(folder.Get(), paths);
 }
 
-// The selection of a call: the items, or for a background menu (no items) the site's folder.
+// The selection of one call, the administrative folders left out: the items; without items, the clicked
+// node of the navigation pane or the folder of a view's background. Empty (the entry hides) in the classic
+// menu and when nothing is left.
 std::vector<std::string> SelectionOf(IShellItemArray* items, IUnknown* site) {
     std::vector<std::string> paths;
-    PathsOfItems(items, paths);
+    HWND tree = nullptr;
+    const SiteKind kind = KindOfSite(site, tree);
+    if (kind == SiteKind::kClassicMenu) return paths;
     DWORD count = 0;
-    if (!items || (SUCCEEDED(items->GetCount(&count)) && count == 0)) PathOfSiteFolder(site, paths);
-    return paths;
+    if (items && FAILED(items->GetCount(&count))) return paths;
+    for (DWORD i = 0; i < count; ++i) {
+        ferrow::ComPtr<IShellItem> item;
+        if (SUCCEEDED(items->GetItemAt(i, item.Put()))) AddPathOf(item.Get(), paths);
+    }
+    if (count == 0 && kind == SiteKind::kTreeControl) AddClickedNode(site, tree, paths);
+    if (count == 0 && kind == SiteKind::kNoWindow) AddViewFolder(site, paths);
+    std::vector<std::string> selection;
+    for (std::string& path : paths) {
+        if (!IsAdminDirectory(path)) selection.push_back(std::move(path));
+    }
+    return selection;
 }
 
-// The window that owns the operation's dialogs and receives the refresh: the site's.
-HWND SiteWindow(IUnknown* site) {
+// The window that owns what the operation shows and receives the refresh: the Explorer window of the
+// site (the Windows 11 menu's site has none of its own), else the site's window.
+HWND InvokingWindow(IUnknown* site) {
     HWND hwnd = nullptr;
     if (!site) return nullptr;
-    if (SUCCEEDED(::IUnknown_GetWindow(site, &hwnd)) && hwnd) return hwnd;
     ferrow::ComPtr<IOleWindow> browser;
-    if (SUCCEEDED(::IUnknown_QueryService(site, SID_STopLevelBrowser, IID_IOleWindow, browser.PutVoid())))
-        browser->GetWindow(&hwnd);
+    if (SUCCEEDED(::IUnknown_QueryService(site, SID_STopLevelBrowser, IID_IOleWindow, browser.PutVoid())) &&
+        SUCCEEDED(browser->GetWindow(&hwnd)) && hwnd)
+        return hwnd;
+    hwnd = nullptr;
+    ::IUnknown_GetWindow(site, &hwnd);
     return hwnd;
 }
 
-// One item of the submenu.
-class CSubCommand : public ferrow::ComObject<CSubCommand, IExplorerCommand> {
+// One slot of the submenu (modern_menu.h): shown, greyed or hidden by the entries of its call's items.
+class CSubCommand : public ferrow::ComObject<CSubCommand, IExplorerCommand, IObjectWithSite> {
 public:
-    void Set(std::shared_ptr<CommandSession> session, MenuEntry entry) {
-        session_ = std::move(session);
-        entry_ = entry;
+    void Set(size_t slot, ferrow::ComPtr<IUnknown> site) {
+        slot_ = slot;
+        entry_ = ModernMenuSlots()[slot];
+        site_ = std::move(site);
     }
 
     STDMETHODIMP GetTitle(IShellItemArray*, LPWSTR* name) override {
@@ -124,25 +157,20 @@ public:
         if (name) *name = GUID_NULL;
         return E_NOTIMPL;
     }
-    STDMETHODIMP GetState(IShellItemArray*, BOOL, EXPCMDSTATE* state) override {
+    STDMETHODIMP GetState(IShellItemArray* items, BOOL okToBeSlow, EXPCMDSTATE* state) override {
         if (!state) return E_POINTER;
-        *state = entry_.enabled ? ECS_ENABLED : ECS_DISABLED;
-        return S_OK;
+        *state = ECS_HIDDEN;
+        if (!okToBeSlow) return E_PENDING;
+        return ferrow::GuardedCall([&]() -> HRESULT {
+            const std::vector<MenuEntry> entries = EntriesForSelection(SelectionOf(items, Site().Get()), 0);
+            const int shown = ShownSlots(entries)[slot_];
+            if (shown >= 0) *state = entries[shown].enabled ? ECS_ENABLED : ECS_DISABLED;
+            return S_OK;
+        });
     }
     STDMETHODIMP Invoke(IShellItemArray* items, IBindCtx*) override {
         if (entry_.separator) return E_INVALIDARG;
-        return ferrow::GuardedCall([&]() -> HRESULT {
-            HWND hwnd = nullptr;
-            {
-                std::lock_guard<std::mutex> guard(session_->lock);
-                // The shell hands the selection again; it is the one the menu was made for.
-                const std::vector<std::string> paths = SelectionOf(items, session_->site.Get());
-                if (!paths.empty()) session_->handler->RecordSelection(paths);
-                hwnd = SiteWindow(session_->site.Get());
-            }
-            // User interface allowed, as for a classic item the user picked.
-            return session_->handler->RunItem(entry_.offset, hwnd, true);
-        });
+        return StartCommand(entry_.offset, items, Site().Get());
     }
     STDMETHODIMP GetFlags(EXPCMDFLAGS* flags) override {
         if (!flags) return E_POINTER;
@@ -153,10 +181,30 @@ public:
         if (commands) *commands = nullptr;
         return E_NOTIMPL;
     }
+    // The root's site until the shell sets one of its own.
+    STDMETHODIMP SetSite(IUnknown* site) override {
+        ferrow::ComPtr<IUnknown> old = ferrow::ComPtr<IUnknown>::FromRaw(site);
+        std::lock_guard<std::mutex> guard(siteLock_);
+        std::swap(site_, old);
+        return S_OK;  // the old site is released after the lock
+    }
+    STDMETHODIMP GetSite(REFIID riid, void** ppv) override {
+        if (!ppv) return E_POINTER;
+        *ppv = nullptr;
+        const ferrow::ComPtr<IUnknown> site = Site();
+        return site ? site->QueryInterface(riid, ppv) : E_FAIL;
+    }
 
 private:
-    std::shared_ptr<CommandSession> session_;
+    ferrow::ComPtr<IUnknown> Site() {
+        std::lock_guard<std::mutex> guard(siteLock_);
+        return site_.Copy();
+    }
+
+    size_t slot_ = 0;
     MenuEntry entry_{true, 0, true};
+    std::mutex siteLock_;
+    ferrow::ComPtr<IUnknown> site_;
 };
 
 // The submenu's items in order. Clones share the (unchanging) list and start at the same position.
@@ -196,12 +244,14 @@ public:
     STDMETHODIMP Clone(IEnumExplorerCommand** copy) override {
         if (!copy) return E_POINTER;
         *copy = nullptr;
-        ferrow::ComPtr<IEnumExplorerCommand> made;
-        HRESULT hr = CCommandEnum::CreateInstance(nullptr, IID_IEnumExplorerCommand, made.PutVoid());
-        if (FAILED(hr)) return hr;
-        static_cast<CCommandEnum*>(made.Get())->Set(list_, position_);
-        *copy = made.Detach();
-        return S_OK;
+        return ferrow::GuardedCall([&]() -> HRESULT {
+            ferrow::ComPtr<IEnumExplorerCommand> made;
+            HRESULT hr = CCommandEnum::CreateInstance(nullptr, IID_IEnumExplorerCommand, made.PutVoid());
+            if (FAILED(hr)) return hr;
+            static_cast<CCommandEnum*>(made.Get())->Set(list_, position_);
+            *copy = made.Detach();
+            return S_OK;
+        });
     }
 
 private:
@@ -209,18 +259,41 @@ private:
     size_t position_ = 0;
 };
 
+
+// Ferrow.exe beside this module, or in the folder above it: the package's copy of the DLL lives in the
+// install folder's "menu" folder (the package's external location), the program in the install folder.
+std::wstring ProgramForPackage() {
+    const std::wstring beside = ops::ProgramPath();
+    if (beside.empty() || ::GetFileAttributesW(beside.c_str()) != INVALID_FILE_ATTRIBUTES) return beside;
+    const size_t name = beside.find_last_of(L'\\');
+    const size_t folder = name == std::wstring::npos || name == 0 ? std::wstring::npos
+                                                                  : beside.find_last_of(L'\\', name - 1);
+    if (folder == std::wstring::npos) return beside;
+    const std::wstring above = beside.substr(0, folder) + beside.substr(name);
+    return ::GetFileAttributesW(above.c_str()) != INVALID_FILE_ATTRIBUTES ? above : beside;
+}
+
 }  // namespace
+
+HRESULT StartCommand(unsigned offset, IShellItemArray* items, IUnknown* site, const std::wstring& program,
+                     HANDLE* process) {
+    if (process) *process = nullptr;
+    const CommandResources* command = FindCommandResources(offset);
+    if (!command) return E_INVALIDARG;
+    return ferrow::GuardedCall([&]() -> HRESULT {
+        const std::vector<std::string> selection = SelectionOf(items, site);
+        if (selection.empty()) return E_INVALIDARG;
+        return ops::StartProgram(command->verb, selection, InvokingWindow(site), std::wstring(), process,
+                                 program.empty() ? ProgramForPackage() : program);
+    });
+}
 
 CExplorerCommand::CExplorerCommand() = default;
 CExplorerCommand::~CExplorerCommand() = default;
 
-HRESULT CExplorerCommand::FinalConstruct() {
-    auto session = std::make_shared<CommandSession>();
-    HRESULT hr = CCVSContextMenu::CreateInstance(nullptr, IID_IContextMenu, session->handlerObject.PutVoid());
-    if (FAILED(hr)) return hr;
-    session->handler = static_cast<CCVSContextMenu*>(session->handlerObject.Get());
-    session_ = std::move(session);
-    return S_OK;
+ferrow::ComPtr<IUnknown> CExplorerCommand::Site() {
+    std::lock_guard<std::mutex> guard(siteLock_);
+    return site_.Copy();
 }
 
 STDMETHODIMP CExplorerCommand::GetTitle(IShellItemArray*, LPWSTR* name) {
@@ -249,18 +322,11 @@ STDMETHODIMP CExplorerCommand::GetCanonicalName(GUID* name) {
 STDMETHODIMP CExplorerCommand::GetState(IShellItemArray* items, BOOL okToBeSlow, EXPCMDSTATE* state) {
     if (!state) return E_POINTER;
     *state = ECS_HIDDEN;
+    // The items may live in another process and the working copy's files are on the disk: nothing is
+    // touched on the shell's quick path.
+    if (!okToBeSlow) return E_PENDING;
     return ferrow::GuardedCall([&]() -> HRESULT {
-        // Inside the classic menu ("Show more options") the classic handler shows the same submenu.
-        if (ClassicMenuShown()) return S_OK;
-        std::lock_guard<std::mutex> guard(session_->lock);
-        const std::vector<std::string> paths = SelectionOf(items, session_->site.Get());
-        if (paths.empty()) return S_OK;
-        // Everything from here reads the working copy's files.
-        if (!okToBeSlow) return E_PENDING;
-        session_->entries.clear();
-        if (FAILED(session_->handler->RecordSelection(paths))) return S_OK;
-        if (!session_->handler->BuildEntries(0, session_->entries)) return S_OK;
-        *state = ECS_ENABLED;
+        if (!EntriesForSelection(SelectionOf(items, Site().Get()), 0).empty()) *state = ECS_ENABLED;
         return S_OK;
     });
 }
@@ -279,17 +345,13 @@ STDMETHODIMP CExplorerCommand::EnumSubCommands(IEnumExplorerCommand** commands) 
     if (!commands) return E_POINTER;
     *commands = nullptr;
     return ferrow::GuardedCall([&]() -> HRESULT {
+        const ferrow::ComPtr<IUnknown> site = Site();
         auto list = std::make_shared<CCommandEnum::List>();
-        std::vector<MenuEntry> entries;
-        {
-            std::lock_guard<std::mutex> guard(session_->lock);
-            entries = session_->entries;
-        }
-        for (const MenuEntry& entry : entries) {
+        for (size_t slot = 0; slot < ModernMenuSlots().size(); ++slot) {
             ferrow::ComPtr<IExplorerCommand> command;
             HRESULT hr = CSubCommand::CreateInstance(nullptr, IID_IExplorerCommand, command.PutVoid());
             if (FAILED(hr)) return hr;
-            static_cast<CSubCommand*>(command.Get())->Set(session_, entry);
+            static_cast<CSubCommand*>(command.Get())->Set(slot, site.Copy());
             list->push_back(std::move(command));
         }
         ferrow::ComPtr<IEnumExplorerCommand> made;
@@ -302,24 +364,19 @@ STDMETHODIMP CExplorerCommand::EnumSubCommands(IEnumExplorerCommand** commands) 
 }
 
 STDMETHODIMP CExplorerCommand::SetSite(IUnknown* site) {
-    return ferrow::GuardedCall([&]() -> HRESULT {
-        {
-            std::lock_guard<std::mutex> guard(session_->lock);
-            session_->site = ferrow::ComPtr<IUnknown>::FromRaw(site);
-        }
-        // The console link follows the site, as for the classic handler.
-        ferrow::ComPtr<IObjectWithSite> handlerSite;
-        if (SUCCEEDED(session_->handlerObject.As(handlerSite))) handlerSite->SetSite(site);
-        return S_OK;
-    });
+    ferrow::ComPtr<IUnknown> old = ferrow::ComPtr<IUnknown>::FromRaw(site);
+    {
+        std::lock_guard<std::mutex> guard(siteLock_);
+        std::swap(site_, old);
+    }
+    return S_OK;  // the old site is released outside the lock
 }
 
 STDMETHODIMP CExplorerCommand::GetSite(REFIID riid, void** ppv) {
     if (!ppv) return E_POINTER;
     *ppv = nullptr;
-    std::lock_guard<std::mutex> guard(session_->lock);
-    if (!session_->site) return E_FAIL;
-    return session_->site->QueryInterface(riid, ppv);
+    const ferrow::ComPtr<IUnknown> site = Site();
+    return site ? site->QueryInterface(riid, ppv) : E_FAIL;
 }
 
 }  // namespace menu

@@ -37,4 +37,18 @@ SelectionFacts GatherSelectionFacts(const std::string& firstPath, size_t count, 
     return f;
 }
 
+bool IsAdminDirectory(const std::string& path) {
+    if (!::PathIsDirectoryA(path.c_str())) return false;
+    return ::lstrcmpiA(::PathFindFileNameA(path.c_str()), "CVS") == 0;
+}
+
+std::vector<MenuEntry> EntriesForSelection(const std::vector<std::string>& selection, unsigned flags) {
+    if (selection.empty()) return {};
+    const char* first = selection.front().c_str();
+    const bool inWorkingCopy = IsControlled(first) || ParentHasCVSDir(first);
+    const SelectionFacts facts = GatherSelectionFacts(selection.front(), selection.size(), inWorkingCopy);
+    if (!WantsSubmenu(facts, flags)) return {};
+    return BuildMenuEntries(facts);
+}
+
 }  // namespace menu

@@ -50,7 +50,7 @@ bool ParentHasCVSDir(const char* path) { return HasCVSDir(FolderOf(path).c_str()
 
 bool FindEntry(const char* path, CCVSEntry& entry) {
     std::string copy = CopyPath(path);
-    std::shared_ptr<const CEntryIndex> index = GetEntryIndex(FolderOf(copy.c_str()));
+    std::shared_ptr<const CEntryIndex> index = GetEntryIndex(FolderOf(copy.c_str()), ClientWait::kUnlessWindowThread);
     return index && index->Find(::PathFindFileNameA(copy.c_str()), entry);
 }
 
@@ -77,7 +77,7 @@ bool IsControlled(const char* path) {
     const char* name = ::PathFindFileNameA(copy.c_str());
     const bool namedCVS = SameNameIgnoringCase("CVS", name);
     // A listed item needs no look at the item itself, unless a folder named CVS could be listed.
-    std::shared_ptr<const CEntryIndex> index = GetEntryIndex(FolderOf(copy.c_str()));
+    std::shared_ptr<const CEntryIndex> index = GetEntryIndex(FolderOf(copy.c_str()), ClientWait::kUnlessWindowThread);
     CCVSEntry entry;
     if (index && index->Find(name, entry)) return !namedCVS || !::PathIsDirectoryA(copy.c_str());
     return !namedCVS && ::PathIsDirectoryA(copy.c_str()) && HasCVSDir(copy.c_str());

@@ -13,7 +13,9 @@
 bool HasCVSDir(const char* folder);
 // The folder that holds the path is a working folder.
 bool ParentHasCVSDir(const char* path);
-// The entry of the path's file in its folder's CVS/Entries (name compared without regard to case).
+// The entry of the path's file in its folder's CVS/Entries (name compared without regard to case). While
+// the client replaces Entries, a calling thread that shows no window waits for it up to 40 ms; a window's
+// thread answers at once from the last index (ClientWait::kUnlessWindowThread of model/entries_index.h).
 bool FindEntry(const char* path, CCVSEntry& entry);
 // The first line of a file, without its line end; an empty file gives an empty line.
 bool ReadFirstLine(const char* file, std::string& text);

@@ -1,9 +1,11 @@
 #include "model/entries_index.h"
 
 #include "common/handles.h"
+#include "model/core/index_freshness.h"
 
 #include <windows.h>
 #include <shlwapi.h>
+#include <winternl.h>
 
 #include <algorithm>
 #include <atomic>
@@ -50,75 +52,193 @@ std::string KeyIn(UINT codePage, std::string_view name) {
 }
 
 uint64_t Ticks(const FILETIME& t) { return (static_cast<uint64_t>(t.dwHighDateTime) << 32) | t.dwLowDateTime; }
+uint64_t Ticks(const LARGE_INTEGER& t) { return static_cast<uint64_t>(t.QuadPart); }
 
+// The wall clock in file-time ticks, to tell a fresh backup from a leftover by its last-write time.
 uint64_t Now() {
     FILETIME now = {};
     ::GetSystemTimeAsFileTime(&now);
     return Ticks(now);
 }
 
-constexpr uint64_t kMillisecond = 10000;  // in file-time ticks
+// The monotonic clock of the freshness rules, in microseconds.
+int64_t Micros() {
+    static const int64_t frequency = [] {
+        LARGE_INTEGER f = {};
+        ::QueryPerformanceFrequency(&f);
+        return f.QuadPart > 0 ? f.QuadPart : 1;
+    }();
+    LARGE_INTEGER count = {};
+    ::QueryPerformanceCounter(&count);
+    return count.QuadPart / frequency * 1000000 + count.QuadPart % frequency * 1000000 / frequency;
+}
 
 // What one attribute query tells of a file; any difference means another file or other contents.
 struct FileStamp {
     bool exists = false;
-    DWORD sizeHigh = 0, sizeLow = 0;
-    uint64_t written = 0, created = 0;
+    uint64_t size = 0, written = 0, created = 0, changed = 0;
 
     bool operator==(const FileStamp& o) const {
-        return exists == o.exists && sizeHigh == o.sizeHigh && sizeLow == o.sizeLow && written == o.written &&
-               created == o.created;
+        return exists == o.exists && size == o.size && written == o.written && created == o.created &&
+               changed == o.changed;
     }
+    bool operator!=(const FileStamp& o) const { return !(*this == o); }
 };
+
+// The query by name that also gives the change time (GetFileAttributesEx drops it): the one the Win32
+// function makes itself; it opens nothing the caller could keep.
+struct NetworkOpenInformation {  // FILE_NETWORK_OPEN_INFORMATION
+    LARGE_INTEGER CreationTime, LastAccessTime, LastWriteTime, ChangeTime, AllocationSize, EndOfFile;
+    ULONG FileAttributes;
+};
+struct NtFunctions {
+    LONG(NTAPI* queryFullAttributes)(POBJECT_ATTRIBUTES, NetworkOpenInformation*) = nullptr;
+    BOOLEAN(NTAPI* dosPathToNtPath)(PCWSTR, PUNICODE_STRING, PWSTR*, void*) = nullptr;
+    void(NTAPI* freeUnicodeString)(PUNICODE_STRING) = nullptr;
+    bool Usable() const { return queryFullAttributes && dosPathToNtPath && freeUnicodeString; }
+};
+
+const NtFunctions& Nt() {
+    static const NtFunctions functions = [] {
+        NtFunctions f;
+        const HMODULE ntdll = ::GetModuleHandleA("ntdll.dll");
+        if (!ntdll) return f;
+        f.queryFullAttributes = reinterpret_cast<decltype(f.queryFullAttributes)>(
+            reinterpret_cast<void*>(::GetProcAddress(ntdll, "NtQueryFullAttributesFile")));
+        f.dosPathToNtPath = reinterpret_cast<decltype(f.dosPathToNtPath)>(
+            reinterpret_cast<void*>(::GetProcAddress(ntdll, "RtlDosPathNameToNtPathName_U")));
+        f.freeUnicodeString = reinterpret_cast<decltype(f.freeUnicodeString)>(
+            reinterpret_cast<void*>(::GetProcAddress(ntdll, "RtlFreeUnicodeString")));
+        return f;
+    }();
+    return functions;
+}
+
+// The path as the NT name the query takes; empty when it cannot be made.
+std::wstring NtName(const std::string& path) {
+    WCHAR wide[MAX_PATH] = {};
+    const UINT codePage = ::AreFileApisANSI() ? CP_ACP : CP_OEMCP;  // as the ANSI file functions convert
+    const NtFunctions& nt = Nt();
+    if (path.empty() || !nt.Usable() || !::MultiByteToWideChar(codePage, 0, path.c_str(), -1, wide, MAX_PATH))
+        return std::wstring();
+    UNICODE_STRING name = {};
+    if (!nt.dosPathToNtPath(wide, &name, nullptr, nullptr)) return std::wstring();
+    std::wstring result(name.Buffer, name.Length / sizeof(WCHAR));
+    nt.freeUnicodeString(&name);
+    return result;
+}
+
+bool QueryNtName(const std::wstring& ntName, FileStamp& stamp) {
+    stamp = FileStamp();
+    UNICODE_STRING name = {};
+    name.Buffer = const_cast<PWSTR>(ntName.c_str());
+    name.Length = name.MaximumLength = static_cast<USHORT>(ntName.size() * sizeof(WCHAR));
+    OBJECT_ATTRIBUTES attributes = {};
+    attributes.Length = sizeof attributes;
+    attributes.ObjectName = &name;
+    attributes.Attributes = OBJ_CASE_INSENSITIVE;
+    NetworkOpenInformation info = {};
+    if (Nt().queryFullAttributes(&attributes, &info) < 0 || (info.FileAttributes & FILE_ATTRIBUTE_DIRECTORY))
+        return false;
+    stamp.exists = true;
+    stamp.size = Ticks(info.EndOfFile);
+    stamp.written = Ticks(info.LastWriteTime);
+    stamp.created = Ticks(info.CreationTime);
+    stamp.changed = Ticks(info.ChangeTime);
+    return true;
+}
 
 // False when the path names no file (missing, or a folder).
 bool QueryFile(const std::string& path, FileStamp& stamp) {
-    WIN32_FILE_ATTRIBUTE_DATA data = {};
     stamp = FileStamp();
-    if (!::GetFileAttributesExA(path.c_str(), GetFileExInfoStandard, &data) ||
+    if (Nt().Usable()) {
+        const std::wstring ntName = NtName(path);
+        return !ntName.empty() && QueryNtName(ntName, stamp);
+    }
+    WIN32_FILE_ATTRIBUTE_DATA data = {};
+    if (path.empty() || !::GetFileAttributesExA(path.c_str(), GetFileExInfoStandard, &data) ||
         (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY))
         return false;
     stamp.exists = true;
-    stamp.sizeHigh = data.nFileSizeHigh;
-    stamp.sizeLow = data.nFileSizeLow;
+    stamp.size = (static_cast<uint64_t>(data.nFileSizeHigh) << 32) | data.nFileSizeLow;
     stamp.written = Ticks(data.ftLastWriteTime);
     stamp.created = Ticks(data.ftCreationTime);
     return true;
 }
 
-uint64_t Size(const FileStamp& stamp) { return (static_cast<uint64_t>(stamp.sizeHigh) << 32) | stamp.sizeLow; }
-
 // Entries and its log, as both stand.
 struct Stamp {
     FileStamp entries, log;
     bool operator==(const Stamp& o) const { return entries == o.entries && log == o.log; }
+    bool operator!=(const Stamp& o) const { return !(*this == o); }
 };
+
+int64_t TickOf(const Stamp& s) {
+    int64_t tick = StampTickMicros(s.entries.changed, s.entries.written);
+    if (s.log.exists) tick = std::max(tick, StampTickMicros(s.log.changed, s.log.written));
+    return tick;
+}
+
+// How long the stamps have provably stood, by the wall clock against their own times; 0 unless they are
+// older than a tick by more than clocks usually differ (2 s: a share's clock may run behind this one).
+int64_t StampAgeMicros(const Stamp& s) {
+    uint64_t latest = std::max(s.entries.changed, s.entries.written);
+    if (s.log.exists) latest = std::max({latest, s.log.changed, s.log.written});
+    const uint64_t wall = Now();
+    if (wall <= latest) return 0;
+    const int64_t age = static_cast<int64_t>(std::min<uint64_t>((wall - latest) / 10, 3600ull * 1000000));
+    return age > TickOf(s) + 2000000 ? age : 0;
+}
 
 struct Snapshot {
     Stamp stamp;
     UINT codePage = 0;
-    bool trusted = false;    // may answer any later call while the stamp is unchanged
-    uint64_t rereadAt = 0;   // untrusted: the stamp unchanged, it answers calls until then
+    bool final = false;     // holds the last contents its stamp can stand for: answers any later call with it
+    int64_t readStart = 0;  // a call that began before this moment may take it even when not final
     std::shared_ptr<const CEntryIndex> index;
-    // When the log was last found as it was read; shared by the snapshot's callers.
-    mutable std::atomic<uint64_t> logCheckedAt{0};
+    // When a missing log was last found missing; shared by the snapshot's callers.
+    mutable std::atomic<int64_t> logCheckedAt{0};
 };
 
-// The log changes alone only while the client runs or after it was interrupted, so it is asked for at
-// most this often while Entries stays the same (Entries' own attribute query is made at every call).
-constexpr uint64_t kLogCheckInterval = 100 * 10000;  // 100 ms in file-time ticks
+// The log's appearance is looked for at most this often while Entries stays the same.
+constexpr int64_t kLogCheckMicros = 100000;
+
+// Whether the client's delete of a file on this folder's volume removes its name at once even while another
+// handle is open (a POSIX delete): Windows 10 1903 (build 18362) and later delete so where the file system
+// supports it, which the volume reports. Wine, older Windows, FAT and network shares without the flag
+// keep the delete pending until the last handle closes.
+bool DeletesArePosix(const std::string& folder) {
+    static const bool recentWindows = [] {
+        using GetVersionFn = LONG(NTAPI*)(OSVERSIONINFOW*);
+        const auto getVersion = reinterpret_cast<GetVersionFn>(
+            reinterpret_cast<void*>(::GetProcAddress(::GetModuleHandleA("ntdll.dll"), "RtlGetVersion")));
+        OSVERSIONINFOW version = {};
+        version.dwOSVersionInfoSize = sizeof version;
+        return getVersion && getVersion(&version) >= 0 && version.dwMajorVersion >= 10 &&
+               version.dwBuildNumber >= 18362;
+    }();
+    if (!recentWindows) return false;
+    char root[MAX_PATH] = {};
+    DWORD flags = 0;
+    const DWORD kPosixUnlinkRename = 0x00000400;  // FILE_SUPPORTS_POSIX_UNLINK_RENAME
+    return ::GetVolumePathNameA(folder.c_str(), root, MAX_PATH) &&
+           ::GetVolumeInformationA(root, nullptr, 0, nullptr, nullptr, &flags, nullptr, 0) &&
+           (flags & kPosixUnlinkRename);
+}
 
 // The whole file in memory, its handle closed before the caller parses anything: one open, as few reads as
-// the size allows (`expected`, from the attribute query), one close. Shared for reading and writing but not
-// for deletion: while the handle is open the client's delete of Entries fails (and its rename after it),
-// which leaves Entries whole; a delete the handle let through would lose the file at the close. A refused
-// open is tried again a few times: a delete or rename holds the file for an instant.
-bool ReadWhole(const std::string& path, uint64_t expected, std::string& bytes) {
+// the size allows (`expected`, from the attribute query), one close. Shared for reading and writing; for
+// deletion only where the delete is a POSIX one (`shareDelete`): there the client's delete and rename go
+// through and this handle reads the old contents, elsewhere a delete let through would lose Entries at the
+// close, while a refused one leaves it whole. A refused open is tried again a few times: a delete or
+// rename holds the file for an instant.
+bool ReadWhole(const std::string& path, uint64_t expected, bool shareDelete, std::string& bytes) {
     ferrow::UniqueFile file;
+    const DWORD share = FILE_SHARE_READ | FILE_SHARE_WRITE | (shareDelete ? FILE_SHARE_DELETE : 0);
     for (int attempt = 0; attempt < 5; ++attempt) {
         if (attempt > 0) ::Sleep(1);
-        file.Reset(::CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING,
-                                 FILE_FLAG_SEQUENTIAL_SCAN, nullptr));
+        file.Reset(::CreateFileA(path.c_str(), GENERIC_READ, share, nullptr, OPEN_EXISTING, FILE_FLAG_SEQUENTIAL_SCAN,
+                                 nullptr));
         if (file || ::GetLastError() != ERROR_SHARING_VIOLATION) break;
     }
     if (!file) return false;
@@ -140,13 +260,14 @@ bool ReadWhole(const std::string& path, uint64_t expected, std::string& bytes) {
 
 // Reads the log first and Entries second: the client writes Entries first and deletes the log second, so
 // a snapshot taken across its fold holds the new Entries with the old log again, which gives the same
-// entries.
+// entries. `final`: the stamps had stood a tick when the read began; the snapshot stays so only if they
+// still stand after it.
 std::shared_ptr<const Snapshot> ReadSnapshot(const std::string& entries, const std::string& log, const Stamp& stamp,
-                                             UINT codePage) {
-    const uint64_t start = Now();  // taken before reading: a write after this moment is newer
+                                             UINT codePage, bool shareDelete, bool final) {
+    const int64_t start = Micros();
     std::string logBytes, entriesBytes;
-    if (stamp.log.exists && !ReadWhole(log, Size(stamp.log), logBytes)) return nullptr;
-    if (!ReadWhole(entries, Size(stamp.entries), entriesBytes)) return nullptr;
+    if (stamp.log.exists && !ReadWhole(log, stamp.log.size, shareDelete, logBytes)) return nullptr;
+    if (!ReadWhole(entries, stamp.entries.size, shareDelete, entriesBytes)) return nullptr;
     Stamp after;
     QueryFile(entries, after.entries);
     QueryFile(log, after.log);
@@ -161,26 +282,34 @@ std::shared_ptr<const Snapshot> ReadSnapshot(const std::string& entries, const s
     auto snapshot = std::make_shared<Snapshot>();
     snapshot->stamp = stamp;
     snapshot->codePage = codePage;
-    // A file written while or just before it was read may be written again in place within one tick of its
-    // time stamp (two seconds on some file systems) without a change of its stamp: such a snapshot is read
-    // again, at most every 50 ms, until two seconds have passed (the client's own rewrites, by a new file,
-    // always change the stamp and are seen at the next call).
-    const uint64_t kTwoSeconds = 2000 * kMillisecond;
-    const uint64_t written = std::max(stamp.entries.written, stamp.log.written);
-    snapshot->trusted = after == stamp && start >= written + kTwoSeconds;
-    if (after == stamp) snapshot->rereadAt = start + 50 * kMillisecond;
+    snapshot->final = final && after == stamp;
+    snapshot->readStart = after == stamp ? start : kNeverMicros;
     snapshot->index = std::move(index);
     snapshot->logCheckedAt.store(start, std::memory_order_relaxed);
     return snapshot;
 }
 
-// Folders by path as given, most recently used first. Each has a lock for reading it, so that threads
-// asking about one folder read its files once rather than each on its own.
+// What the calls of one folder have seen, and its lock: held to decide and to read, never while waiting.
+struct FolderState {
+    // Entries' NT name, made once before the state is shared (an absolute folder only: a relative one
+    // follows the current folder); the query of every call takes it as it is.
+    std::wstring entriesNtName;
+    std::mutex lock;
+    Stamp seen;                       // the stamps last seen, and since when
+    int64_t seenSince = kNeverMicros;
+    int64_t replacementSeenAt = kNeverMicros;
+    bool gaveUp = false;              // a wait for the client ran out on these stamps: no other call waits on
+                                      // them while the backup stays
+    Stamp gaveUpOn;
+    int deleteSharing = -1;           // DeletesArePosix of the folder, once known
+};
+
+// Folders by path as given, most recently used first.
 class Cache {
 public:
     struct Slot {
         std::shared_ptr<const Snapshot> snapshot;
-        std::shared_ptr<std::mutex> reading = std::make_shared<std::mutex>();
+        std::shared_ptr<FolderState> state = std::make_shared<FolderState>();
     };
 
     Slot Find(const std::string& folder) {
@@ -191,29 +320,39 @@ public:
         return it->second->second;
     }
 
-    void Put(const std::string& folder, const Slot& slot) {
+    // The folder's slot as it is now, or `fresh` put in its place when the folder has none.
+    Slot FindOrAdd(const std::string& folder, const Slot& fresh) {
         Slot dropped;  // released after the lock
         std::lock_guard<std::mutex> lock(mutex_);
         auto it = byFolder_.find(folder);
         if (it != byFolder_.end()) {
-            dropped = std::exchange(it->second->second, slot);
             order_.splice(order_.begin(), order_, it->second);
-            return;
+            return it->second->second;
         }
-        order_.emplace_front(folder, slot);
+        order_.emplace_front(folder, fresh);
         byFolder_[folder] = order_.begin();
         if (order_.size() > kMaxCachedFolders) {
             dropped = std::move(order_.back().second);
             byFolder_.erase(order_.back().first);
             order_.pop_back();
         }
+        return fresh;
     }
 
-    void Drop(const std::string& folder) {
+    // Swaps in a snapshot, if the folder still has that state (it was not dropped meanwhile).
+    void Put(const std::string& folder, const std::shared_ptr<FolderState>& state,
+             std::shared_ptr<const Snapshot> snapshot) {
+        std::lock_guard<std::mutex> lock(mutex_);
+        auto it = byFolder_.find(folder);
+        if (it == byFolder_.end() || it->second->second.state != state) return;
+        snapshot.swap(it->second->second.snapshot);  // the old one released after the lock
+    }
+
+    void Drop(const std::string& folder, const std::shared_ptr<FolderState>& state) {
         Slot dropped;
         std::lock_guard<std::mutex> lock(mutex_);
         auto it = byFolder_.find(folder);
-        if (it == byFolder_.end()) return;
+        if (it == byFolder_.end() || it->second->second.state != state) return;
         dropped = std::move(it->second->second);
         order_.erase(it->second);
         byFolder_.erase(it);
@@ -231,18 +370,34 @@ Cache& TheCache() {
     return *cache;
 }
 
-bool Answers(const std::shared_ptr<const Snapshot>& s, const Stamp& stamp, UINT codePage, uint64_t now) {
-    return s && s->stamp == stamp && s->codePage == codePage && (s->trusted || now < s->rereadAt);
+// The snapshot answers a call that began at `callStart` and saw `stamp`: final for that stamp, or read
+// after the call began (it then shows the disk as it stood after the call was made).
+bool Answers(const std::shared_ptr<const Snapshot>& s, const Stamp& stamp, UINT codePage, int64_t callStart) {
+    return s && s->stamp == stamp && s->codePage == codePage && (s->final || s->readStart >= callStart);
 }
 
-// The client writes CVS/Entries.Backup, deletes Entries and renames the backup into its place; a backup
-// written in the last seconds means it is between those steps. An older one is a leftover of a client that
-// was stopped there.
-bool ClientIsReplacing(const std::string& backup, uint64_t now) {
+// A backup written in the last seconds means the client is between its write and its rename; an older one
+// is a leftover of a client that was stopped there. (Judged by the wall clock against the file's time: a
+// share whose clock is far off is judged wrongly, as before.)
+bool BackupIsFresh(const std::string& backup) {
     if (backup.empty()) return false;
     FileStamp stamp;
-    const uint64_t kRecent = 5000 * kMillisecond;
-    return QueryFile(backup, stamp) && now < stamp.written + kRecent;
+    const uint64_t kRecent = 5000ull * 10000;  // 5 s in file-time ticks
+    return QueryFile(backup, stamp) && Now() < stamp.written + kRecent;
+}
+
+BOOL CALLBACK StopAtVisibleWindow(HWND window, LPARAM found) {
+    if (!::IsWindowVisible(window)) return TRUE;
+    *reinterpret_cast<bool*>(found) = true;
+    return FALSE;
+}
+
+// The calling thread shows a window: it is a window's thread (Explorer's, or a dialog's), which must not
+// wait. A thread that only owns hidden windows (a COM apartment's) may.
+bool ThreadShowsWindow() {
+    bool shows = false;
+    ::EnumThreadWindows(::GetCurrentThreadId(), StopAtVisibleWindow, reinterpret_cast<LPARAM>(&shows));
+    return shows;
 }
 
 std::string Combine(const std::string& folder, const char* name) {
@@ -251,56 +406,127 @@ std::string Combine(const std::string& folder, const char* name) {
     return path;
 }
 
+struct FolderFiles {
+    std::string entries, log, backup;  // a name that does not fit is no file; the backup's only when needed
+};
+
+// Entries, and the log: looked at every call while there is one or its snapshot is not final; looked for
+// at most every kLogCheckMicros while Entries stays as read.
+bool QueryStamp(const FolderFiles& files, const FolderState* state, const std::shared_ptr<const Snapshot>& snapshot,
+                int64_t now, Stamp& stamp) {
+    const bool present = state && !state->entriesNtName.empty() ? QueryNtName(state->entriesNtName, stamp.entries)
+                                                                : QueryFile(files.entries, stamp.entries);
+    if (!present) return false;
+    if (snapshot && !snapshot->stamp.log.exists && snapshot->final && snapshot->stamp.entries == stamp.entries &&
+        now < snapshot->logCheckedAt.load(std::memory_order_relaxed) + kLogCheckMicros) {
+        stamp.log = snapshot->stamp.log;
+        return true;
+    }
+    QueryFile(files.log, stamp.log);
+    if (snapshot && snapshot->stamp == stamp) snapshot->logCheckedAt.store(now, std::memory_order_relaxed);
+    return true;
+}
+
+// The slow way of a call: the folder changed, or its snapshot is not final. Decides under the folder's lock
+// (model/core/index_freshness.h), reads there, and waits for the client outside it.
+std::shared_ptr<const CEntryIndex> Refresh(const std::string& folder, const FolderFiles& files, Cache::Slot slot,
+                                           Stamp stamp, bool present, UINT codePage, int64_t callStart,
+                                           ClientWait wait) {
+    // A state only this call holds is not yet in the cache: it may still be written.
+    if (slot.state.use_count() == 1 && !::PathIsRelativeA(folder.c_str()))
+        slot.state->entriesNtName = NtName(files.entries);
+    slot = TheCache().FindOrAdd(folder, slot);
+    const std::shared_ptr<FolderState> state = slot.state;
+    const int64_t deadline = callStart + kClientWaitMicros;
+    int mayWait = wait == ClientWait::kBounded ? 1 : wait == ClientWait::kNever ? 0 : -1;  // -1: ask when due
+    bool backup = false;
+    int64_t waitMicros = 1000;
+    for (int round = 0;; ++round) {
+        {
+            std::lock_guard<std::mutex> guard(state->lock);
+            const std::shared_ptr<const Snapshot> current = TheCache().Find(folder).snapshot;
+            // Another thread may have read the files while this one waited for the lock.
+            if (present && Answers(current, stamp, codePage, callStart)) return current->index;
+            const int64_t now = Micros();
+            if (present && stamp != state->seen) {
+                state->seen = stamp;
+                state->seenSince = now - StampAgeMicros(stamp);
+            }
+            if (round == 0) backup = BackupIsFresh(files.backup);
+            if (backup || !present) state->replacementSeenAt = now;
+            const bool usable = current && current->codePage == codePage;
+            if (!present && !backup) {
+                // Gone, unless the client came between the two queries (its backup appeared, or its rename
+                // ended): look once more.
+                backup = BackupIsFresh(files.backup);
+                if (!backup) present = QueryStamp(files, state.get(), nullptr, now, stamp);
+                if (present || backup) continue;
+                TheCache().Drop(folder, state);
+                return nullptr;
+            }
+            FolderObservation o;
+            o.now = now;
+            o.stampSeenSince = present ? state->seenSince : now;
+            o.stampTick = present ? TickOf(stamp) : kStampTickMicros;
+            o.replacementSeenAt = state->replacementSeenAt;
+            o.backupPresent = backup;
+            // Only a long replacement (the backup stays) makes later calls skip their wait; after the rename
+            // the wait is for one tick at most.
+            const bool gaveUp = backup && state->gaveUp && state->gaveUpOn == stamp;
+            if (mayWait < 0 && NextIndexStep(o, usable, true, deadline) == IndexStep::kWait)
+                mayWait = ThreadShowsWindow() ? 0 : 1;
+            const IndexStep step = NextIndexStep(o, usable, mayWait == 1 && !gaveUp, deadline);
+            // A wait for the client looks again every millisecond; one for the stamps to stand, once they have.
+            waitMicros = ClientIsReplacing(o) ? 1000 : o.stampSeenSince + o.stampTick - now;
+            if (step == IndexStep::kAnswerUntrusted) {
+                if (mayWait == 1 && !gaveUp && now >= deadline) {
+                    state->gaveUp = true;
+                    state->gaveUpOn = stamp;
+                }
+                return current->index;
+            }
+            if (step == IndexStep::kRead) {
+                if (!present) return usable ? current->index : nullptr;  // between the client's delete and rename
+                if (state->deleteSharing < 0) state->deleteSharing = DeletesArePosix(folder) ? 1 : 0;
+                std::shared_ptr<const Snapshot> fresh = ReadSnapshot(files.entries, files.log, stamp, codePage,
+                                                                     state->deleteSharing == 1, ReadIsFinal(o, now));
+                if (fresh) {
+                    state->gaveUp = false;
+                    TheCache().Put(folder, state, fresh);
+                    return fresh->index;
+                }
+                // Unreadable. While the client replaces the file the last snapshot answers; otherwise no answer,
+                // never the one of an older file.
+                if (BackupIsFresh(files.backup)) return usable ? current->index : nullptr;
+                if (round == 0 && QueryStamp(files, state.get(), nullptr, Micros(), stamp)) continue;
+                TheCache().Drop(folder, state);
+                return nullptr;
+            }
+        }
+        // Waiting, outside the lock: for the backup to go (looking at it alone, so that no query of Entries
+        // meets the client's delete), then for Entries to stand; a millisecond at a time, to the deadline.
+        ::Sleep(static_cast<DWORD>(std::max<int64_t>(1, (waitMicros + 999) / 1000)));
+        backup = BackupIsFresh(files.backup);
+        if (!backup) present = QueryStamp(files, state.get(), nullptr, Micros(), stamp);
+    }
+}
+
 }  // namespace
 
 std::string EntryNameKey(std::string_view name) { return KeyIn(ThreadAnsiCodePage(), name); }
 
-std::shared_ptr<const CEntryIndex> GetEntryIndex(const std::string& folder) {
-    const std::string entries = Combine(folder, "CVS\\Entries");
-    if (entries.empty()) return nullptr;
-    Stamp stamp;
-    bool present = QueryFile(entries, stamp.entries);
+std::shared_ptr<const CEntryIndex> GetEntryIndex(const std::string& folder, ClientWait wait) {
+    const int64_t callStart = Micros();
+    FolderFiles files;
+    files.entries = Combine(folder, "CVS\\Entries");
+    if (files.entries.empty()) return nullptr;
+    if (files.entries.size() + 4 < MAX_PATH) files.log = files.entries + ".Log";
     const UINT codePage = ThreadAnsiCodePage();
-    const uint64_t now = Now();
     Cache::Slot slot = TheCache().Find(folder);
-    // The other two files beside Entries; a name that does not fit is no file.
-    const std::string log = entries.size() + 4 < MAX_PATH ? entries + ".Log" : std::string();
-    if (present && slot.snapshot && slot.snapshot->stamp.entries == stamp.entries &&
-        now < slot.snapshot->logCheckedAt.load(std::memory_order_relaxed) + kLogCheckInterval) {
-        stamp.log = slot.snapshot->stamp.log;
-    } else if (present && !log.empty()) {
-        QueryFile(log, stamp.log);
-        if (slot.snapshot && slot.snapshot->stamp == stamp) slot.snapshot->logCheckedAt.store(now, std::memory_order_relaxed);
-    }
-    if (present && Answers(slot.snapshot, stamp, codePage, now)) return slot.snapshot->index;
-    const std::string backup = entries.size() + 7 < MAX_PATH ? entries + ".Backup" : std::string();
-    const bool usable = slot.snapshot && slot.snapshot->codePage == codePage;
-
-    // While the client replaces Entries, the last snapshot answers (not trusted: the next call looks again).
-    // Without one the files are read: a wrong answer would stay, and the client's refused rename leaves
-    // Entries whole and its log behind.
-    if (usable && ClientIsReplacing(backup, now)) return slot.snapshot->index;
-    std::lock_guard<std::mutex> reading(*slot.reading);
-    // Another thread may have read the files while this one waited.
-    Cache::Slot current = TheCache().Find(folder);
-    if (present && current.reading == slot.reading && current.snapshot != slot.snapshot &&
-        Answers(current.snapshot, stamp, codePage, now))
-        return current.snapshot->index;
-    // Twice: Entries is missing, or its open refused, for the instant of the client's delete and rename,
-    // which may have ended by the time the backup is looked for.
-    for (int attempt = 0; attempt < 2; ++attempt) {
-        if (attempt > 0) {
-            present = QueryFile(entries, stamp.entries);
-            if (present) QueryFile(log, stamp.log);
-        }
-        std::shared_ptr<const Snapshot> fresh = present ? ReadSnapshot(entries, log, stamp, codePage) : nullptr;
-        if (fresh) {
-            slot.snapshot = std::move(fresh);
-            TheCache().Put(folder, slot);
-            return slot.snapshot->index;
-        }
-        if (usable && ClientIsReplacing(backup, Now())) return slot.snapshot->index;
-    }
-    TheCache().Drop(folder);
-    return nullptr;
+    Stamp stamp;
+    const bool present = QueryStamp(files, slot.state.get(), slot.snapshot, callStart, stamp);
+    if (present && slot.snapshot && slot.snapshot->final && Answers(slot.snapshot, stamp, codePage, callStart))
+        return slot.snapshot->index;
+    if (files.entries.size() + 7 < MAX_PATH) files.backup = files.entries + ".Backup";
+    return Refresh(folder, files, std::move(slot), stamp, present, codePage, callStart, wait);
 }

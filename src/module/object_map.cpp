@@ -43,7 +43,8 @@ const ObjectEntry kObjectMap[] = {
     {&CLSID_CToolsPage, L"Ferrow.ToolsPage.1", L"Ferrow.ToolsPage", L"CToolsPage Object", 0,
      L"Pembrake ToolsPage Class", &CreateInstance<config::CToolsPage>, {}, nullptr},
     {&CLSID_CExplorerCommand, L"Ferrow.ExplorerCommand.1", L"Ferrow.ExplorerCommand", L"CExplorerCommand Object", 0,
-     L"Pembrake ExplorerCommand Class", &CreateInstance<menu::CExplorerCommand>, {}, nullptr},
+     L"Pembrake ExplorerCommand Class", &CreateInstance<menu::CExplorerCommand>, {}, nullptr,
+     &CLSID_CExplorerCommandPackaged},
     {nullptr, nullptr, nullptr, nullptr, 0, nullptr, nullptr, {}, nullptr}  // end marker
 };
 // clang-format on

@@ -297,3 +297,7 @@
 #define IDI_MENU_IMPORT 245
 #define IDI_MENU_LOGIN 246
 #define IDI_MENU_LOGOUT 247
+// Ferrow.exe /register-menu, /unregister-menu (the Windows 11 menu's package)
+#define IDS_MENU_PACKAGE_REGISTER_FAILED 500    // then PowerShell's message
+#define IDS_MENU_PACKAGE_UNREGISTER_FAILED 501  // then PowerShell's message
+#define IDS_MENU_PACKAGE_NO_POWERSHELL 502      // PowerShell could not be started

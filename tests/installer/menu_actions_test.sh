@@ -1,9 +1,14 @@
 #!/usr/bin/env bash
 # The x64 package's actions for the Windows 11 menu under Wine, with the recording stand-in for the client
-# standing in for Windows PowerShell: in a fresh 64-bit prefix whose registry says Windows 11 (build 22631)
-# installing adds Ferrow.msix from the install folder with that folder as its external location, and
-# removing removes the package; with build 19045 (Windows 10) neither runs. Wine has no package manager, so
-# this checks the installer's conditions and command lines, not the registration itself.
+# standing in for Windows PowerShell (Wine has no package manager: this checks who runs what with which
+# script, not the registration itself). In fresh 64-bit prefixes whose registry says Windows 11 (build
+# 22631), installed into a folder whose name holds a quote:
+#   - installing runs Ferrow.exe /register-menu, whose script replaces this user's registration with the
+#     package of the menu folder, that folder its external location;
+#   - Active Setup's StubPath, run as Windows runs it at another user's first logon, does the same;
+#   - removing unregisters the package for all users and resets the menu folder's permissions;
+#   - a failing PowerShell leaves the installation in place and Ferrow.exe exits with 1 and its message.
+# With build 19045 (Windows 10) nothing runs, the StubPath included.
 #   menu_actions_test.sh <64-bit build>
 # The package and the stand-in must be built (ctest's InstallerPackages does that).
 set -euo pipefail
@@ -17,8 +22,25 @@ trap 'wineserver -k >/dev/null 2>&1 || true' EXIT
 run() { "$build/wine-run.sh" "$@" | tr -d '\r'; return "${PIPESTATUS[0]}"; }
 settle() { wineserver -w; }
 fail() { echo "FAIL: $*" >&2; exit 1; }
-calls() { if [ -f "$work/calls.log" ]; then tr -d '\r' <"$work/calls.log"; fi; }
+# The scripts PowerShell was given, decoded, one call after another ("== call" before each).
+scripts() {
+  [ -f "$work/calls.log" ] || return 0
+  python3 -c '
+import base64, re, sys
+for line in open(sys.argv[1], encoding="latin-1").read().split("\r\n"):
+    m = re.search(r"-EncodedCommand (\S+)", line)
+    if m:
+        print("== call")
+        print(base64.b64decode(m.group(1)).decode("utf-16-le").replace("\r\n", "\n").rstrip("\n"))
+    elif line:
+        print("== call without a script: " + line)' "$work/calls.log"
+  rm -f "$work/calls.log"
+}
+expect() { grep -qxF -- "$2" <<<"$1" || { echo "$1" | sed 's/^/    /' >&2; fail "$3: no line: $2"; }; }
 
+folder="C:\\it's Ferrow\\"   # the install folder, a quote in its name
+menu="${folder}menu\\"
+q="'" qq="''"
 for windows in 22631 19045; do
   echo "== build $windows"
   wineserver -k >/dev/null 2>&1 || true
@@ -34,25 +56,49 @@ for windows in 22631 19045; do
     /reg:64 >/dev/null
   settle
   export CVSSTUB_LOG="Z:$work/calls.log"
-  run msiexec /i "Z:$msi" /qn || fail "msiexec /i exited $?"
+  run msiexec /i "Z:$msi" /qn "INSTALLDIR64=$folder" || fail "msiexec /i exited $?"
   settle
-  [ -f "$WINEPREFIX/drive_c/Program Files/Ferrow/Ferrow.msix" ] || fail "Ferrow.msix is not installed"
-  added=$(calls)
+  installed=$WINEPREFIX/drive_c/"it's Ferrow"
+  [ -f "$installed/menu/Ferrow.msix" ] && [ -f "$installed/menu/Ferrow.dll" ] && [ -f "$installed/Ferrow.exe" ] \
+    || fail "the menu folder or the program is missing"
+  added=$(scripts)
+  stub=$(run reg query "$key\\Active Setup\\Installed Components\\{91476590-8E10-4F6E-9C22-599A13DB3BDD}" /v StubPath \
+         /reg:64 | sed -n 's/.*StubPath *REG_SZ *//p')
+  [ "$stub" = "\"${folder}Ferrow.exe\" /register-menu /quiet" ] || fail "StubPath: $stub"
+  # Active Setup starts the line at the logon (split here as CreateProcess splits it: the quoted program, then
+  # the arguments).
+  program=${stub#\"}
+  program=${program%%\"*}
+  read -r -a arguments <<<"${stub#\"$program\"}"
+  run "$program" "${arguments[@]}" || fail "the StubPath exited $?"
+  settle
+  logon=$(scripts)
+  # A PowerShell that fails: the program says so and exits with 1.
+  code=0
+  CVSSTUB_EXIT=1 CVSSTUB_STDERR='Add-AppxPackage : Deployment failed with HRESULT: 0x80073CF3' \
+    run "${folder}Ferrow.exe" /register-menu /quiet >"$work/stdout.txt" 2>"$work/stderr.txt" || code=$?
+  settle
+  scripts >/dev/null
   run msiexec /x "Z:$msi" /qn || fail "msiexec /x exited $?"
   settle
-  calls=$(calls)
+  removed=$(scripts)
   unset CVSSTUB_LOG
   if [ "$windows" = 19045 ]; then
-    [ -z "$calls" ] || fail "Windows 10 ran: $calls"
+    [ -z "$added$logon$removed" ] || fail "Windows 10 ran: $added$logon$removed"
+    [ "$code" = 0 ] || fail "on Windows 10 the program did something: exit $code"
     continue
   fi
-  echo "$calls" | sed 's/^/    /'
-  folder='C:\Program Files\Ferrow\'
-  [ "$(echo "$added" | wc -l)" = 1 ] || fail "installing ran: $added"
-  echo "$added" | grep -qF "Add-AppxPackage -Path '${folder}Ferrow.msix' -ExternalLocation '$folder'" \
-    || fail "installing ran: $added"
-  removed=$(echo "$calls" | sed -n 2p)
-  [ "$(echo "$calls" | wc -l)" = 2 ] || fail "removing ran: $calls"
-  echo "$removed" | grep -qF "Get-AppxPackage -Name Pembrake.Ferrow | Remove-AppxPackage" || fail "removing ran: $removed"
+  echo "$added" | sed 's/^/    /'
+  for script in "$added" "$logon"; do
+    [ "$(grep -c '^== call' <<<"$script")" = 1 ] || fail "one call expected: $script"
+    expect "$script" "Get-AppxPackage -Name 'Pembrake.Ferrow' | Remove-AppxPackage" "registering"
+    expect "$script" "Add-AppxPackage -Path '${menu//$q/$qq}Ferrow.msix' -ExternalLocation '${menu//$q/$qq}'" "registering"
+  done
+  [ "$code" = 1 ] || fail "a failed registration exited $code"
+  grep -q "0x80073CF3" "$work/stdout.txt" "$work/stderr.txt" || fail "the failure's message was not passed on"
+  echo "$removed" | sed 's/^/    /'
+  [ "$(grep -c '^== call' <<<"$removed")" = 1 ] || fail "removing ran: $removed"
+  expect "$removed" "Get-AppxPackage -AllUsers -Name 'Pembrake.Ferrow' | Remove-AppxPackage -AllUsers" "removing"
+  expect "$removed" "icacls '${menu//$q/$qq}' /reset /t /c /q" "removing"
 done
 echo "menu package actions: ok"

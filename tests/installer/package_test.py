@@ -5,11 +5,12 @@
 
 Ferrow.msix (written by installer/msixpack.cpp) through Python's zipfile and hashlib: every file's block map
 entry (size, local header size, SHA-256 of each 64 KiB block), content types for every part, and a manifest
-whose command class and DLL are the ones the DLL's registration table (the installer rows rowgen made from
-it) registers. With the packer given, also a package it makes of a file of several blocks (the shipped one
-holds only small files). The MSI through msiinfo: the custom actions that add and remove the package, deferred and in
-the user's context, conditioned on the Windows build read from the registry, after the files are installed
-and before they are removed. Prints what failed; exit status 1 when anything did.
+whose command class is the packaged CLSID, which the DLL's registration rows never name. With the packer given, also a package it makes of a file of several blocks (the shipped one
+holds only small files). The MSI through msiinfo: Ferrow.exe beside each DLL, the package and its DLL in the
+menu folder; the actions that run Ferrow.exe to register the package (deferred, as the installing user, after
+the files are installed) and to unregister it for all users (deferred, as the system, before the files are
+removed), conditioned on the Windows build read from the registry; Active Setup's values for every other
+user. Prints what failed; exit status 1 when anything did.
 """
 
 import base64
@@ -88,34 +89,35 @@ def check_package(msix):
 
 
 def registered_class(rows_file):
-    """CLSID and DLL file id of Ferrow.ExplorerCommand in the DLL's registration rows."""
+    """CLSID of Ferrow.ExplorerCommand in the DLL's registration rows, and every CLSID key they write."""
     rows = ET.parse(rows_file).getroot().findall("RegistryValue")
     values = {(r.get("Key"), r.get("Name")): r.get("Value") for r in rows}
-    clsid = values.get(("Ferrow.ExplorerCommand\\CLSID", None))
-    server = values.get(("CLSID\\%s\\InprocServer32" % clsid, None)) if clsid else None
-    return clsid, server
+    keys = {r.get("Key").upper() for r in rows}
+    return values.get(("Ferrow.ExplorerCommand\\CLSID", None)), keys
 
 
-def check_manifest(manifest, names, rows_file, wxs_file):
-    clsid, server = registered_class(rows_file)
-    check(clsid is not None, "the registration rows have no Ferrow.ExplorerCommand")
+def packaged_clsid(guids_h):
+    match = re.search(r'FERROW_GUID_TEXT_CExplorerCommandPackaged "([0-9A-F-]+)"', guids_h.read_text())
+    return match.group(1) if match else None
+
+
+def check_manifest(manifest, names, rows_file, guids_h):
+    clsid, keys = registered_class(rows_file)
+    packaged = packaged_clsid(guids_h)
+    check(clsid is not None and packaged is not None, "no registered or no packaged command class")
     classes = manifest.findall(".//com:SurrogateServer/com:Class", NS)
     check(len(classes) == 1, "one surrogate class expected, found %d" % len(classes))
     verbs = manifest.findall(".//d5:ItemType/d5:Verb", NS)
     check(len(verbs) > 0, "no context-menu verb")
-    if classes and clsid:
-        check("{%s}" % classes[0].get("Id").upper() == clsid.upper(), "manifest class %s, registered %s"
-              % (classes[0].get("Id"), clsid))
+    if classes and clsid and packaged:
+        # The package names a CLSID of its own, which the registry never does: which of two registrations of
+        # one CLSID Windows activates is not documented.
+        check(classes[0].get("Id").upper() == packaged, "manifest class %s, packaged %s" % (classes[0].get("Id"), packaged))
+        check("{%s}" % packaged != clsid.upper(), "the packaged CLSID is the registered one")
+        check(not any(packaged in key for key in keys), "the registration rows name the packaged CLSID")
         for verb in verbs:
             check(verb.get("Clsid") == classes[0].get("Id"), "verb %s names another class" % verb.get("Id"))
-        # The DLL the registration points at ("[#FileId]") is the installed file the class's path names.
-        match = re.fullmatch(r"\[#(\w+)\]", server or "")
-        check(match is not None, "the class's server is not an installed file: %r" % server)
-        if match:
-            files = {f.get("Id"): f.get("Name") for f in ET.parse(wxs_file).getroot().iter(
-                "{http://schemas.microsoft.com/wix/2006/wi}File")}
-            check(files.get(match.group(1)) == classes[0].get("Path"), "class path %s, registered file %s"
-                  % (classes[0].get("Path"), files.get(match.group(1))))
+        check(classes[0].get("Path") == "Ferrow.dll", "class path %s" % classes[0].get("Path"))
     for logo in [manifest.find("m:Properties/m:Logo", NS)]:
         check(logo is not None and logo.text.replace("\\", "/") in names, "the logo is not in the package")
 
@@ -131,18 +133,52 @@ def check_msi(msi):
     sequence = {row[0]: (row[1], int(row[2])) for row in msi_table(msi, "InstallExecuteSequence")}
     searches = {row[0]: row for row in msi_table(msi, "RegLocator")}
     properties = {row[0]: row[1] for row in msi_table(msi, "AppSearch")}
+    files = {row[0]: row for row in msi_table(msi, "File")}  # File, Component_, FileName, ...
+    components = {row[0]: row for row in msi_table(msi, "Component")}  # Component, Id, Directory_, Attributes
+    directories = {row[0]: row for row in msi_table(msi, "Directory")}  # Directory, Directory_Parent, DefaultDir
+    registry = msi_table(msi, "Registry")  # Registry, Root, Key, Name, Value, Component_
+
+    def folder(file_id):
+        return components[files[file_id][1]][2]
+
+    def name(file_id):
+        return files[file_id][2].split("|")[-1]
+
+    # Ferrow.exe beside each DLL; the package and its DLL in a folder of their own under the 64-bit one.
+    by_name = {}
+    for file_id in files:
+        by_name.setdefault(name(file_id), []).append(folder(file_id))
+    msix_folder = by_name.get("Ferrow.msix", [None])[0]
+    check(msix_folder is not None and directories[msix_folder][1] == "INSTALLDIR64" and
+          directories[msix_folder][2].split("|")[-1] == "menu", "Ferrow.msix is not in the menu folder")
+    for dll_folder in ("INSTALLDIR64", "INSTALLDIR32"):
+        check(dll_folder in by_name.get("Ferrow.dll", []) and dll_folder in by_name.get("Ferrow.exe", []),
+              "no Ferrow.dll with Ferrow.exe in " + dll_folder)
+    check(msix_folder in by_name.get("Ferrow.dll", []), "the menu folder holds no Ferrow.dll")
+    check(msix_folder not in by_name.get("Ferrow.exe", []), "a program in the menu folder")
+
     build = [p for p, s in properties.items() if searches.get(s, [None, None, ""])[3] == "CurrentBuildNumber"]
     check(len(build) == 1, "no search of the Windows build number")
-    adds = [a for a, row in actions.items() if "Add-AppxPackage" in row[3]]
-    removes = [a for a, row in actions.items() if "Remove-AppxPackage" in row[3]]
-    check(len(adds) == 1 and len(removes) == 1, "one action adding and one removing the package expected")
+    # The program's path in a property, set once the folders are resolved, which the deferred actions run.
+    programs = {row[2] for row in actions.values()
+                if int(row[1]) & 0x3F == 0x33 and row[3] == "[INSTALLDIR64]Ferrow.exe"}
+    setters = [a for a, row in actions.items() if row[2] in programs and int(row[1]) & 0x3F == 0x33]
+    check(len(setters) == 1 and sequence.get(setters[0], ("", 0))[1] > sequence["CostFinalize"][1],
+          "the program's path is not set after the folders are resolved")
+    adds = [a for a, row in actions.items() if row[2] in programs and row[3].startswith("/register-menu")]
+    removes = [a for a, row in actions.items() if row[2] in programs and row[3].startswith("/unregister-menu")]
+    check(len(adds) == 1 and len(removes) == 1, "one action registering and one unregistering the package expected")
+    check(not any("Appx" in row[3] for row in actions.values()), "an action calls the package manager itself")
     if len(build) != 1 or len(adds) != 1 or len(removes) != 1:
         return
     for action in adds + removes:
         kind = int(actions[action][1])
+        check(kind & 0x3F == 0x32, "%s does not run the program of a property" % action)
         check(kind & 0x400, "%s is not deferred" % action)
-        check(not kind & 0x800, "%s does not run as the installing user" % action)
         check(action in sequence, "%s is not in the install sequence" % action)
+    check(not int(actions[adds[0]][1]) & 0x800, "registering does not run as the installing user")
+    check(int(actions[removes[0]][1]) & 0x800, "unregistering does not run as the system")
+    check("/allusers" in actions[removes[0]][3].split(), "unregistering is not for all users")
     add_condition, add_at = sequence[adds[0]]
     remove_condition, remove_at = sequence[removes[0]]
     windows11 = "%s >= 22000" % build[0]
@@ -151,9 +187,17 @@ def check_msi(msi):
           "remove condition: " + remove_condition)
     check(sequence["InstallFiles"][1] < add_at < sequence["InstallFinalize"][1], "the package is added too early")
     check(sequence["InstallInitialize"][1] < remove_at < sequence["RemoveFiles"][1], "the package is removed too late")
-    # The package is added from the install folder, which is its external location.
-    check("[INSTALLDIR64]Ferrow.msix" in actions[adds[0]][3] and "-ExternalLocation '[INSTALLDIR64]'"
-          in actions[adds[0]][3], "the add action's folders: " + actions[adds[0]][3])
+
+    # Active Setup: each user's next logon runs the 64-bit program once per version, its path quoted.
+    setup = {row[3]: row for row in registry if row[2].startswith("SOFTWARE\\Microsoft\\Active Setup\\Installed Components\\{")}
+    check({"StubPath", "Version", "IsInstalled"} <= set(setup), "Active Setup values: %s" % sorted(setup))
+    if "StubPath" in setup:
+        stub = setup["StubPath"]
+        check(stub[1] == "2", "Active Setup is not under HKLM")
+        check(stub[4] == '"[INSTALLDIR64]Ferrow.exe" /register-menu /quiet', "StubPath " + stub[4])
+        check(int(components[stub[5]][3]) & 0x100, "Active Setup is written in the 32-bit view")
+        check(re.fullmatch(r"\d+(,\d+){1,3}", setup["Version"][4]) is not None, "Version " + setup["Version"][4])
+        check(setup["IsInstalled"][4] == "#1", "IsInstalled " + setup["IsInstalled"][4])
 
 
 def check_packer(wine_run, packer, template):
@@ -180,7 +224,7 @@ def main():
     if len(sys.argv) > 3:
         check_packer(sys.argv[2], sys.argv[3], source / "installer" / "AppxManifest.xml")
     manifest, names = check_package(package / "Ferrow.msix")
-    check_manifest(manifest, names, package / "rows64.wxi", source / "installer" / "ferrow.wxs")
+    check_manifest(manifest, names, package / "rows64.wxi", source / "src" / "com" / "guids.h")
     msis = sorted(build.glob("Ferrow-*-x64.msi"))
     check(len(msis) == 1, "one x64 package expected in %s" % build)
     if msis:

@@ -89,13 +89,10 @@ TEST(ExplorerCommand, TreeEqualsTheClassicSubmenuForEachState) {
     ASSERT_EQ(S_OK, ferrow::ModuleFileName(ferrow::ModuleInstance(), module));
     for (const MenuCase& c : SampleMenuCases(outside)) {
         SCOPED_TRACE(c.what);
-        menu_test::BuiltMenu built;
-        {
-            // Released before the tree is walked: a live classic handler hides the entry.
-            auto handler = MakeHandler(c.paths);
-            ASSERT_TRUE(handler);
-            built = BuildMenu(handler.Get());
-        }
+        auto handler = MakeHandler(c.paths);
+        ASSERT_TRUE(handler);
+        const menu_test::BuiltMenu built = BuildMenu(handler.Get());
+        // A fresh object walked in the shell's order: quick state, state, subcommands, each one's states.
         ferrow::ComPtr<IExplorerCommand> root;
         ASSERT_EQ(S_OK, menu::CExplorerCommand::CreateInstance(nullptr, IID_IExplorerCommand, root.PutVoid()));
         auto items = ferrow::MakeShellItemArray(c.paths);
@@ -116,7 +113,8 @@ TEST(ExplorerCommand, TreeEqualsTheClassicSubmenuForEachState) {
         EXPECT_EQ(built.texts, titles);
         std::vector<const ferrow::CommandNode*> shown = {&node};
         for (const ferrow::CommandNode& child : node.children) {
-            if (child.flags & ECF_ISSEPARATOR) continue;
+            EXPECT_EQ(E_PENDING, child.quickState);
+            if ((child.flags & ECF_ISSEPARATOR) || (child.state & ECS_HIDDEN)) continue;
             EXPECT_EQ(ECS_ENABLED, child.state);
             EXPECT_FALSE(child.tip.empty());
             shown.push_back(&child);

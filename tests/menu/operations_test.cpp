@@ -12,9 +12,7 @@
 
 #include "common/module_instance.h"
 #include "common/text.h"
-#include "hostsupport/command_tree.h"
 #include "menu/core/menu_rules.h"
-#include "menu/explorer_command.h"
 #include "resources/resource.h"
 
 #include <gtest/gtest.h>
@@ -88,84 +86,6 @@ TEST(Operations, FixedTemplatesRunInTheCommonFolder) {
         ASSERT_EQ(1u, calls.size());
         EXPECT_EQ(f.wc, calls[0].folder);
         EXPECT_EQ(c.arguments, calls[0].arguments);
-    }
-}
-
-// Windows 11's menu runs the classic item's operation: the same dialog, the same command lines in the same
-// folders, and with the user interface the shell allows there, the same refresh of the site's window.
-TEST(Operations, TheWindows11MenuRunsTheClassicItemsCommandLines) {
-    struct Case {
-        unsigned offset;
-        std::vector<const char*> names;
-        const char* dialog;  // confirmed with `text` in `field`
-        int field;
-        const char* text;
-    } const cases[] = {
-        {0, {"modified.c", "unchanged.txt"}, nullptr, 0, nullptr},
-        {1, {"modified.c"}, "CVS Commit", IDC_COMMIT_MESSAGE, "fixed \"it\""},
-        {3, {"unlisted.txt"}, nullptr, 0, nullptr},
-        {6, {"modified.c"}, nullptr, 0, nullptr},
-        {7, {"unchanged.txt"}, "CVS Tag", IDC_TAG_NAME, "REL_1"},
-        {8, {"sticky.txt", "sub\\nested.txt"}, nullptr, 0, nullptr},
-    };
-    // The dialog answered as a user would, while `run` waits for it.
-    auto answered = [](const Case& c, const std::function<HRESULT()>& run) {
-        std::unique_ptr<menu_test::WindowDriver> driver;
-        if (c.dialog) {
-            driver = std::make_unique<menu_test::WindowDriver>(c.dialog, [&c](HWND dialog) {
-                menu_test::SetControlText(dialog, c.field, c.text);
-                menu_test::Click(dialog, IDOK);
-            });
-        }
-        const HRESULT hr = run();
-        if (driver) {
-            EXPECT_TRUE(driver->Found());
-        }
-        return hr;
-    };
-    for (const Case& c : cases) {
-        SCOPED_TRACE(c.offset);
-        std::vector<StubCall> classic;
-        std::vector<std::string> classicArguments;
-        std::string classicKeys;
-        {
-            OperationFixture f;
-            UseTheBar();
-            std::vector<std::string> paths;
-            for (const char* name : c.names) paths.push_back(f / name);
-            RefreshTarget target;
-            auto handler = MakeHandler(paths);
-            EXPECT_EQ(S_OK, answered(c, [&] { return Invoke(handler.Get(), c.offset, 0, target.hwnd); }));
-            classic = f.stub.Calls();
-            classicArguments = f.stub.SplitArguments();
-            for (StubCall& call : classic) EXPECT_EQ(f.wc, call.folder);
-            classicKeys = target.TakeKeys();
-        }
-        OperationFixture f;
-        UseTheBar();
-        std::vector<std::string> paths;
-        for (const char* name : c.names) paths.push_back(f / name);
-        RefreshTarget target;
-        ferrow::ComPtr<IExplorerCommand> root;
-        ASSERT_EQ(S_OK, menu::CExplorerCommand::CreateInstance(nullptr, IID_IExplorerCommand, root.PutVoid()));
-        ferrow::ComPtr<IObjectWithSite> siting;
-        ASSERT_EQ(S_OK, root.As(siting));
-        auto site = ferrow::MakeFolderViewSite(f.wc, target.hwnd);
-        siting->SetSite(site.Get());
-        auto items = ferrow::MakeShellItemArray(paths);
-        ASSERT_TRUE(items);
-        const std::wstring title =
-            ferrow::AnsiToWide(ferrow::LoadResString(menu::FindCommandResources(c.offset)->textId));
-        auto command = ferrow::FindSubCommand(root.Get(), items.Get(), title);
-        ASSERT_TRUE(command);
-        EXPECT_EQ(S_OK, answered(c, [&] { return command->Invoke(items.Get(), nullptr); }));
-        siting->SetSite(nullptr);
-        std::vector<StubCall> modern = f.stub.Calls();
-        ASSERT_EQ(classic.size(), modern.size());
-        for (const StubCall& call : modern) EXPECT_EQ(f.wc, call.folder);
-        // Split as the client's runtime splits them, the message file given by its text.
-        EXPECT_EQ(classicArguments, f.stub.SplitArguments());
-        EXPECT_EQ(classicKeys, target.TakeKeys());
     }
 }
 

@@ -67,11 +67,12 @@ TEST_F(Exports, SameFactoryAnswersTwiceAndLocksAreCounted) {
     EXPECT_EQ(S_OK, canUnloadNow_());
 }
 
-// Windows 11's command tree: every object of it (the root, its handler, the subcommands, enumerators and
-// their clones) keeps the DLL loaded, and nothing does once all are released.
+// Windows 11's command tree, made as the package's surrogate makes it (by the packaged CLSID): every object
+// of it (the root, the subcommands, enumerators and their clones) keeps the DLL loaded, and nothing does
+// once all are released.
 TEST_F(Exports, CommandTreeHoldsTheModuleUntilEverythingIsReleased) {
     ferrow::ComPtr<IClassFactory> factory;
-    ASSERT_EQ(S_OK, getClassObject_(CLSID_CExplorerCommand, IID_IClassFactory, factory.PutVoid()));
+    ASSERT_EQ(S_OK, getClassObject_(CLSID_CExplorerCommandPackaged, IID_IClassFactory, factory.PutVoid()));
     ferrow::ComPtr<IExplorerCommand> root;
     ASSERT_EQ(S_OK, factory->CreateInstance(nullptr, IID_IExplorerCommand, root.PutVoid()));
     factory.Reset();

@@ -120,6 +120,7 @@ int RunCommands(Host& host, const Args& args) {
                 StateName(node.quickState, node.state), StateName(node.stateResult, node.state),
                 IconOf(node.icon, dll).c_str());
     for (const ferrow::CommandNode& child : node.children) {
+        if (child.state & ECS_HIDDEN) continue;  // a slot this selection does not show
         if (child.flags & ECF_ISSEPARATOR) {
             std::printf("     ----------\n");
             continue;

@@ -5,8 +5,9 @@
 //   --command <line>   custom command: the command line
 //   --cancel           cancel the dialog instead
 //   --pause <ms>       wait this long with the dialog shown before filling it (for screenshots)
-// --modern runs the item as Windows 11's menu does: the subcommand of the command class, invoked with the
-// window's site (the shell allows user interface there, so --no-ui does not apply).
+// --modern runs the item as Windows 11's menu does: the subcommand of the command class, invoked with a
+// site as that menu gives (no window of its own, the host's window as Explorer's), which starts Ferrow.exe
+// beside the DLL and returns (--no-ui does not apply).
 // Other options: --no-ui (CMIC_MASK_FLAG_NO_UI: no progress window, no error box; use it in scripts),
 // --lang de|en (resource language of the thread), --close-error <ms> (with user interface: leave the
 // error message box up this long, print its caption and text, then press its OK button), --hold <ms> (keep
@@ -17,6 +18,8 @@
 // presses OK; --window-cancel <ms> presses its Cancel this long after the first output appeared.
 #include "host.h"
 #include "menu_host.h"
+
+#include "hostsupport/command_tree.h"
 
 #include "menu/operation_dialogs.h"
 #include "resources/resource.h"
@@ -263,7 +266,8 @@ int RunInvoke(Host& host, const Args& args) {
     info.hwnd = window.Frame();
     info.lpVerb = MAKEINTRESOURCEA(offset);
     info.nShow = SW_SHOWNORMAL;
-    const HRESULT hr = modern ? menu_host::InvokeSubCommand(host, paths, offset, window.Site())
+    const HRESULT hr = modern ? menu_host::InvokeSubCommand(host, paths, offset,
+                                                            ferrow::MakeFolderViewSite("", window.Frame()).Get())
                               : handler->InvokeCommand(&info);
     done = true;
     if (driver.joinable()) driver.join();
