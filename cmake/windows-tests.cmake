@@ -40,8 +40,8 @@ foreach(dir IN LISTS FERROW_TEST_DIRS)
   if(name STREQUAL "e2e")
     # One process for the whole program: the repository its tests copy is made once, by the real client.
     add_test(NAME EndToEnd COMMAND ${CMAKE_CROSSCOMPILING_EMULATOR} $<TARGET_FILE:e2e_tests>)
-    set_tests_properties(EndToEnd PROPERTIES FIXTURES_REQUIRED "cvs_client;wine_server" TIMEOUT 300
-                         ENVIRONMENT "WINEDEBUG=-all;XDG_DATA_HOME=${FERROW_TEST_XDG_DATA}")
+    set_tests_properties(EndToEnd PROPERTIES FIXTURES_REQUIRED "cvs_client;wine_server;pserver" TIMEOUT 300
+                         ENVIRONMENT "WINEDEBUG=-all;XDG_DATA_HOME=${FERROW_TEST_XDG_DATA};FERROW_PSERVER_STATE=${CMAKE_BINARY_DIR}/pserver")
     continue()
   endif()
   if(FERROW_TEST_EACH_CASE)
@@ -83,6 +83,13 @@ set_tests_properties(CvsClientBuild PROPERTIES FIXTURES_SETUP cvs_client TIMEOUT
 add_test(NAME CvsClientSmoke
          COMMAND bash ${CMAKE_SOURCE_DIR}/tests/e2e/cvs_client_smoke.sh ${CMAKE_BINARY_DIR}/wine-run.sh ${FERROW_WINEPREFIX})
 set_tests_properties(CvsClientSmoke PROPERTIES FIXTURES_REQUIRED "cvs_client;wine_server" TIMEOUT 300)
+
+# A password server on 127.0.0.1 for the end-to-end tests of logging in: the Linux client serving a fresh
+# repository (tests/e2e/pserver.py), started before and stopped after them.
+add_test(NAME PServerStart COMMAND python3 ${CMAKE_SOURCE_DIR}/tests/e2e/pserver.py start ${CMAKE_BINARY_DIR}/pserver)
+set_tests_properties(PServerStart PROPERTIES FIXTURES_SETUP pserver TIMEOUT 120)
+add_test(NAME PServerStop COMMAND python3 ${CMAKE_SOURCE_DIR}/tests/e2e/pserver.py stop ${CMAKE_BINARY_DIR}/pserver)
+set_tests_properties(PServerStop PROPERTIES FIXTURES_CLEANUP pserver)
 
 # The shell host in a prefix made at once before it, by a session without a display.
 add_test(NAME FreshPrefixInvoke

@@ -142,6 +142,10 @@ views() {  # [--full] item names of the working copy: their overlays and column 
   done
 }
 
+step "2b. A folder that is no working copy yet: its CVS menu offers Checkout and Import (in Ferrow.exe)"
+mkdir -p "$drive_c/demo/empty"
+host menu 'C:\demo\empty'
+
 step "3. What Explorer shows of the working copy"
 say "README.txt has a local change, scratch.txt was never added, hello.c is at 1.3, logo.png is binary."
 views --full . hello.c README.txt notes.txt logo.png scratch.txt doc doc\\guide.txt CVS

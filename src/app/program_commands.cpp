@@ -1,5 +1,6 @@
 #include "app/program_commands.h"
 
+#include "app/repo_commands.h"
 #include "app/menu_package.h"
 #include "app/askpass.h"
 #include "app/diff_commands.h"
@@ -21,6 +22,10 @@ int RunAbout(const ProgramContext& context) {
 
 const ProgramCommandEntry kCommands[] = {
     {L"about", &RunAbout},
+    {L"checkout", &RunCheckout},
+    {L"import", &RunImport},
+    {L"login", &RunLogin},
+    {L"logout", &RunLogout},
     {L"register-menu", &RunRegisterMenu},
     {L"unregister-menu", &RunUnregisterMenu},
     {L"update", &RunOperationCommand},

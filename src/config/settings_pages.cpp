@@ -84,6 +84,7 @@ BOOL COptionsPage::OnInitDialog(HWND dialog) {
         if (kOutputChoices[i].mode == mode) ::SendMessageA(output, CB_SETCURSEL, i, 0);
     }
     ::CheckDlgButton(dialog, IDC_OPTIONS_CLOSE_OUTPUT, settings::GetCloseOutputOnSuccess() ? BST_CHECKED : BST_UNCHECKED);
+    ::CheckDlgButton(dialog, IDC_OPTIONS_OUTSIDE, settings::GetOutsideEntries() ? BST_CHECKED : BST_UNCHECKED);
     return TRUE;
 }
 
@@ -95,6 +96,7 @@ void COptionsPage::OnApply(HWND dialog) {
     const bool known = chosen >= 0 && static_cast<size_t>(chosen) < sizeof kOutputChoices / sizeof kOutputChoices[0];
     settings::SaveOutputOptions(known ? kOutputChoices[chosen].mode : settings::OutputMode::kAuto,
                                 ::IsDlgButtonChecked(dialog, IDC_OPTIONS_CLOSE_OUTPUT) == BST_CHECKED);
+    settings::SetOutsideEntries(::IsDlgButtonChecked(dialog, IDC_OPTIONS_OUTSIDE) == BST_CHECKED);
 }
 
 BOOL CToolsPage::OnInitDialog(HWND dialog) {

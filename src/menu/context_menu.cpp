@@ -16,6 +16,7 @@
 #include "ops/operation.h"
 #include "menu/selection_facts.h"
 #include "model/admin_files.h"
+#include "ops/launch.h"
 #include "settings/settings_store.h"
 #include "resources/resource.h"
 #include "com/object_map.h"
@@ -73,7 +74,7 @@ bool CCVSContextMenu::BuildEntries(unsigned flags, std::vector<menu::MenuEntry>&
     if (selection_.empty()) return false;
     const menu::SelectionFacts facts = menu::GatherSelectionFacts(selection_.front(), selection_.size(), inWorkingCopy_);
     if (!menu::WantsSubmenu(facts, flags)) return false;
-    entries = menu::BuildMenuEntries(facts);
+    entries = menu::BuildMenuEntries(facts, flags);
     return true;
 }
 

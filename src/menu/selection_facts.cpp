@@ -2,6 +2,7 @@
 
 #include "model/admin_files.h"
 #include "model/file_status.h"
+#include "settings/settings_store.h"
 
 #include <shlwapi.h>
 
@@ -27,6 +28,12 @@ SelectionFacts GatherSelectionFacts(const std::string& firstPath, size_t count, 
         if (ReadTag(p, tag)) f.directoryTag = tag;
     }
     f.changed = IsModified(p);
+    if (!inWorkingCopy) {
+        f.outsideEntries = settings::GetOutsideEntries();
+    } else {
+        std::string root;
+        f.pserverRoot = ReadRoot(p, root) && root.size() > 9 && ::StrCmpNIA(root.c_str(), ":pserver:", 9) == 0;
+    }
     return f;
 }
 

@@ -223,6 +223,80 @@
 // 340-344 / 1300-1319; new menu images 240-259.
 #define IDS_PROGRAM_UNKNOWN_COMMAND 300  // a /command: the program does not know
 #define IDS_PROGRAM_ABOUT 301            // the program started without a command
+
+// Repository access (Ferrow.exe: Checkout, Import, Log in, Log out).
+#define IDS_MENU_CHECKOUT 350
+#define IDS_HELP_CHECKOUT 351
+#define IDS_MENU_IMPORT 352
+#define IDS_HELP_IMPORT 353
+#define IDS_MENU_LOGIN 354
+#define IDS_HELP_LOGIN 355
+#define IDS_MENU_LOGOUT 356
+#define IDS_HELP_LOGOUT 357
+#define IDS_ROOT_EMPTY 360            // the root's problems, in the order of repo::RootError from kEmpty
+#define IDS_ROOT_CONTROL 361
+#define IDS_ROOT_NO_CLOSING_COLON 362
+#define IDS_ROOT_UNKNOWN_METHOD 363
+#define IDS_ROOT_NO_PATH 364
+#define IDS_ROOT_BAD_USER 365
+#define IDS_ROOT_PASSWORD 366
+#define IDS_ROOT_OPTION_LIKE 367
+#define IDS_ROOT_BAD_HOST 368
+#define IDS_ROOT_BAD_PORT 369
+#define IDS_ROOT_NOT_ABSOLUTE 370
+#define IDS_REQ_MODULE 371            // the request's problems
+#define IDS_REQ_FOLDER 372
+#define IDS_REQ_TAG 373
+#define IDS_REQ_DATE 374
+#define IDS_REQ_VENDOR_TAG 375
+#define IDS_REQ_RELEASE_TAG 376
+#define IDS_REQ_MESSAGE 377
+#define IDS_REQ_PATTERN 378
+#define IDS_REQ_USER 379
+#define IDS_CHECKOUT_NAME 380         // the output window's operation names
+#define IDS_IMPORT_NAME 381
+#define IDS_IMPORT_OFFER 382          // after an import: check the module out beside the folder?
+#define IDS_LOGIN_EXT 383             // what an :ext: root needs instead of a login
+#define IDS_LOGIN_OTHER_METHOD 384
+#define IDS_LOGIN_WRITE_FAILED 385
+#define IDS_LOGOUT_DONE 386
+#define IDS_LOGOUT_NONE 387
+#define IDS_LOGIN_NEEDED 388          // a command's output asks to log in first
+#define IDS_LOGIN_REJECTED 389
+#define IDS_NO_PSERVER_ROOT 390
+#define IDS_LOGIN_CAPTION 391
+#define IDS_REPO_CAPTION 392
+#define IDS_CHECKOUT_EXISTS 393
+#define IDS_LOGIN_NAME 394
+#define IDD_CHECKOUT 310
+#define IDD_IMPORT 311
+#define IDD_LOGIN 312
+#define IDC_REPO_ROOT 1150
+#define IDC_REPO_LOGIN 1151
+#define IDC_REPO_MODULE 1152
+#define IDC_REPO_FOLDER 1153
+#define IDC_REPO_HEAD 1154
+#define IDC_REPO_BY_TAG 1155
+#define IDC_REPO_BY_DATE 1156
+#define IDC_REPO_TAG 1157
+#define IDC_REPO_DATE 1158
+#define IDC_REPO_PRUNE 1159
+#define IDC_REPO_VENDOR 1160
+#define IDC_REPO_RELEASE 1161
+#define IDC_REPO_MESSAGE 1162
+#define IDC_REPO_BINARY 1163
+#define IDC_REPO_USER 1164
+#define IDC_REPO_PASSWORD 1165
+#define IDC_REPO_NOTE 1166
+#define IDC_OPTIONS_OUTSIDE 1167      // Options page: Checkout and Import outside working copies
+#define IDB_CHECKOUT 240
+#define IDB_IMPORT 241
+#define IDB_LOGIN 242
+#define IDB_LOGOUT 243
+#define IDI_MENU_CHECKOUT 244
+#define IDI_MENU_IMPORT 245
+#define IDI_MENU_LOGIN 246
+#define IDI_MENU_LOGOUT 247
 // Ferrow.exe /register-menu, /unregister-menu (the Windows 11 menu's package)
 #define IDS_MENU_PACKAGE_REGISTER_FAILED 500    // then PowerShell's message
 #define IDS_MENU_PACKAGE_UNREGISTER_FAILED 501  // then PowerShell's message

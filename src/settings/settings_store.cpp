@@ -165,6 +165,14 @@ bool GetCloseOutputOnSuccess() {
     return value == 1;
 }
 
+bool GetOutsideEntries() {
+    DWORD value = 1;
+    ReadDword(kOptionsKey, kOutsideEntries, value);
+    return value != 0;
+}
+
+bool SetOutsideEntries(bool on) { return WriteDword(kOptionsKey, kOutsideEntries, on ? 1 : 0); }
+
 bool SaveOutputOptions(OutputMode mode, bool closeOnSuccess) {
     ferrow::UniqueKey key = OpenForWrite(kOptionsKey);
     if (!key) return false;

@@ -32,6 +32,7 @@ constexpr const char kOutputModeAuto[] = "auto";
 constexpr const char kOutputModeWindow[] = "window";
 constexpr const char kOutputModeBar[] = "bar";
 constexpr const char kCloseOutputOnSuccess[] = "CloseOutputOnSuccess";
+constexpr const char kOutsideEntries[] = "OutsideWorkingCopies";  // REG_DWORD, 0 hides Checkout and Import
 
 // Tools (REG_SZ command templates).
 constexpr const char kToolCvs[] = "Cvs";
@@ -45,6 +46,8 @@ constexpr const char kDefaultView[] = "notepad $(File)";
 constexpr const char kMRULogMessage[] = "LogMessage";
 constexpr const char kMRUTag[] = "Tag";
 constexpr const char kMRUCustomCommand[] = "CustomCommand";
+constexpr const char kMRURepository[] = "Repository";
+constexpr const char kMRUImportMessage[] = "ImportMessage";
 constexpr size_t kMRUCapacity = 20;
 
 // Columns (REG_DWORD flag sets, never written by the extension; bits and defaults in views/core/column_rules.h).
@@ -88,6 +91,10 @@ bool GetCloseOutputOnSuccess();
 // Writes both output options of the Options page (nothing when the key cannot be opened); the result says
 // whether both were written.
 bool SaveOutputOptions(OutputMode mode, bool closeOnSuccess);
+
+// Checkout and Import on folders outside working copies: on unless "OutsideWorkingCopies" is stored as 0.
+bool GetOutsideEntries();
+bool SetOutsideEntries(bool on);
 
 // A tool command of the Tools key as stored, even when empty. When it cannot be read, the default of
 // "Cvs", "Diff" or "View"; for any other name the result is false and `value` is untouched.

@@ -181,7 +181,7 @@ TEST(PropertyPage, PageInfoInBothLanguages) {
         HostWindow host;
         ASSERT_EQ(S_OK, page->Activate(host.Get(), &kPageRect, FALSE));
         const UINT id = name == "options" ? IDD_OPTIONS : name == "tools" ? IDD_TOOLS : IDD_ABOUT;
-        const int cx = id == IDD_OPTIONS ? 271 : 272, cy = id == IDD_ABOUT ? 86 : id == IDD_OPTIONS ? 174 : 104;
+        const int cx = id == IDD_OPTIONS ? 271 : 272, cy = id == IDD_ABOUT ? 86 : id == IDD_OPTIONS ? 188 : 104;
         RECT units = {0, 0, cx, cy};
         ::MapDialogRect(PageWindow(host), &units);
         EXPECT_EQ(units.right, info.size.cx);

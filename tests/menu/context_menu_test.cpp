@@ -56,6 +56,7 @@ std::vector<MenuCase> SampleMenuCases(const testing_support::TempDir& outside) {
          "Update UpdateTo Reset CheckMods - Annotate Remove - Tag Custom - Options"},
         {"shift outside", {outside / "loose.txt"}, CMF_EXTENDEDVERBS, "Custom - Options"},
         {"outside without shift", {outside / "loose.txt"}, 0, ""},
+        {"folder outside", {outside.Path()}, 0, "Checkout Import - Options"},
         {"first outside, second inside", {outside / "loose.txt", Wc("modified.c")}, 0, ""},
         {"default only", {Wc("modified.c")}, CMF_DEFAULTONLY, ""},
         {"CVS folder among others", {Wc("CVS"), Wc("unchanged.txt")}, 0, "Update UpdateTo CheckMods - Annotate Remove - Tag Custom - Options"},
@@ -247,7 +248,7 @@ TEST(ContextMenu, OtherVerbsAndUnknownOffsetsAreRefused) {
         info.lpVerb = verb;
         EXPECT_EQ(E_INVALIDARG, handler->InvokeCommand(&info)) << verb;
     }
-    EXPECT_EQ(E_INVALIDARG, menu_test::Invoke(handler.Get(), 10));
+    EXPECT_EQ(E_INVALIDARG, menu_test::Invoke(handler.Get(), menu::kCommandCount));
     EXPECT_EQ(E_INVALIDARG, menu_test::Invoke(handler.Get(), 0xFFFF));
 }
 

@@ -11,8 +11,9 @@ namespace menu_test {
 
 namespace {
 
-const char* const kNames[] = {"Update", "Commit", "Diff", "Add", "Remove", "Custom", "Undo", "Tag",
-                              "Reset",  "Options", "?", "?", "?", "?", "?", "Annotate"};
+const char* const kNames[menu::kCommandCount] = {
+    "Update", "Commit", "Diff", "Add", "Remove", "Custom", "Undo", "Tag", "Reset", "Options",
+    "Checkout", "Import", "Login", "Logout", "CheckMods", "Annotate", "UpdateTo"};
 
 }  // namespace
 
@@ -62,7 +63,7 @@ BuiltMenu BuildMenu(IContextMenu* handler, UINT flags) {
             continue;
         }
         unsigned offset = info.wID - 100;
-        built.items += offset < sizeof kNames / sizeof kNames[0] ? kNames[offset] : "?";
+        built.items += offset < menu::kCommandCount ? kNames[offset] : "?";
         built.texts.push_back(text);
         if (!info.hbmpUnchecked || info.hbmpChecked) built.bitmapsSet = false;
         if (info.fState & MFS_DISABLED) built.items += "(disabled)";

@@ -18,11 +18,17 @@ const CommandResources kCommands[kCommandCount] = {
     {IDS_MENU_TAG, IDS_HELP_TAG, IDB_TAG, IDI_MENU_TAG, "tag"},
     {IDS_MENU_RESET_TAG, IDS_HELP_RESET_TAG, IDB_RESET_TAG, IDI_MENU_RESET_TAG, "resettag"},
     {IDS_MENU_OPTIONS, IDS_HELP_OPTIONS, IDB_OPTIONS, IDI_MENU_OPTIONS, "options"},
-    {}, {}, {}, {},  // 10-13: checkout, import, login, logout
+    {IDS_MENU_CHECKOUT, IDS_HELP_CHECKOUT, IDB_CHECKOUT, IDI_MENU_CHECKOUT, "checkout"},
+    {IDS_MENU_IMPORT, IDS_HELP_IMPORT, IDB_IMPORT, IDI_MENU_IMPORT, "import"},
+    {IDS_MENU_LOGIN, IDS_HELP_LOGIN, IDB_LOGIN, IDI_MENU_LOGIN, "login"},
+    {IDS_MENU_LOGOUT, IDS_HELP_LOGOUT, IDB_LOGOUT, IDI_MENU_LOGOUT, "logout"},
     {IDS_MENU_CHECKMODS, IDS_HELP_CHECKMODS, IDB_COMMIT, IDI_MENU_COMMIT, "checkmods"},
     {IDS_MENU_ANNOTATE, IDS_HELP_ANNOTATE, IDB_ANNOTATE, IDI_MENU_ANNOTATE, "annotate"},
     {IDS_MENU_UPDATETO, IDS_HELP_UPDATETO, IDB_UPDATE, IDI_MENU_UPDATE, "updateto"},
 };
+
+// A folder outside any working copy, where the setting offers Checkout and Import.
+bool OffersCheckout(const SelectionFacts& f) { return !f.inWorkingCopy && f.isDirectory && f.outsideEntries; }
 
 MenuEntry Item(unsigned offset) { return MenuEntry{false, offset, true}; }
 MenuEntry Separator() { return MenuEntry{true, 0, true}; }
@@ -69,12 +75,20 @@ bool IsSticky(const SelectionFacts& f) {
 
 bool WantsSubmenu(const SelectionFacts& f, unsigned flags) {
     if (flags & kFlagDefaultOnly) return false;
-    if (!f.inWorkingCopy && !(flags & kFlagExtendedVerbs)) return false;
+    if (!f.inWorkingCopy && !(flags & kFlagExtendedVerbs) && !OffersCheckout(f)) return false;
     return true;
 }
 
-std::vector<MenuEntry> BuildMenuEntries(const SelectionFacts& f) {
+std::vector<MenuEntry> BuildMenuEntries(const SelectionFacts& f, unsigned flags) {
     std::vector<MenuEntry> entries;
+    if (OffersCheckout(f)) {
+        entries.push_back(Item(kCmdCheckout));
+        entries.push_back(Item(kCmdImport));
+        if (flags & kFlagExtendedVerbs) entries.push_back(Item(kCmdCustom));
+        entries.push_back(Separator());
+        entries.push_back(Item(kCmdOptions));
+        return entries;
+    }
     const bool wcDir = IsWorkingCopyDirectory(f);
     const bool added = IsNewlyAdded(f);
 
@@ -100,6 +114,11 @@ std::vector<MenuEntry> BuildMenuEntries(const SelectionFacts& f) {
     if (f.inWorkingCopy) entries.push_back(Separator());                             // i
     if (stepA) entries.push_back(Item(kCmdTag));                                      // j
     entries.push_back(Item(kCmdCustom));                                              // k
+    if (f.inWorkingCopy && f.pserverRoot) {
+        entries.push_back(Separator());
+        entries.push_back(Item(kCmdLogin));
+        entries.push_back(Item(kCmdLogout));
+    }
     entries.push_back(Separator());                                                   // l
     entries.push_back(Item(kCmdOptions));                                             // m
     return entries;

@@ -24,9 +24,12 @@ enum CommandOffset : unsigned {
     kCmdTag = 7,
     kCmdResetTag = 8,
     kCmdOptions = 9,
-    // Offsets after the first ten keep callers that invoke those by number working; reserved:
-    // 10 checkout, 11 import, 12 login, 13 logout. A reserved offset's row is empty (no text, no verb)
-    // until its command arrives.
+    // Offsets after the first ten keep callers that invoke those by number working. From here on every
+    // command runs in Ferrow.exe.
+    kCmdCheckout = 10,
+    kCmdImport = 11,
+    kCmdLogin = 12,
+    kCmdLogout = 13,
     kCmdCheckMods = 14,
     kCmdAnnotate = 15,
     kCmdUpdateTo = 16,
@@ -71,6 +74,8 @@ struct SelectionFacts {
     std::string directoryTag;      // for a directory: ReadTag of P (CVS/Tag, leading "T" dropped)
     bool controlled = false;       // IsControlled(P)
     bool changed = false;          // IsModified(P): an entry whose status is not OK
+    bool outsideEntries = false;   // the setting: Checkout and Import on folders outside working copies
+    bool pserverRoot = false;      // P's working copy names a :pserver: root (CVS/Root)
 };
 
 // The derived terms of the rules.
@@ -91,10 +96,14 @@ struct MenuEntry {
     }
 };
 
-// False when no submenu is added at all (default-only menus; outside a working copy without Shift).
+// False when no submenu is added at all (default-only menus; outside a working copy without Shift,
+// except on a folder while the setting offers Checkout and Import there).
 bool WantsSubmenu(const SelectionFacts& f, unsigned flags);
 
-// The submenu's entries in order (steps a to m). Call only when WantsSubmenu holds.
-std::vector<MenuEntry> BuildMenuEntries(const SelectionFacts& f);
+// The submenu's entries in order (steps a to m; outside a working copy, a folder's Checkout and Import
+// first; inside one whose root is :pserver:, Log in and Log out before Options). `flags` as for
+// WantsSubmenu: outside a working copy, Custom needs Shift once Checkout and Import are there. Call only
+// when WantsSubmenu holds.
+std::vector<MenuEntry> BuildMenuEntries(const SelectionFacts& f, unsigned flags = kFlagExtendedVerbs);
 
 }  // namespace menu

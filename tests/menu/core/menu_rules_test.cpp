@@ -12,7 +12,7 @@ using menu::SelectionFacts;
 
 const char* const kNames[menu::kCommandCount] = {
     "Update", "Commit", "Diff", "Add", "Remove", "Custom", "Undo", "Tag", "Reset", "Options",
-    "", "", "", "", "CheckMods", "Annotate", "UpdateTo"};
+    "Checkout", "Import", "Login", "Logout", "CheckMods", "Annotate", "UpdateTo"};
 
 // The entries as one line, "-" for a separator, to compare whole menus at once.
 std::string Render(const std::vector<menu::MenuEntry>& entries) {
@@ -101,6 +101,48 @@ TEST(BuildMenuEntries, EveryStateOfTheFirstItem) {
     }
 }
 
+// A new user's first steps: a folder outside any working copy offers Checkout and Import (the setting
+// can turn them off), a file there still needs Shift, and a :pserver: working copy offers Log in and out.
+TEST(BuildMenuEntries, RepositoryAccess) {
+    SelectionFacts folder;
+    folder.count = 1;
+    folder.isDirectory = true;
+    folder.outsideEntries = true;
+    SelectionFacts file = folder;
+    file.isDirectory = false;
+    SelectionFacts off = folder;
+    off.outsideEntries = false;
+    SelectionFacts pserver = WorkingDirectory();
+    pserver.pserverRoot = true;
+    pserver.outsideEntries = true;
+    SelectionFacts pserverFile = VersionedFile();
+    pserverFile.pserverRoot = true;
+    const struct {
+        const char* name;
+        SelectionFacts facts;
+        unsigned flags;
+        bool wanted;
+        const char* menu;
+    } cases[] = {
+        {"folder outside", folder, 0, true, "Checkout Import - Options"},
+        {"folder outside with Shift", folder, menu::kFlagExtendedVerbs, true, "Checkout Import Custom - Options"},
+        {"setting off", off, 0, false, ""},
+        {"setting off with Shift", off, menu::kFlagExtendedVerbs, true, "Custom - Options"},
+        {"file outside", file, 0, false, ""},
+        {"file outside with Shift", file, menu::kFlagExtendedVerbs, true, "Custom - Options"},
+        {"default only", folder, menu::kFlagDefaultOnly, false, ""},
+        {"pserver working folder", pserver, 0, true, "Update Commit - Undo - Tag Custom - Login Logout - Options"},
+        {"pserver file", pserverFile, 0, true, "Update - Remove - Tag Custom - Login Logout - Options"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        EXPECT_EQ(c.wanted, menu::WantsSubmenu(c.facts, c.flags));
+        if (c.wanted) {
+            EXPECT_EQ(c.menu, Render(menu::BuildMenuEntries(c.facts, c.flags)));
+        }
+    }
+}
+
 TEST(WantsSubmenu, FlagsAndWorkingCopy) {
     struct Case {
         bool inWorkingCopy;
@@ -150,6 +192,10 @@ TEST(FindCommandResources, EachOffsetHasItsOwnResources) {
         {menu::kCmdAnnotate, IDS_MENU_ANNOTATE, IDS_HELP_ANNOTATE, IDB_ANNOTATE},
         {menu::kCmdCheckMods, IDS_MENU_CHECKMODS, IDS_HELP_CHECKMODS, IDB_COMMIT},
         {menu::kCmdUpdateTo, IDS_MENU_UPDATETO, IDS_HELP_UPDATETO, IDB_UPDATE},
+        {menu::kCmdCheckout, IDS_MENU_CHECKOUT, IDS_HELP_CHECKOUT, IDB_CHECKOUT},
+        {menu::kCmdImport, IDS_MENU_IMPORT, IDS_HELP_IMPORT, IDB_IMPORT},
+        {menu::kCmdLogin, IDS_MENU_LOGIN, IDS_HELP_LOGIN, IDB_LOGIN},
+        {menu::kCmdLogout, IDS_MENU_LOGOUT, IDS_HELP_LOGOUT, IDB_LOGOUT},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.offset);
@@ -159,7 +205,6 @@ TEST(FindCommandResources, EachOffsetHasItsOwnResources) {
         EXPECT_EQ(c.help, r->helpId);
         EXPECT_EQ(c.bitmap, r->bitmapId);
     }
-    EXPECT_EQ(nullptr, menu::FindCommandResources(10));  // reserved, no command yet
     EXPECT_EQ(nullptr, menu::FindCommandResources(menu::kCommandCount));
     unsigned offset = 0;
     EXPECT_TRUE(menu::FindCommandByVerb("CheckMods", offset));
