@@ -5,6 +5,8 @@ namespace menu {
 const std::vector<MenuEntry>& ModernMenuSlots() {
     // The steps of BuildMenuEntries, each with every entry it may add.
     static const std::vector<MenuEntry> slots = {
+        {false, kCmdCheckout}, // outside a working copy
+        {false, kCmdImport},   // outside a working copy
         {false, kCmdUpdate},   // a
         {false, kCmdUpdateTo}, // a
         {false, kCmdResetTag}, // b
@@ -20,6 +22,9 @@ const std::vector<MenuEntry>& ModernMenuSlots() {
         {true, 0},             // i
         {false, kCmdTag},      // j
         {false, kCmdCustom},   // k
+        {true, 0},             // a :pserver: root
+        {false, kCmdLogin},
+        {false, kCmdLogout},
         {true, 0},             // l
         {false, kCmdOptions},  // m
     };
