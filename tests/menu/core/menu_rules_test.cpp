@@ -131,8 +131,8 @@ TEST(BuildMenuEntries, RepositoryAccess) {
         {"file outside", file, 0, false, ""},
         {"file outside with Shift", file, menu::kFlagExtendedVerbs, true, "Custom - Options"},
         {"default only", folder, menu::kFlagDefaultOnly, false, ""},
-        {"pserver working folder", pserver, 0, true, "Update Commit - Undo - Tag Custom - Login Logout - Options"},
-        {"pserver file", pserverFile, 0, true, "Update - Remove - Tag Custom - Login Logout - Options"},
+        {"pserver working folder", pserver, 0, true, "Update UpdateTo Commit CheckMods - Undo - Tag Custom - Login Logout - Options"},
+        {"pserver file", pserverFile, 0, true, "Update UpdateTo CheckMods - Annotate Remove - Tag Custom - Login Logout - Options"},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
