@@ -281,7 +281,7 @@ ferrow::ComPtr<IContextMenu> Explorer::Handler(const std::vector<std::string>& p
 std::string Explorer::Menu(const std::vector<std::string>& paths) {
     static const char* const kNames[menu::kCommandCount] = {
         "Update", "Commit", "Diff", "Add", "Remove", "Custom", "Undo", "Tag", "Reset", "Options",
-        "?", "?", "?", "?", "CheckMods", "?", "UpdateTo"};
+        "Checkout", "Import", "Login", "Logout", "CheckMods", "Annotate", "UpdateTo"};
     ferrow::ComPtr<IContextMenu> handler = Handler(paths);
     if (!handler) return std::string();
     ferrow::UniqueMenu menu(::CreatePopupMenu());

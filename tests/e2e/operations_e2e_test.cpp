@@ -76,10 +76,10 @@ TEST_F(Operations, CheckedOutItemsInTheViews) {
         const char* revision;
         const char* menu;
     } const cases[] = {
-        {"a.txt", "controlled", "OK", "", "", "1.1.1.1", "Update UpdateTo CheckMods - Remove - Tag Custom - Options"},
-        {"hist.c", "controlled", "OK", "", "", "1.3", "Update UpdateTo CheckMods - Remove - Tag Custom - Options"},
-        {"image.bin", "controlled", "OK", "", "-kb", "1.1", "Update UpdateTo CheckMods - Remove - Tag Custom - Options"},
-        {"sub/d.txt", "controlled", "OK", "", "", "1.1.1.1", "Update UpdateTo CheckMods - Remove - Tag Custom - Options"},
+        {"a.txt", "controlled", "OK", "", "", "1.1.1.1", "Update UpdateTo CheckMods - Annotate Remove - Tag Custom - Options"},
+        {"hist.c", "controlled", "OK", "", "", "1.3", "Update UpdateTo CheckMods - Annotate Remove - Tag Custom - Options"},
+        {"image.bin", "controlled", "OK", "", "-kb", "1.1", "Update UpdateTo CheckMods - Annotate Remove - Tag Custom - Options"},
+        {"sub/d.txt", "controlled", "OK", "", "", "1.1.1.1", "Update UpdateTo CheckMods - Annotate Remove - Tag Custom - Options"},
         {"new.txt", "", "-", "-", "-", "-", "Add - Custom - Options"},
         {"sub", "controlled", "-", "-", "-", "-", "Update UpdateTo Commit CheckMods - Undo - Tag Custom - Options"},
         {".", "controlled", "-", "-", "-", "-", "Update UpdateTo Commit CheckMods - Undo - Tag Custom - Options"},
@@ -101,7 +101,7 @@ TEST_F(Operations, CheckedOutItemsInTheViews) {
     EditFile(*this / "a.txt", "alpha\r\nbeta\r\ngamma\r\ndelta\r\n");
     EXPECT_EQ("controlled modified", Overlays(*this / "a.txt"));
     EXPECT_EQ("Modified", ColumnsOf(*this / "a.txt").status);
-    EXPECT_EQ("Update UpdateTo Commit CheckMods - Diff Undo - Remove - Tag Custom - Options", explorer_.Menu({*this / "a.txt"}));
+    EXPECT_EQ("Update UpdateTo Commit CheckMods - Diff Undo - Annotate Remove - Tag Custom - Options", explorer_.Menu({*this / "a.txt"}));
     EXPECT_EQ("controlled", Overlays(box_.Wc()));  // folders never get the red mark
 }
 
@@ -215,13 +215,13 @@ TEST_F(Operations, TagBranchAndResetStickyTag) {
     EXPECT_EQ(S_OK, Custom({*this / "a.txt"}, "$(CVS) -q update -r BR_2 $(Names)"));
     EXPECT_EQ("BR_2", ColumnsOf(*this / "a.txt").tag);
     EXPECT_EQ("controlled", Overlays(*this / "a.txt"));
-    EXPECT_EQ("Update UpdateTo Reset CheckMods - Remove - Tag Custom - Options", explorer_.Menu({*this / "a.txt"}));
+    EXPECT_EQ("Update UpdateTo Reset CheckMods - Annotate Remove - Tag Custom - Options", explorer_.Menu({*this / "a.txt"}));
 
     EXPECT_EQ(S_OK, explorer_.Invoke({*this / "a.txt"}, kReset));
     EXPECT_TRUE(Has(explorer_.Console(), ">cvs update -A  a.txt\r\n")) << explorer_.Console();
     EXPECT_EQ("", ColumnsOf(*this / "a.txt").tag);
     EXPECT_EQ("/", EntryLine(*this / "a.txt").substr(EntryLine(*this / "a.txt").size() - 1));
-    EXPECT_EQ("Update UpdateTo CheckMods - Remove - Tag Custom - Options", explorer_.Menu({*this / "a.txt"}));
+    EXPECT_EQ("Update UpdateTo CheckMods - Annotate Remove - Tag Custom - Options", explorer_.Menu({*this / "a.txt"}));
 }
 
 TEST_F(Operations, UndoDiscardsLocalChanges) {
@@ -258,7 +258,7 @@ TEST_F(Operations, ConflictFromAConcurrentChange) {
     EXPECT_EQ("Conflict", ColumnsOf(*this / "a.txt").status);
     EXPECT_EQ("1.2", ColumnsOf(*this / "a.txt").revision);
     EXPECT_EQ("controlled modified", Overlays(*this / "a.txt"));
-    EXPECT_EQ("Update UpdateTo Commit CheckMods - Diff Undo - Remove - Tag Custom - Options", explorer_.Menu({*this / "a.txt"}));
+    EXPECT_EQ("Update UpdateTo Commit CheckMods - Diff Undo - Annotate Remove - Tag Custom - Options", explorer_.Menu({*this / "a.txt"}));
 
     EditFile(*this / "a.txt", "ALPHA, mine\r\nbeta\r\ngamma\r\n");
     EXPECT_EQ("Conflict resolved", ColumnsOf(*this / "a.txt").status);
