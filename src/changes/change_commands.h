@@ -32,18 +32,4 @@ HRESULT RunSteps(HWND owner, unsigned operationId, const std::string& folder, co
 HRESULT CaptureCommand(const std::string& commandTemplate, const std::vector<std::string>& paths,
                        std::string& directory, std::string& out, std::string& err);
 
-// The commit message in a temporary file, for the client's -F option; removed when the object ends.
-// Path() is empty when the file could not be written.
-class CMessageFile {
-public:
-    explicit CMessageFile(const std::string& message);
-    ~CMessageFile();
-    CMessageFile(const CMessageFile&) = delete;
-    CMessageFile& operator=(const CMessageFile&) = delete;
-    const std::string& Path() const { return path_; }
-
-private:
-    std::string path_;
-};
-
 }  // namespace changes

@@ -6,7 +6,9 @@
 #include "common/handles.h"
 #include "common/module_instance.h"
 #include "exec/command_line.h"
+#include "ops/core/operation_rules.h"
 #include "ops/launch.h"
+#include "ops/message_file.h"
 #include "resources/resource.h"
 #include "settings/settings_store.h"
 
@@ -146,8 +148,8 @@ std::vector<CommandStep> CommitSteps(const std::string& base, const std::vector<
     // Through a file the message reaches the client byte for byte; on the command line only when no file
     // could be written.
     if (!messageFile.empty()) {
-        steps.push_back({"$(CVS) -q commit -F $(MessageFile) $(Names)", Full(base, plan.commit),
-                         {{"$(MessageFile)", QuoteArgument(messageFile)}}});
+        steps.push_back({ops::CommitFileTemplate(), Full(base, plan.commit),
+                         {{ops::kMessageFileVariable, QuoteArgument(messageFile)}}});
     } else {
         steps.push_back({"$(CVS) -q commit -m $(Message) $(Names)", Full(base, plan.commit),
                          {{"$(Message)", QuoteArgument(message)}}});
@@ -158,7 +160,7 @@ std::vector<CommandStep> CommitSteps(const std::string& base, const std::vector<
 HRESULT CommitSelection(const std::vector<std::string>& selection, HWND owner, const std::vector<std::string>& checked) {
     CCommitChangesDlg dialog(selection, checked);
     if (dialog.DoModal(owner) != IDOK) return E_ABORT;
-    CMessageFile file(dialog.message);
+    ops::MessageFile file(dialog.message);
     return RunSteps(owner, IDS_CHANGES_OP_COMMIT, dialog.base,
                     CommitSteps(dialog.base, dialog.rows, dialog.message, file.Path()));
 }

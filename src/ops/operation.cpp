@@ -1,5 +1,7 @@
 #include "ops/operation.h"
 
+#include "ops/message_file.h"
+
 #include "common/core/replace_all.h"
 #include "common/dialog.h"
 #include "common/module_instance.h"
@@ -19,38 +21,6 @@
 
 namespace ops {
 namespace {
-
-// The commit message in a temporary file, for the client's -F option; removed when the object ends (after
-// the run). Path() is empty when the file could not be written.
-class MessageFile {
-public:
-    explicit MessageFile(const std::string& message) {
-        char folder[MAX_PATH] = {};
-        const DWORD length = ::GetTempPathA(MAX_PATH, folder);
-        char name[MAX_PATH] = {};
-        if (length == 0 || length >= MAX_PATH || !::GetTempFileNameA(folder, "fcm", 0, name)) return;
-        path_ = name;  // the file exists from here on
-        ferrow::UniqueFile file(::CreateFileA(name, GENERIC_WRITE, 0, nullptr, TRUNCATE_EXISTING, FILE_ATTRIBUTE_NORMAL,
-                                              nullptr));
-        DWORD wrote = 0;
-        const DWORD size = static_cast<DWORD>(message.size());
-        if (file && (size == 0 || (::WriteFile(file.Get(), message.data(), size, &wrote, nullptr) && wrote == size)))
-            return;
-        file.Reset();
-        ::DeleteFileA(path_.c_str());
-        path_.clear();
-    }
-    ~MessageFile() {
-        if (!path_.empty()) ::DeleteFileA(path_.c_str());
-    }
-    MessageFile(const MessageFile&) = delete;
-    MessageFile& operator=(const MessageFile&) = delete;
-
-    const std::string& Path() const { return path_; }
-
-private:
-    std::string path_;
-};
 
 // The runs of one operation: each goes to the runner; its folder is remembered once.
 HRESULT Execute(const std::string& commandTemplate, const Selection& selection, const TemplateValues& values,

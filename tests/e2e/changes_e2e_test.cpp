@@ -10,6 +10,7 @@
 #include "common/module_instance.h"
 #include "exec/command_line.h"
 #include "exec/progress_dialog.h"
+#include "ops/message_file.h"
 #include "resources/resource.h"
 #include "support/fixtures.h"
 #include "support/settings_guard.h"
@@ -124,7 +125,7 @@ TEST_F(Changes, ListCommitTheCheckedFilesAndAddABinaryOne) {
     ASSERT_EQ(3u, dialog.rows.size());
 
     // What the dialog's OK runs (CommitSelection runs the same steps in its output window).
-    changes::CMessageFile message(dialog.message);
+    ops::MessageFile message(dialog.message);
     HRESULT hr = S_OK;
     {
         CProgressDialog capture;
