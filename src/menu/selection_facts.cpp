@@ -48,7 +48,7 @@ std::vector<MenuEntry> EntriesForSelection(const std::vector<std::string>& selec
     const bool inWorkingCopy = IsControlled(first) || ParentHasCVSDir(first);
     const SelectionFacts facts = GatherSelectionFacts(selection.front(), selection.size(), inWorkingCopy);
     if (!WantsSubmenu(facts, flags)) return {};
-    return BuildMenuEntries(facts);
+    return BuildMenuEntries(facts, flags);
 }
 
 }  // namespace menu

@@ -137,8 +137,9 @@ TEST(ExplorerCommand, TreeEqualsTheClassicSubmenuForEachState) {
 TEST(ContextMenu, ItemTextsFromTheStringTable) {
     auto handler = MakeHandler({Wc("modified.c")});
     menu_test::BuiltMenu built = BuildMenu(handler.Get());
-    EXPECT_EQ((std::vector<std::string>{"&Update", "&Commit...", "-", "&Diff...", "&Undo", "-", "A&nnotate", "&Remove",
-                                        "-", "&Tag...", "Custom C&ommand...", "-", "&Options..."}),
+    EXPECT_EQ((std::vector<std::string>{"&Update", "U&pdate to...", "&Commit...", "Check for &modifications...", "-",
+                                        "&Diff...", "&Undo", "-", "A&nnotate", "&Remove", "-", "&Tag...",
+                                        "Custom C&ommand...", "-", "&Options..."}),
               built.texts);
 }
 

@@ -37,7 +37,9 @@ TEST(Ferrowsh, CommandsPrintWindows11sTree) {
          {"CVS  flags 0x1 (subcommands)  quick: pending  state: enabled  icon ,-", "\n  &Update ", "\n  &Diff... ",
           "\n     ----------", "\n  &Options... "}},
         {"commands --background \"" + wc + "\"", {"state: enabled", "\n  &Update ", "\n  &Tag... "}},
-        {"commands \"" FERROW_TEST_DATA "\"", {"quick: pending  state: hidden"}},
+        // Outside a working copy: a folder offers Checkout and Import, a file nothing.
+        {"commands \"" FERROW_TEST_DATA "\"", {"state: enabled", "\n  C&heckout... ", "\n  &Import... "}},
+        {"commands \"" FERROW_TEST_DATA "\\logs\\trunk.log\"", {"quick: pending  state: hidden"}},
     };
     for (const auto& c : cases) {
         HostRun run = Ferrowsh(DllArg() + c.arguments);

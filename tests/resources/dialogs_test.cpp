@@ -31,7 +31,7 @@ struct DialogCase {
 const DialogCase kDialogs[] = {
     {IDD_ABOUT, Kind::SettingsPage, 272, 86, L"", L""},
     {IDD_TOOLS, Kind::SettingsPage, 272, 104, L"", L""},
-    {IDD_OPTIONS, Kind::SettingsPage, 271, 174, L"", L""},
+    {IDD_OPTIONS, Kind::SettingsPage, 271, 188, L"", L""},
     {IDD_CUSTOM_COMMAND, Kind::Modal, 238, 126, L"CVS custom command", L"CVS Kommando"},
     {IDD_CVS_PAGE, Kind::PropertiesPage, 226, 246, L"CVS", L"CVS"},
     {IDD_HISTORY_PAGE, Kind::PropertiesPage, 226, 246, L"History", L"Geschichte"},
