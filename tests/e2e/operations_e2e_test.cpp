@@ -255,18 +255,19 @@ TEST_F(Operations, ConflictFromAConcurrentChange) {
     EXPECT_TRUE(Has(console, "C a.txt\r\n")) << console;
     EXPECT_TRUE(Has(e2e::ReadFile(*this / "a.txt"), "<<<<<<< a.txt\r\n"));
     EXPECT_EQ(0u, EntryLine(*this / "a.txt").find("/a.txt/1.2/Result of merge+"));
-    // The 64-bit Windows client records the conflict's time, then may write the file once more in a later
-    // second (seen only on a heavily loaded machine): the views then say "Conflict resolved", as the
-    // client's own status would. Either is the client's state; never "Modified" or "OK".
-    const std::string conflictStatus = ColumnsOf(*this / "a.txt").status;
-    EXPECT_TRUE(conflictStatus == "Conflict" || conflictStatus == "Conflict resolved") << conflictStatus;
+    // The 64-bit build of the Windows client records the largest 32-bit time instead of the file's as the
+    // conflict's time (a fault of its port, not of the views): it then also refuses to commit the resolved
+    // file ("had a conflict and has not been modified"). The rest needs a client that records the time.
+    if (EntryLine(*this / "a.txt").find("Result of merge+Tue Jan 19 03:14:07 2038") != std::string::npos)
+        GTEST_SKIP() << "this client records no conflict time: " << EntryLine(*this / "a.txt");
+    EXPECT_EQ("Conflict", ColumnsOf(*this / "a.txt").status);
     EXPECT_EQ("1.2", ColumnsOf(*this / "a.txt").revision);
     EXPECT_EQ("controlled modified", Overlays(*this / "a.txt"));
     EXPECT_EQ("Update UpdateTo Commit CheckMods - Diff Undo - Annotate Remove - Tag Custom - Options", explorer_.Menu({*this / "a.txt"}));
 
     EditFile(*this / "a.txt", "ALPHA, mine\r\nbeta\r\ngamma\r\n");
     EXPECT_EQ("Conflict resolved", ColumnsOf(*this / "a.txt").status);
-    EXPECT_EQ(S_OK, Commit({*this / "a.txt"}, "merged"));
+    EXPECT_EQ(S_OK, Commit({*this / "a.txt"}, "merged")) << EntryLine(*this / "a.txt") << "\n" << explorer_.Console();
     EXPECT_EQ("OK", ColumnsOf(*this / "a.txt").status);
     EXPECT_EQ("1.3", ColumnsOf(*this / "a.txt").revision);
 }
