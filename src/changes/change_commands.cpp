@@ -26,7 +26,7 @@ HRESULT RunSteps(HWND owner, unsigned operationId, const std::string& folder, co
         if (inWindow) progress.AttachWindow(&window);
         for (const CommandStep& step : steps) {
             if (step.paths.empty()) continue;
-            hr = ExecuteTemplate(step.commandTemplate, step.paths, step.values, &refusedName);
+            hr = ExecuteTemplate(progress.Frame(), step.commandTemplate, step.paths, step.values, &refusedName);
             if (FAILED(hr)) break;
         }
         out = exec::ToCrLf(progress.GetStdOutText());
@@ -64,7 +64,7 @@ HRESULT CaptureCommand(const std::string& commandTemplate, const std::vector<std
         CProgressDialog progress;
         hr = ExecuteTemplate(commandTemplate, paths, {}, [&](const std::string& dir, const std::string& line) {
             directory = dir;
-            return RunCommandLine(dir, line);
+            return RunCommandLine(progress.Frame(), dir, line);
         });
         out = progress.GetStdOutText();
         err = progress.GetStdErrText();

@@ -244,7 +244,7 @@ HRESULT RunAnnotate(const std::string& path, const std::string& revision, std::v
     if (FAILED(hr)) return hr;
     const std::string option = revision.empty() ? std::string() : "-r " + QuoteArgument(revision);
     const std::string commandTemplate = ReplaceVariable(kAnnotateTemplate, "$(RevisionOption)", option);
-    hr = ExecuteTemplate(commandTemplate, {ferrow::CopyPath(path)}, {{"$(AnnotateFile)", QuoteArgument(output)}});
+    hr = ExecuteTemplate(nullptr, commandTemplate, {ferrow::CopyPath(path)}, {{"$(AnnotateFile)", QuoteArgument(output)}});
     std::string bytes;
     if (SUCCEEDED(hr)) hr = ReadFileBytes(output, bytes);
     ::DeleteFileA(output.c_str());

@@ -39,7 +39,7 @@ HRESULT WritePatch(const std::vector<std::string>& selection, const std::string&
     const HRESULT ran = ExecuteTemplate(
         commandTemplate, selection, {{"$(PatchFile)", QuoteArgument(target)}},
         [&](const std::string& directory, const std::string& line) -> HRESULT {
-            const HRESULT hr = RunCommandLine(directory, line);
+            const HRESULT hr = RunCommandLine(nullptr, directory, line);
             if (hr == E_FAIL) {
                 failure = hr;  // differences, or an error the client wrote to standard error
                 return S_OK;

@@ -19,20 +19,10 @@ constexpr DWORD kReaderEndMs = 1000;
 // fits many times; a process that outlived them and keeps writing cannot hold the caller.
 constexpr DWORD kFinalReadBound = 16 * kReadBound;
 
-// The innermost active capture of each stream on this thread: [0] standard output, [1] standard error.
-thread_local CCaptureOutput* t_innermost[2] = {nullptr, nullptr};
-
-CCaptureOutput** Slot(DWORD stream) {
-    if (stream == STD_OUTPUT_HANDLE) return &t_innermost[0];
-    if (stream == STD_ERROR_HANDLE) return &t_innermost[1];
-    return nullptr;
-}
-
 }  // namespace
 
 CCaptureOutput::CCaptureOutput(DWORD stream) {
-    CCaptureOutput** slot = Slot(stream);
-    if (!slot) return;
+    if (stream != STD_OUTPUT_HANDLE && stream != STD_ERROR_HANDLE) return;
     // Neither end is inheritable (no security attributes): only the runner's copy for its own child is.
     HANDLE read = nullptr;
     HANDLE write = nullptr;
@@ -46,19 +36,12 @@ CCaptureOutput::CCaptureOutput(DWORD stream) {
     if (!thread_) return;
     ::WaitForSingleObject(ready_.Get(), INFINITE);
 
-    outer_ = *slot;
-    *slot = this;
     stream_ = stream;
 }
 
 CCaptureOutput::~CCaptureOutput() {
     End();
     ready_.Reset();
-}
-
-HANDLE CCaptureOutput::CurrentWriteEnd(DWORD stream) {
-    CCaptureOutput** slot = Slot(stream);
-    return slot && *slot ? (*slot)->write_.Get() : nullptr;
 }
 
 void CCaptureOutput::OnOutput(const char* bytes, DWORD count) { AppendText(bytes, count); }
@@ -80,18 +63,7 @@ std::string CCaptureOutput::GetText() {
 }
 
 void CCaptureOutput::End() {
-    if (stream_ != 0) {
-        // Unlinked from its thread's chain, also when a capture created later has not ended yet, so that
-        // no run ever receives a write end that is closed.
-        for (CCaptureOutput** link = Slot(stream_); *link; link = &(*link)->outer_) {
-            if (*link == this) {
-                *link = outer_;
-                break;
-            }
-        }
-        stream_ = 0;
-        outer_ = nullptr;
-    }
+    stream_ = 0;  // no run gets the write end from now on
     // Every command of the capture has ended, so all they wrote is in the pipe now: the reader stops, and
     // what it left is read here, without waiting for the pipe to break. A process that outlived its
     // command (a grandchild still holding the inherited write end) would keep it from breaking; what it

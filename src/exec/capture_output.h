@@ -1,11 +1,10 @@
-// Capture of one standard stream of the commands that one thread runs: an anonymous pipe whose write end
-// the runner (exec/process_runner.h) hands to each child it starts on that thread while the capture is
-// active, and a reader thread that drains the read end into the capture's text. The process's own
-// standard handles are never touched, and no end of the pipe is inheritable: another component of the
-// process that starts a program with inherited handles cannot hand it our pipe.
+// Capture of one standard stream of the commands of one run frame: an anonymous pipe whose write end the
+// frame names to the runner (exec/process_runner.h) for each child it starts while the capture is active,
+// and a reader thread that drains the read end into the capture's text. The process's own standard
+// handles are never touched, and no end of the pipe is inheritable: another component of the process that
+// starts a program with inherited handles cannot hand it our pipe.
 //
-// Contract: a capture is created and ended on the same thread; captures of one stream on one thread are
-// nested (the innermost one receives the output) and end in the reverse order of their creation.
+// Contract: a capture is created, used by runs and ended on one thread (its frame's).
 #pragma once
 
 #include "common/handles.h"
@@ -18,8 +17,8 @@
 
 class CCaptureOutput {
 public:
-    // Installs the capture of STD_OUTPUT_HANDLE or STD_ERROR_HANDLE for the calling thread's runs. A
-    // failure is silent: the capture then receives nothing and the children get the null device instead.
+    // A capture of STD_OUTPUT_HANDLE or STD_ERROR_HANDLE. A failure is silent: the capture then receives
+    // nothing and has no write end (the children get the null device instead).
     explicit CCaptureOutput(DWORD stream);
     // Ends the capture (see End) and releases everything.
     virtual ~CCaptureOutput();
@@ -34,7 +33,7 @@ public:
     // reads what the pipe holds, so no chunk of an ended command is lost.
     std::string GetText();
 
-    // Withdraws the capture from its thread, closes the write end, stops the reader and hands what the
+    // Closes the write end, stops the reader and hands what the
     // pipe holds now to OnOutput on the calling thread. It never waits for the pipe to break: a process
     // that outlived its command and still holds the write end costs nothing (its later output is
     // dropped). Call it once the capture's commands have ended. Idempotent. A class that overrides
@@ -47,12 +46,12 @@ public:
     // anything that follows it. A no-op once the capture has ended.
     void Drain();
 
-    // The capture receives its thread's runs and has not ended.
+    // The capture was made and has not ended.
     bool Active() const { return stream_ != 0; }
 
-    // The write end of the calling thread's innermost active capture of `stream`, or null. Not
-    // inheritable: the runner makes an inheritable copy for the one child it starts.
-    static HANDLE CurrentWriteEnd(DWORD stream);
+    // The write end while active, otherwise null. Not inheritable: the runner makes an inheritable copy
+    // for the one child it starts.
+    HANDLE WriteEnd() const { return Active() ? write_.Get() : nullptr; }
 
 protected:
     // Appends to the text under the text lock; for overrides of OnOutput.
@@ -75,7 +74,6 @@ private:
     std::mutex readLock_;               // held while reading the pipe and handing chunks on
     std::atomic<bool> stop_{false};     // set by End: the reader stops
     DWORD stream_ = 0;                  // the captured stream while active; 0 otherwise
-    CCaptureOutput* outer_ = nullptr;   // the capture of the same stream this one hides on its thread
     std::mutex textLock_;
     std::string text_;
 };

@@ -104,9 +104,12 @@ bool GetRelativeNames(const std::string& directory, const Selection& selection, 
     return true;
 }
 
-HRESULT ExecuteTemplate(const std::string& commandTemplate, const Selection& selection, const TemplateValues& values,
-                        std::string* refusedName) {
-    return ExecuteTemplate(commandTemplate, selection, values, RunCommandLine, refusedName);
+HRESULT ExecuteTemplate(CRunFrame* frame, const std::string& commandTemplate, const Selection& selection,
+                        const TemplateValues& values, std::string* refusedName) {
+    const CommandRunner run = [frame](const std::string& directory, const std::string& line) {
+        return RunCommandLine(frame, directory, line);
+    };
+    return ExecuteTemplate(commandTemplate, selection, values, run, refusedName);
 }
 
 HRESULT ExecuteTemplate(const std::string& commandTemplate, const Selection& selection, const TemplateValues& values,

@@ -12,6 +12,8 @@
 #include <string>
 #include <vector>
 
+class CRunFrame;
+
 using Selection = std::vector<std::string>;
 
 // Variables of a template beside "$(CVS)" and "$(Names)", with their (already quoted) texts.
@@ -44,7 +46,7 @@ bool GetCommonDirectory(const Selection& selection, std::string& directory);
 // cannot be formed.
 bool GetRelativeNames(const std::string& directory, const Selection& selection, std::vector<std::string>& names);
 
-// Runs the template on the selection. The template alone is searched for variables: "$(CVS)" (the
+// Runs the template on the selection (each run with `frame`, RunCommandLine; or with `run`). The template alone is searched for variables: "$(CVS)" (the
 // client, ClientCommand), "$(Names)" and those of `values`; no inserted text is searched again.
 // When the common folder is under version control, runs there with the quoted relative names in place of
 // "$(Names)", split into consecutive runs so that no interpreter command line is longer than
@@ -55,7 +57,7 @@ bool GetRelativeNames(const std::string& directory, const Selection& selection, 
 // alone, otherwise the result of the first failing run, or S_OK. Nothing here or later expands %NAME%
 // references in the template: a caller expands the text that the user or the settings wrote before it
 // puts values in.
-HRESULT ExecuteTemplate(const std::string& commandTemplate, const Selection& selection,
+HRESULT ExecuteTemplate(CRunFrame* frame, const std::string& commandTemplate, const Selection& selection,
                         const TemplateValues& values = {}, std::string* refusedName = nullptr);
 HRESULT ExecuteTemplate(const std::string& commandTemplate, const Selection& selection, const TemplateValues& values,
                         const CommandRunner& run, std::string* refusedName = nullptr);

@@ -29,9 +29,9 @@ private:
 
 // Runs the log template for the path with its output in `file` (in place of "$(LogFile)", quoted); false
 // when the command fails.
-bool RunLogCommand(const char* commandTemplate, const char* path, const CTempFile& file) {
+bool RunLogCommand(CRunFrame* frame, const char* commandTemplate, const char* path, const CTempFile& file) {
     const std::vector<std::string> selection{ferrow::CopyPath(path)};
-    return SUCCEEDED(ExecuteTemplate(commandTemplate, selection, {{"$(LogFile)", QuoteArgument(file.Name())}}));
+    return SUCCEEDED(ExecuteTemplate(frame, commandTemplate, selection, {{"$(LogFile)", QuoteArgument(file.Name())}}));
 }
 
 }  // namespace
@@ -60,10 +60,10 @@ bool ParseLog(const char* file, CCVSLog& log) {
     return ParseLogLines(reader, log);
 }
 
-bool GetLocalLogText(const char* path, std::string& text) {
+bool GetLocalLogText(const char* path, std::string& text, CRunFrame* frame) {
     CTempFile output;
     if (FAILED(output.Create("ferrow"))) return false;
-    if (!RunLogCommand("$(CVS) log -l $(Names) > $(LogFile)", path, output)) return false;
+    if (!RunLogCommand(frame, "$(CVS) log -l $(Names) > $(LogFile)", path, output)) return false;
     ferrow::UniqueFile handle = OpenForReading(output.Name().c_str(), FILE_FLAG_SEQUENTIAL_SCAN);
     if (!handle) return false;
     CLineReader reader(handle.Release());
@@ -73,10 +73,10 @@ bool GetLocalLogText(const char* path, std::string& text) {
     return true;
 }
 
-bool GetLog(const char* path, CCVSLog& log) {
+bool GetLog(const char* path, CCVSLog& log, CRunFrame* frame) {
     CTempFile output;
     if (FAILED(output.Create("ferrow"))) return false;
-    if (!RunLogCommand("$(CVS) log $(Names) > $(LogFile)", path, output)) return false;
+    if (!RunLogCommand(frame, "$(CVS) log $(Names) > $(LogFile)", path, output)) return false;
     return ParseLog(output.Name().c_str(), log);
 }
 

@@ -9,6 +9,8 @@
 
 #include <string>
 
+class CRunFrame;
+
 // Creates an empty, uniquely named file in the temporary folder (GetTempFileName with the prefix, of
 // which the system uses three letters) and yields its full name.
 HRESULT MakeTempFileName(const char* prefix, std::string& name);
@@ -17,11 +19,12 @@ HRESULT MakeTempFileName(const char* prefix, std::string& name);
 bool ParseLog(const char* file, CCVSLog& log);
 
 // "$(CVS) log -l $(Names) > <temp>": the kept lines of the output (no empty lines, none beginning with
-// "==="), each followed by CR LF.
-bool GetLocalLogText(const char* path, std::string& text);
+// "==="), each followed by CR LF. `frame`, when given, can cancel the run (a page's fetch); without one
+// the run is bounded (exec/process_runner.h).
+bool GetLocalLogText(const char* path, std::string& text, CRunFrame* frame = nullptr);
 
-// "$(CVS) log $(Names) > <temp>", parsed.
-bool GetLog(const char* path, CCVSLog& log);
+// "$(CVS) log $(Names) > <temp>", parsed; `frame` as above.
+bool GetLog(const char* path, CCVSLog& log, CRunFrame* frame = nullptr);
 
 // The author of the block whose revision text equals `revision`, from the full log of the path. The answer
 // of a log that ran (found or not) is kept for that path and revision, so asking again starts no process;

@@ -2,7 +2,6 @@
 
 #include "common/handles.h"
 #include "common/module_instance.h"
-#include "exec/capture_output.h"
 #include "exec/command_line.h"
 #include "exec/core/command_text.h"
 #include "exec/message_wait.h"
@@ -19,8 +18,6 @@ constexpr DWORD kEndWaitMs = 5000;
 // How long a run that nobody can cancel (no frame: a column's value) may take before it is ended: far
 // beyond any answer worth waiting for, but never a thread of the shell held for good.
 constexpr DWORD kUnwatchedRunLimitMs = 120000;
-
-thread_local CRunFrame* t_frame = nullptr;
 
 // Puts the earlier cursor back when the run ends, on every path.
 class WaitCursor {
@@ -43,34 +40,89 @@ HANDLE InheritableCopy(HANDLE handle) {
     return copy;
 }
 
-// The list of the only handles a child inherits. Where the platform has no such list, the start goes
-// without it: the child then also inherits whatever else of the process is inheritable at that moment,
-// but never a pipe of another run (those are inheritable only around their own start).
-class InheritList {
+// The pseudo console attribute, for headers that target Windows versions before it (its value is fixed).
+constexpr DWORD_PTR kPseudoConsoleAttribute = 0x00020016;
+
+// A console without a window whose input this side holds (a pseudo console, Windows 10 1809 and later):
+// the child's console, shared by every console program of its tree. Its input is given an end-of-input
+// (Ctrl+Z, Enter) before anything runs, so a read of the console that nobody sees ends at once: a key read
+// (a password prompt's) gets those keys, a line read gets the end of input. Nothing it shows is kept: the
+// standard streams go to the run's own handles, and what a program writes to the console itself goes to
+// the null device. Empty where the platform has none (the child then gets a console without a window, on
+// which a read waits; the output window's silence notice and Cancel cover that). Closing it ends what is
+// still attached, so it lives exactly as long as its run.
+class HiddenConsole {
 public:
-    explicit InheritList(const std::vector<HANDLE>& handles) : handles_(handles) {
+    HiddenConsole() {
+        HMODULE kernel = ::GetModuleHandleA("kernel32.dll");
+        if (!kernel) return;
+        create_ = reinterpret_cast<CreateFn>(::GetProcAddress(kernel, "CreatePseudoConsole"));
+        close_ = reinterpret_cast<CloseFn>(::GetProcAddress(kernel, "ClosePseudoConsole"));
+        if (!create_ || !close_) return;
+        HANDLE inputRead = nullptr, inputWrite = nullptr;
+        if (!::CreatePipe(&inputRead, &inputWrite, nullptr, 0)) return;
+        ferrow::UniqueKernelHandle reader(inputRead);
+        input_.Reset(inputWrite);
+        ferrow::UniqueFile sink(::CreateFileA("NUL", GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                                              OPEN_EXISTING, 0, nullptr));
+        if (!sink) return;
+        static const char kEndOfInput[] = "\x1a\r";
+        DWORD written = 0;
+        if (!::WriteFile(input_.Get(), kEndOfInput, sizeof kEndOfInput - 1, &written, nullptr)) return;
+        void* console = nullptr;
+        if (FAILED(create_(COORD{80, 25}, reader.Get(), sink.Get(), 0, &console))) return;
+        console_ = console;  // it holds copies of both ends it was given
+    }
+    ~HiddenConsole() {
+        if (console_) close_(console_);
+    }
+    HiddenConsole(const HiddenConsole&) = delete;
+    HiddenConsole& operator=(const HiddenConsole&) = delete;
+    void* Get() const { return console_; }
+
+private:
+    using CreateFn = HRESULT(WINAPI*)(COORD, HANDLE, HANDLE, DWORD, void**);
+    using CloseFn = void(WINAPI*)(void*);
+    CreateFn create_ = nullptr;
+    CloseFn close_ = nullptr;
+    ferrow::UniqueKernelHandle input_;  // open while the console lives: a broken input would end its programs
+    void* console_ = nullptr;
+};
+
+// The child's attribute list: the only handles it inherits and, when there is one, its hidden console.
+// Where the platform has no such list, the start goes without it: the child then also inherits whatever
+// else of the process is inheritable at that moment, but never a pipe of another run (those are
+// inheritable only around their own start), and gets a console without a window.
+class ChildAttributes {
+public:
+    ChildAttributes(const std::vector<HANDLE>& handles, void* console) : handles_(handles), console_(console) {
+        const DWORD count = console_ ? 2 : 1;
         SIZE_T size = 0;
-        ::InitializeProcThreadAttributeList(nullptr, 1, 0, &size);
+        ::InitializeProcThreadAttributeList(nullptr, count, 0, &size);
         if (size == 0) return;
         memory_.resize(size);
         auto* list = reinterpret_cast<LPPROC_THREAD_ATTRIBUTE_LIST>(memory_.data());
-        if (!::InitializeProcThreadAttributeList(list, 1, 0, &size)) return;
+        if (!::InitializeProcThreadAttributeList(list, count, 0, &size)) return;
         if (!::UpdateProcThreadAttribute(list, 0, PROC_THREAD_ATTRIBUTE_HANDLE_LIST, handles_.data(),
-                                         handles_.size() * sizeof(HANDLE), nullptr, nullptr)) {
+                                         handles_.size() * sizeof(HANDLE), nullptr, nullptr) ||
+            (console_ && !::UpdateProcThreadAttribute(list, 0, kPseudoConsoleAttribute, console_, sizeof console_,
+                                                      nullptr, nullptr))) {
             ::DeleteProcThreadAttributeList(list);
             return;
         }
         list_ = list;
     }
-    ~InheritList() {
+    ~ChildAttributes() {
         if (list_) ::DeleteProcThreadAttributeList(list_);
     }
-    InheritList(const InheritList&) = delete;
-    InheritList& operator=(const InheritList&) = delete;
+    ChildAttributes(const ChildAttributes&) = delete;
+    ChildAttributes& operator=(const ChildAttributes&) = delete;
     LPPROC_THREAD_ATTRIBUTE_LIST Get() const { return list_; }
+    bool HasConsole() const { return list_ && console_; }
 
 private:
     std::vector<HANDLE> handles_;  // the attribute refers to this storage until the list is deleted
+    void* console_;
     std::vector<unsigned char> memory_;
     LPPROC_THREAD_ATTRIBUTE_LIST list_ = nullptr;
 };
@@ -133,11 +185,6 @@ void EndTree(HANDLE job, HANDLE process) {
 
 }  // namespace
 
-CRunFrame* CurrentRunFrame() { return t_frame; }
-
-CRunFrameScope::CRunFrameScope(CRunFrame* frame) : outer_(t_frame) { t_frame = frame; }
-CRunFrameScope::~CRunFrameScope() { t_frame = outer_; }
-
 HRESULT LastErrorResult() {
     DWORD error = ::GetLastError();
     if (static_cast<LONG>(error) > 0) return static_cast<HRESULT>(0x80070000u | (error & 0xFFFFu));
@@ -173,23 +220,23 @@ std::string ClientCommand() {
     return client;
 }
 
-HRESULT RunCommandLine(const std::string& directory, const std::string& line) {
-    if (CRunFrame* frame = CurrentRunFrame()) frame->OnCommandLine(line);
+HRESULT RunCommandLine(CRunFrame* frame, const std::string& directory, const std::string& line) {
+    if (frame) frame->OnCommandLine(line);
 
     std::string comspec;
     if (!GetInterpreter(comspec)) return E_FAIL;
 
     const std::string commandLine = cmdline::InterpreterCommandLine(comspec, line);
     WaitCursor cursor;
-    return RunProcess(comspec, commandLine, directory);
+    return RunProcess(frame, comspec, commandLine, directory);
 }
 
-HRESULT RunInDirectory(const std::string& directory, const std::string& command) {
-    return RunCommandLine(directory, ReplaceVariable(command, cmdline::kClientVariable, ClientCommand()));
+HRESULT RunInDirectory(CRunFrame* frame, const std::string& directory, const std::string& command) {
+    return RunCommandLine(frame, directory, ReplaceVariable(command, cmdline::kClientVariable, ClientCommand()));
 }
 
-HRESULT RunProcess(const std::string& application, const std::string& commandLine, const std::string& directory) {
-    CRunFrame* frame = CurrentRunFrame();
+HRESULT RunProcess(CRunFrame* frame, const std::string& application, const std::string& commandLine,
+                   const std::string& directory) {
     if (frame && frame->CancelRequested()) return kRunCancelled;
 
     SECURITY_ATTRIBUTES inheritable = {sizeof inheritable, nullptr, TRUE};
@@ -197,8 +244,8 @@ HRESULT RunProcess(const std::string& application, const std::string& commandLin
                                          &inheritable, OPEN_EXISTING, 0, nullptr));
     if (!nul) return LastErrorResult();
     ferrow::UniqueKernelHandle out, err;
-    if (HANDLE capture = CCaptureOutput::CurrentWriteEnd(STD_OUTPUT_HANDLE)) out.Reset(InheritableCopy(capture));
-    if (HANDLE capture = CCaptureOutput::CurrentWriteEnd(STD_ERROR_HANDLE)) err.Reset(InheritableCopy(capture));
+    if (HANDLE capture = frame ? frame->OutputEnd(STD_OUTPUT_HANDLE) : nullptr) out.Reset(InheritableCopy(capture));
+    if (HANDLE capture = frame ? frame->OutputEnd(STD_ERROR_HANDLE) : nullptr) err.Reset(InheritableCopy(capture));
 
     STARTUPINFOEXA startup = {};
     startup.StartupInfo.cb = sizeof startup;
@@ -211,7 +258,8 @@ HRESULT RunProcess(const std::string& application, const std::string& commandLin
     std::vector<HANDLE> handles = {nul.Get()};
     for (HANDLE h : {startup.StartupInfo.hStdOutput, startup.StartupInfo.hStdError})
         if (std::find(handles.begin(), handles.end(), h) == handles.end()) handles.push_back(h);
-    InheritList inherit(handles);
+    HiddenConsole console;
+    ChildAttributes inherit(handles, console.Get());
     startup.lpAttributeList = inherit.Get();
     if (!inherit.Get()) startup.StartupInfo.cb = sizeof startup.StartupInfo;
 
@@ -221,13 +269,14 @@ HRESULT RunProcess(const std::string& application, const std::string& commandLin
     // Started suspended, so that it is in the job before it can start a child of its own. Default
     // security and a process handle that later children do not inherit.
     //
-    // The console: CREATE_NO_WINDOW gives the interpreter a console without a window, which every console
-    // program it starts shares, so no window ever shows. A console-less start (DETACHED_PROCESS) would make
-    // a console read fail at once, but a console program that the console-less interpreter starts gets a
-    // new console of its own, shown, and its standard handles point there instead of the pipes. So a read
-    // of this console waits unseen: ssh's prompts go to Ferrow's dialog instead (ChildEnvironment), and
-    // the output window says when a command has been silent for long (exec/output_window.h).
-    DWORD flags = CREATE_NO_WINDOW | CREATE_SUSPENDED | CREATE_UNICODE_ENVIRONMENT;
+    // The console: the hidden console above, whose reads end at once; where there is none,
+    // CREATE_NO_WINDOW gives the interpreter a console without a window, which every console program it
+    // starts shares, so no window ever shows. A console-less start (DETACHED_PROCESS) would make a console
+    // read fail at once too, but a console program that the console-less interpreter starts gets a new
+    // console of its own, shown, and its standard handles point there instead of the pipes. ssh's prompts
+    // go to Ferrow's dialog (ChildEnvironment).
+    DWORD flags = CREATE_SUSPENDED | CREATE_UNICODE_ENVIRONMENT;
+    if (!inherit.HasConsole()) flags |= CREATE_NO_WINDOW;
     if (inherit.Get()) flags |= EXTENDED_STARTUPINFO_PRESENT;
     std::vector<wchar_t> environment = ChildEnvironment();
     PROCESS_INFORMATION info = {};

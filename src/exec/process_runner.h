@@ -2,15 +2,14 @@
 // and mapping its exit code to a result. A run blocks the calling thread until the command ends, but the
 // thread keeps answering messages meanwhile (exec/message_wait.h).
 //
-// Each child gets, and inherits, only its own three standard handles: the calling thread's innermost
-// captures (exec/capture_output.h) for standard output and error, the null device for standard input and
-// for a stream without capture. Every child runs in a job object of its own, so that a cancelled run ends
+// Each child gets, and inherits, only its own three standard handles: the write ends its run's frame names
+// (captures, exec/capture_output.h) for standard output and error, the null device for standard input and
+// for a stream without one. Every child runs in a job object of its own, so that a cancelled run ends
 // the whole tree of processes the command started.
 #pragma once
 
 #include <windows.h>
 
-#include <functional>
 #include <string>
 
 // The result of a run that its frame cancelled: HRESULT_FROM_WIN32(ERROR_CANCELLED).
@@ -20,8 +19,9 @@ constexpr HRESULT kRunCancelled = static_cast<HRESULT>(0x800704C7);
 // as it is.
 HRESULT LastErrorResult();
 
-// What the runs of one thread belong to while an operation is under way (CProgressDialog is one). Called
-// only on that thread.
+// What the runs of one operation belong to (CProgressDialog is one): it hears their command lines, is
+// asked whether to cancel, and names where the children's output goes. Passed to every run in its
+// signature; used only on the thread that runs, and outlives the runs.
 class CRunFrame {
 public:
     // The command line about to run, after the client was put in and environment references expanded;
@@ -30,42 +30,16 @@ public:
     // Asked before a start and repeatedly while a command runs; true ends the run's process tree and the
     // run gives kRunCancelled.
     virtual bool CancelRequested() = 0;
+    // The write end that a child's STD_OUTPUT_HANDLE or STD_ERROR_HANDLE gets (not inheritable: the
+    // runner makes the child's copy), or null for the null device.
+    virtual HANDLE OutputEnd(DWORD stream) {
+        (void)stream;
+        return nullptr;
+    }
 
 protected:
     CRunFrame() = default;
     ~CRunFrame() = default;
-};
-
-// The calling thread's innermost frame, or null. A frame installs itself with this scope, on its thread.
-CRunFrame* CurrentRunFrame();
-class CRunFrameScope {
-public:
-    explicit CRunFrameScope(CRunFrame* frame);
-    ~CRunFrameScope();
-    CRunFrameScope(const CRunFrameScope&) = delete;
-    CRunFrameScope& operator=(const CRunFrameScope&) = delete;
-
-private:
-    CRunFrame* outer_;
-};
-
-// A frame that only hears the command lines, for runs outside an operation whose lines are still shown
-// (the revision fetch of Diff): no capture, never cancelled. Its runs dispatch every message, as any
-// frame's do, so its user refuses re-entry as an operation does. Lives on the stack of its thread.
-class CCommandEcho : private CRunFrame {
-public:
-    explicit CCommandEcho(std::function<void(const std::string&)> echo) : echo_(std::move(echo)) {}
-    CCommandEcho(const CCommandEcho&) = delete;
-    CCommandEcho& operator=(const CCommandEcho&) = delete;
-
-private:
-    void OnCommandLine(const std::string& line) override {
-        if (echo_) echo_(line);
-    }
-    bool CancelRequested() override { return false; }
-
-    std::function<void(const std::string&)> echo_;
-    CRunFrameScope scope_{this};
 };
 
 // What "$(CVS)" stands for: the configured client command ("cvs" by default), its %NAME% references
@@ -75,16 +49,16 @@ std::string ClientCommand();
 // The command interpreter named by COMSPEC; false when the variable is not set.
 bool GetInterpreter(std::string& path);
 
-// Tells the frame the line, and runs it in `directory` under the wait cursor as the interpreter's
+// Tells the frame (when there is one) the line, and runs it in `directory` under the wait cursor as the interpreter's
 // command line (InterpreterCommandLine: "%COMSPEC% /S /C <line>", a line that begins with a double quote
 // in one more pair). Nothing in the line is replaced or expanded. S_OK for exit code 0; E_FAIL for any
 // other exit code or a missing COMSPEC (after the frame was told); the failure code of the last error
 // when the interpreter cannot be started; kRunCancelled.
-HRESULT RunCommandLine(const std::string& directory, const std::string& line);
+HRESULT RunCommandLine(CRunFrame* frame, const std::string& directory, const std::string& line);
 
 // RunCommandLine of the command with ClientCommand() in place of every "$(CVS)" (nothing else is
 // replaced or expanded).
-HRESULT RunInDirectory(const std::string& directory, const std::string& command);
+HRESULT RunInDirectory(CRunFrame* frame, const std::string& directory, const std::string& command);
 
 // Starts `application` with `commandLine` in `directory`, hidden, with the handles described above, and
 // waits for it, answering messages: under a frame every message (its operation refuses re-entry), without
@@ -96,7 +70,8 @@ HRESULT RunInDirectory(const std::string& directory, const std::string& command)
 // window) and the process's environment with ssh's prompts routed to "Ferrow.exe" beside this module:
 // SSH_ASKPASS names it, SSH_ASKPASS_REQUIRE=force, FERROW_ASKPASS=1 (the program's cue that its one
 // argument is a prompt), DISPLAY when unset.
-HRESULT RunProcess(const std::string& application, const std::string& commandLine, const std::string& directory);
+HRESULT RunProcess(CRunFrame* frame, const std::string& application, const std::string& commandLine,
+                   const std::string& directory);
 
 // Replaces %NAME% references of environment variables in place. On failure the text is unchanged and the
 // failure code of the last error is returned.

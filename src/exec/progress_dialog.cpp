@@ -105,6 +105,12 @@ bool CProgressDialog::CancelRequested() {
     return cancelled_;
 }
 
+HANDLE CProgressDialog::OutputEnd(DWORD stream) {
+    if (stream == STD_OUTPUT_HANDLE) return stdOut_.WriteEnd();
+    if (stream == STD_ERROR_HANDLE) return stdErr_.WriteEnd();
+    return nullptr;
+}
+
 void CProgressDialog::OnCommandOutput(exec::OutputKind kind, const char* bytes, DWORD count) {
     bool wake = false;
     {

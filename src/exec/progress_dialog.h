@@ -1,6 +1,6 @@
-// The frame of one context-menu operation on one thread: captures of standard output and standard error
-// for every command the thread runs meanwhile, a window that shows the operation, and the frame of those
-// runs (exec/process_runner.h): it turns the window's Cancel, or the end of the owner window, into the
+// The frame of one operation on one thread: captures of standard output and standard error for every
+// command run with its Frame(), a window that shows the operation, and the frame of those runs
+// (exec/process_runner.h): it turns the window's Cancel, or the end of the owner window, into the
 // end of the running command. The window is either the shell's progress window ("CVS Operation
 // Progress", an animation, a Cancel button) from Start to Stop, or the operation's own output window
 // (AttachWindow). Lives on the stack of the operation.
@@ -13,7 +13,7 @@
 //   CProgressDialog progress;            // captures installed
 //   progress.SetOutputSink(&sink);       // told every command line and piece of output
 //   if (ui) progress.Start(hwnd);        // or AttachWindow(&window); Cancel now ends the running command
-//   ... ExecuteTemplate(...) ...         // kRunCancelled once cancelled
+//   ... ExecuteTemplate(progress.Frame(), ...) ...   // kRunCancelled once cancelled
 //   if (ui) progress.Stop();
 //   out = progress.GetStdOutText(); err = progress.GetStdErrText();   // the last pieces handed on
 #pragma once
@@ -58,14 +58,16 @@ public:
         CProgressDialog* owner_ = nullptr;
     };
 
-    // Installs the standard-output capture, then the standard-error capture, then itself as the thread's
-    // run frame.
+    // Makes the standard-output capture, then the standard-error capture.
     CProgressDialog();
-    // Stops the window if needed, withdraws the frame, then ends the standard-error capture before the
-    // standard-output one.
+    // Stops the window if needed, then ends the standard-error capture before the standard-output one.
     ~CProgressDialog();
     CProgressDialog(const CProgressDialog&) = delete;
     CProgressDialog& operator=(const CProgressDialog&) = delete;
+
+    // What the operation's runs are given: their lines, output and cancel go through this object. Used on
+    // this object's thread only.
+    CRunFrame* Frame() { return this; }
 
     // The receiver of the output besides the window (the console bar's route); it must outlive the runs.
     void SetOutputSink(exec::IOutputSink* sink) { sink_ = sink; }
@@ -97,6 +99,7 @@ private:
     void OnCommandLine(const std::string& line) override;
     // Cancel pressed in the shown window, or the owner window gone. Once true, stays true.
     bool CancelRequested() override;
+    HANDLE OutputEnd(DWORD stream) override;
 
     // A chunk from a reader thread (or from Drain on this thread): queued, and this thread woken once.
     void OnCommandOutput(exec::OutputKind kind, const char* bytes, DWORD count);
@@ -121,5 +124,4 @@ private:
     exec::LineEndStream errEnds_;
     CCaptureStdOut stdOut_;
     CCaptureStdErr stdErr_;
-    CRunFrameScope frame_{this};
 };

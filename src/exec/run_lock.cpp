@@ -23,11 +23,15 @@ std::atomic<DWORD> g_holder{0};
 
 bool HeldByThisThread() { return g_holder.load() == ::GetCurrentThreadId(); }
 
-Scoped::Scoped() {
+Scoped::Scoped(DWORD boundMs) {
     if (g_holder.load() == ::GetCurrentThreadId()) return;
     HANDLE mutex = Mutex();
-    if (mutex && exec::WaitDispatching(mutex, exec::Dispatch::kAll) != exec::WaitResult::kSignalled)
-        ::WaitForSingleObject(mutex, INFINITE);  // the wait itself failed: fall back to a plain one
+    if (!mutex) return;
+    const DWORD start = ::GetTickCount();
+    const exec::WaitResult waited = exec::WaitDispatching(mutex, exec::Dispatch::kAll, [start, boundMs] {
+        return ::GetTickCount() - start >= boundMs;
+    });
+    if (waited != exec::WaitResult::kSignalled) return;  // the bound passed, a WM_QUIT came, or it failed
     // A message dispatched during the wait may have run a whole operation of this thread; it released.
     g_holder.store(::GetCurrentThreadId());
     held_ = true;

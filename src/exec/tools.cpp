@@ -58,7 +58,7 @@ bool MakeRevisionFileName(const std::string& path, const std::string& revision, 
 
 HRESULT FetchRevision(const std::string& path, const std::string& revision, const std::string& target) {
     const std::vector<std::string> selection{ferrow::CopyPath(path)};
-    return ExecuteTemplate(tools::kFetchTemplate, selection,
+    return ExecuteTemplate(nullptr, tools::kFetchTemplate, selection,
                            {{tools::kRevisionVariable, QuoteArgument(revision)},
                             {tools::kRevisionFileVariable, QuoteArgument(target)}});
 }

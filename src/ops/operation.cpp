@@ -23,32 +23,32 @@ namespace ops {
 namespace {
 
 // The runs of one operation: each goes to the runner; its folder is remembered once.
-HRESULT Execute(const std::string& commandTemplate, const Selection& selection, const TemplateValues& values,
-                RunResult& result) {
-    const CommandRunner run = [&result](const std::string& directory, const std::string& line) {
+HRESULT Execute(CRunFrame* frame, const std::string& commandTemplate, const Selection& selection,
+                const TemplateValues& values, RunResult& result) {
+    const CommandRunner run = [frame, &result](const std::string& directory, const std::string& line) {
         if (std::find(result.folders.begin(), result.folders.end(), directory) == result.folders.end())
             result.folders.push_back(directory);
-        return RunCommandLine(directory, line);
+        return RunCommandLine(frame, directory, line);
     };
     return ExecuteTemplate(commandTemplate, selection, values, run, &result.refusedName);
 }
 
-HRESULT CarryOut(Operation operation, const OperationArguments& arguments, const Selection& selection,
-                 RunResult& result) {
+HRESULT CarryOut(CRunFrame* frame, Operation operation, const OperationArguments& arguments,
+                 const Selection& selection, RunResult& result) {
     switch (operation) {
     case Operation::kUpdate:
     case Operation::kAdd:
     case Operation::kUndo:
     case Operation::kResetTag:
-        return Execute(FixedTemplate(operation), selection, {}, result);
+        return Execute(frame, FixedTemplate(operation), selection, {}, result);
     case Operation::kCommit: {
         // Through a file the message reaches the client byte for byte (double quotes and percent signs
         // included); on the command line, quoted, only when no file can be written.
         MessageFile file(arguments.message);
         if (file.Path().empty())
-            return Execute(FixedTemplate(operation), selection, {{kMessageVariable, QuoteArgument(arguments.message)}},
+            return Execute(frame, FixedTemplate(operation), selection, {{kMessageVariable, QuoteArgument(arguments.message)}},
                            result);
-        return Execute(CommitFileTemplate(), selection, {{kMessageFileVariable, QuoteArgument(file.Path())}}, result);
+        return Execute(frame, CommitFileTemplate(), selection, {{kMessageFileVariable, QuoteArgument(file.Path())}}, result);
     }
     case Operation::kRemove: {
         // Nothing is deleted for a command that would not run.
@@ -66,16 +66,16 @@ HRESULT CarryOut(Operation operation, const OperationArguments& arguments, const
         op.pFrom = from.c_str();
         op.fFlags = FOF_SILENT | FOF_NOCONFIRMATION | FOF_ALLOWUNDO | FOF_NOERRORUI;
         if (::SHFileOperationA(&op) != 0 || op.fAnyOperationsAborted) return E_FAIL;
-        return Execute(FixedTemplate(operation), selection, {}, result);
+        return Execute(frame, FixedTemplate(operation), selection, {}, result);
     }
     case Operation::kCustom: {
         // The user's own line: its %NAME% references are meant, the names put in for "$(Names)" are not.
         std::string command = arguments.customCommand;
         ExpandEnvironment(command);  // on failure the line runs unexpanded
-        return Execute(command, selection, {}, result);
+        return Execute(frame, command, selection, {}, result);
     }
     case Operation::kTag:
-        return Execute(BuildTagTemplate(arguments.move, arguments.check, arguments.branch), selection,
+        return Execute(frame, BuildTagTemplate(arguments.move, arguments.check, arguments.branch), selection,
                        {{kTagVariable, QuoteArgument(arguments.tagName)}}, result);
     }
     return E_INVALIDARG;
@@ -136,7 +136,7 @@ RunResult RunOperation(Operation operation, const OperationArguments& arguments,
     } else if (context.progress) {
         progress.Start(context.progressOwner);
     }
-    result.hr = CarryOut(operation, arguments, selection, result);
+    result.hr = CarryOut(progress.Frame(), operation, arguments, selection, result);
     progress.Stop();
     result.out = NormalizeLineEnds(progress.GetStdOutText());
     result.err = NormalizeLineEnds(progress.GetStdErrText());

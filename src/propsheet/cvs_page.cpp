@@ -79,8 +79,8 @@ private:
         SetItemText(IDC_CVS_LOG, ferrow::LoadResString(IDS_PAGE_LOG_LOADING));
         text_.clear();
         std::string* text = &text_;
-        fetch_ = std::make_unique<LogFetch>(Window(), ++fetches_, [path, text] {
-            return GetLocalLogText(path.c_str(), *text);
+        fetch_ = std::make_unique<LogFetch>(Window(), ++fetches_, [path, text](CRunFrame* frame) {
+            return GetLocalLogText(path.c_str(), *text, frame);
         });
         if (!fetch_->Started()) {
             fetch_.reset();

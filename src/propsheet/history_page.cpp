@@ -241,7 +241,9 @@ private:
         HWND list = Item(IDC_HISTORY_LIST);
         ShowListNote(list, IDS_PAGE_LOG_LOADING);
         CCVSLog* log = &log_;
-        fetch_ = std::make_unique<LogFetch>(Window(), 1, [path, log] { return GetLog(path.c_str(), *log); });
+        fetch_ = std::make_unique<LogFetch>(Window(), 1, [path, log](CRunFrame* frame) {
+            return GetLog(path.c_str(), *log, frame);
+        });
         if (!fetch_->Started()) {
             fetch_.reset();
             ShowListNote(list, IDS_PAGE_LOG_FAILED);

@@ -7,21 +7,22 @@ namespace propsheet {
 namespace {
 
 // The worker's runs: cancelled when the page ends the fetch.
-class CancelFrame : private CRunFrame {
+class CancelFrame : public CRunFrame {
 public:
     explicit CancelFrame(const std::atomic<bool>& cancel) : cancel_(cancel) {}
+    CancelFrame(const CancelFrame&) = delete;
+    CancelFrame& operator=(const CancelFrame&) = delete;
 
 private:
     void OnCommandLine(const std::string&) override {}
     bool CancelRequested() override { return cancel_; }
 
     const std::atomic<bool>& cancel_;
-    CRunFrameScope scope_{this};
 };
 
 }  // namespace
 
-LogFetch::LogFetch(HWND page, unsigned number, std::function<bool()> work)
+LogFetch::LogFetch(HWND page, unsigned number, std::function<bool(CRunFrame*)> work)
     : number_(number), state_(std::make_shared<State>()) {
     state_->page = page;
     state_->number = number;
@@ -40,7 +41,7 @@ DWORD WINAPI LogFetch::Worker(void* parameter) {
     State& state = *static_cast<State*>(parameter);
     ferrow::GuardedAnswer(false, [&] {
         CancelFrame frame(state.cancel);
-        state.succeeded = state.work();
+        state.succeeded = state.work(&frame);
         return true;
     });
     if (!state.cancel) ::PostMessageA(state.page, kLogFetched, state.number, 0);

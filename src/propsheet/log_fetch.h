@@ -15,6 +15,8 @@
 #include <memory>
 #include <string>
 
+class CRunFrame;
+
 namespace propsheet {
 
 // Posted to the page when a fetch ended: wParam is the fetch's number (LogFetch::Number).
@@ -23,9 +25,9 @@ constexpr UINT kLogFetched = WM_APP + 40;
 class LogFetch {
 public:
     // Runs `work` on a worker thread; its result (true: done) and whatever it captured by reference must
-    // stay untouched by the page until kLogFetched with this fetch's number arrives. `work` runs under a
-    // run frame whose cancel is this object's.
-    LogFetch(HWND page, unsigned number, std::function<bool()> work);
+    // stay untouched by the page until kLogFetched with this fetch's number arrives. `work` is given the
+    // frame for its runs, whose cancel is this object's.
+    LogFetch(HWND page, unsigned number, std::function<bool(CRunFrame*)> work);
     ~LogFetch();
     LogFetch(const LogFetch&) = delete;
     LogFetch& operator=(const LogFetch&) = delete;
@@ -39,7 +41,7 @@ private:
     struct State {
         HWND page;
         unsigned number;
-        std::function<bool()> work;
+        std::function<bool(CRunFrame*)> work;
         std::atomic<bool> cancel{false};
         bool succeeded = false;
     };

@@ -43,7 +43,7 @@ ClientResult RunClientInWindow(HWND owner, const std::string& name, const std::s
     {
         CProgressDialog progress;
         if (inWindow) progress.AttachWindow(&window);
-        result.hr = RunInDirectory(directory, ClientLine(arguments));
+        result.hr = RunInDirectory(progress.Frame(), directory, ClientLine(arguments));
         progress.Stop();
         result.out = CrLf(progress.GetStdOutText());
         result.err = CrLf(progress.GetStdErrText());
@@ -70,7 +70,7 @@ ClientResult RunClientInWindow(HWND owner, const std::string& name, const std::s
 ClientResult RunClientQuietly(const std::string& directory, const std::vector<std::string>& arguments) {
     ClientResult result;
     CProgressDialog progress;
-    result.hr = RunInDirectory(directory, ClientLine(arguments));
+    result.hr = RunInDirectory(progress.Frame(), directory, ClientLine(arguments));
     progress.Stop();
     result.out = CrLf(progress.GetStdOutText());
     result.err = CrLf(progress.GetStdErrText());

@@ -131,7 +131,8 @@ TEST_F(Changes, ListCommitTheCheckedFilesAndAddABinaryOne) {
         CProgressDialog capture;
         for (const changes::CommandStep& step : changes::CommitSteps(dialog.base, dialog.rows, dialog.message,
                                                                      message.Path())) {
-            if (!step.paths.empty() && SUCCEEDED(hr)) hr = ExecuteTemplate(step.commandTemplate, step.paths, step.values);
+            if (!step.paths.empty() && SUCCEEDED(hr))
+                hr = ExecuteTemplate(capture.Frame(), step.commandTemplate, step.paths, step.values);
         }
     }
     ASSERT_EQ(S_OK, hr);

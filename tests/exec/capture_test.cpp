@@ -50,7 +50,8 @@ TEST(Capture, SixHundredBytesArriveWholeInOrderInChunksOfAtMost256) {
     stub.Env().Set("CVSSTUB_STDOUT_BYTES", "600");
     ChunkRecorder capture;
     ASSERT_TRUE(capture.Active());
-    EXPECT_EQ(S_OK, RunInDirectory(scratch.Path(), "$(CVS) log"));
+    exec_test::CaptureFrame frame(&capture);
+    EXPECT_EQ(S_OK, RunInDirectory(&frame, scratch.Path(), "$(CVS) log"));
     EXPECT_EQ(Pattern(600), capture.GetText());
     DWORD total = 0;
     for (DWORD size : capture.Sizes()) {
@@ -83,7 +84,7 @@ TEST(Capture, EachStreamGoesToItsOwnText) {
         stub.Env().Set("CVSSTUB_STDERR", c.err);
         stub.Env().Set("CVSSTUB_EXIT", c.exitCode);
         CProgressDialog progress;  // no Start: an invocation without user interface
-        EXPECT_EQ(c.result, RunInDirectory(scratch.Path(), "$(CVS) update"));
+        EXPECT_EQ(c.result, RunInDirectory(progress.Frame(), scratch.Path(), "$(CVS) update"));
         EXPECT_FALSE(progress.HasProgress());
         EXPECT_EQ(c.outText, progress.GetStdOutText());
         EXPECT_EQ(c.errText, progress.GetStdErrText());
@@ -96,13 +97,13 @@ TEST(Capture, TwoCommandsOfOneOperationLandInTheSameTextsInOrder) {
     stub.Env().Set("CVSSTUB_STDOUT", "out {args}\\n");
     stub.Env().Set("CVSSTUB_STDERR", "err {args}\\n");
     CProgressDialog progress;
-    EXPECT_EQ(S_OK, RunInDirectory(scratch.Path(), "$(CVS) first"));
-    EXPECT_EQ(S_OK, RunInDirectory(scratch.Path(), "$(CVS) second"));
+    EXPECT_EQ(S_OK, RunInDirectory(progress.Frame(), scratch.Path(), "$(CVS) first"));
+    EXPECT_EQ(S_OK, RunInDirectory(progress.Frame(), scratch.Path(), "$(CVS) second"));
     EXPECT_EQ("out first\nout second\n", progress.GetStdOutText());
     EXPECT_EQ("err first\nerr second\n", progress.GetStdErrText());
 }
 
-TEST(Capture, NestedCapturesTakeTheirThreadsRunsAndNeverTheStandardHandles) {
+TEST(Capture, ACaptureTakesOnlyTheRunsOfItsFrameAndNeverTheStandardHandles) {
     TempFolder scratch;
     StubClient stub(scratch);
     stub.Env().Set("CVSSTUB_STDOUT", "{args}");
@@ -112,12 +113,13 @@ TEST(Capture, NestedCapturesTakeTheirThreadsRunsAndNeverTheStandardHandles) {
     {
         CCaptureOutput inner(STD_OUTPUT_HANDLE);
         EXPECT_TRUE(inner.Active());
-        EXPECT_EQ(S_OK, RunInDirectory(scratch.Path(), "$(CVS) inner"));
+        exec_test::CaptureFrame frame(&inner);
+        EXPECT_EQ(S_OK, RunInDirectory(&frame, scratch.Path(), "$(CVS) inner"));
         EXPECT_EQ(out, ::GetStdHandle(STD_OUTPUT_HANDLE));
         EXPECT_EQ(err, ::GetStdHandle(STD_ERROR_HANDLE));
         EXPECT_EQ("inner", inner.GetText());
     }
-    EXPECT_EQ(S_OK, RunInDirectory(scratch.Path(), "$(CVS) outer"));
+    EXPECT_EQ(S_OK, RunInDirectory(outer.Frame(), scratch.Path(), "$(CVS) outer"));
     EXPECT_EQ("outer", outer.GetStdOutText());
     EXPECT_EQ(out, ::GetStdHandle(STD_OUTPUT_HANDLE));
 }
@@ -127,10 +129,11 @@ TEST(Capture, TakingTheTextEndsTheCapture) {
     StubClient stub(scratch);
     stub.Env().Set("CVSSTUB_STDOUT", "{args}");
     CCaptureOutput capture(STD_OUTPUT_HANDLE);
-    EXPECT_EQ(S_OK, RunInDirectory(scratch.Path(), "$(CVS) kept"));
+    exec_test::CaptureFrame frame(&capture);
+    EXPECT_EQ(S_OK, RunInDirectory(&frame, scratch.Path(), "$(CVS) kept"));
     EXPECT_EQ("kept", capture.GetText());
     EXPECT_FALSE(capture.Active());
-    EXPECT_EQ(S_OK, RunInDirectory(scratch.Path(), "$(CVS) later"));
+    EXPECT_EQ(S_OK, RunInDirectory(&frame, scratch.Path(), "$(CVS) later"));
     EXPECT_EQ("kept", capture.GetText());
 }
 
@@ -148,8 +151,8 @@ TEST(Capture, ConcurrentOperationsOnTwoThreadsKeepTheirOwnOutput) {
     auto operation = [&](int i) {
         CProgressDialog progress;
         const std::string name = i == 0 ? "alpha" : "beta";
-        results[i].hr = RunInDirectory(scratch.Path(), "$(CVS) " + name);
-        HRESULT second = RunInDirectory(scratch.Path(), "$(CVS) " + name);
+        results[i].hr = RunInDirectory(progress.Frame(), scratch.Path(), "$(CVS) " + name);
+        HRESULT second = RunInDirectory(progress.Frame(), scratch.Path(), "$(CVS) " + name);
         if (FAILED(second)) results[i].hr = second;
         results[i].out = progress.GetStdOutText();
         results[i].err = progress.GetStdErrText();
@@ -174,7 +177,7 @@ TEST(ProgressDialog, StartShowsTheShellObjectAndStopReleasesIt) {
     CProgressDialog progress;
     EXPECT_EQ(S_OK, progress.Start(nullptr));
     EXPECT_TRUE(progress.HasProgress());
-    EXPECT_EQ(S_OK, RunInDirectory(scratch.Path(), "$(CVS) update"));
+    EXPECT_EQ(S_OK, RunInDirectory(progress.Frame(), scratch.Path(), "$(CVS) update"));
     EXPECT_EQ(S_OK, progress.Stop());
     EXPECT_FALSE(progress.HasProgress());
     EXPECT_EQ(S_OK, progress.Stop());
@@ -186,7 +189,6 @@ TEST(ProgressDialog, DestructionStopsAStartedDialog) {
         CProgressDialog progress;
         EXPECT_EQ(S_OK, progress.Start(nullptr));
     }
-    EXPECT_EQ(nullptr, CurrentRunFrame());
 }
 
 }  // namespace

@@ -68,11 +68,11 @@ TEST(CommandLine, UserTextReachesTheClientAsTyped) {
     MakeWorkingFolder(wc, files);
     for (const std::string text : texts) {
         SCOPED_TRACE(text);
-        ASSERT_EQ(S_OK, ExecuteTemplate("$(CVS) tag " + QuoteArgument(text) + " $(Names)", {wc + "\\plain.c"}));
+        ASSERT_EQ(S_OK, ExecuteTemplate(nullptr, "$(CVS) tag " + QuoteArgument(text) + " $(Names)", {wc + "\\plain.c"}));
     }
     for (const std::string& file : files) {
         SCOPED_TRACE(file);
-        ASSERT_EQ(S_OK, ExecuteTemplate("$(CVS) add $(Names)", {wc + "\\" + file}));
+        ASSERT_EQ(S_OK, ExecuteTemplate(nullptr, "$(CVS) add $(Names)", {wc + "\\" + file}));
     }
     const std::vector<std::string> calls = stub.SplitArguments();
     ASSERT_EQ(std::size(texts) + files.size(), calls.size());
@@ -121,11 +121,10 @@ TEST(CommandLine, ClientAndNamesReachTheClientAsTheyAre) {
         SCOPED_TRACE(c.what);
         ASSERT_TRUE(testing_support::SetRawValue("Software\\Pembrake\\Ferrow\\Tools", "Cvs", REG_SZ, c.client.c_str(),
                                                  static_cast<DWORD>(c.client.size() + 1)));
-        std::vector<std::string> lines;
-        CCommandEcho frame([&lines](const std::string& line) { lines.push_back(line); });
+        exec_test::CaptureFrame frame(nullptr);
         const size_t before = stub.SplitArguments().size();
-        EXPECT_EQ(S_OK, ExecuteTemplate("$(CVS) add $(Names)", {wc + "\\" + c.file}));
-        EXPECT_EQ(std::vector<std::string>{c.line}, lines);
+        EXPECT_EQ(S_OK, ExecuteTemplate(&frame, "$(CVS) add $(Names)", {wc + "\\" + c.file}));
+        EXPECT_EQ(std::vector<std::string>{c.line}, frame.lines);
         const std::vector<std::string> calls = stub.SplitArguments();
         ASSERT_EQ(before + 1, calls.size());
         EXPECT_EQ(c.arguments, calls.back());
@@ -162,7 +161,7 @@ TEST(CommandLine, BigSelectionsRunInLinesThatFit) {
             names.push_back((i % 7 ? "file-" : "a b ") + std::to_string(i) + "-of-some-length.c");
             selection.push_back(wc + "\\" + names.back());  // names only: nothing reads the files
         }
-        EXPECT_EQ(c.result, ExecuteTemplate("$(CVS) add $(Names)", selection));
+        EXPECT_EQ(c.result, ExecuteTemplate(nullptr, "$(CVS) add $(Names)", selection));
 
         const std::vector<StubCall> calls = stub.Calls();
         const std::vector<std::string> split = stub.SplitArguments();

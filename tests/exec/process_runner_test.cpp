@@ -2,6 +2,7 @@
 #include "exec/exec_support.h"
 #include "exec/process_runner.h"
 #include "exec/progress_dialog.h"
+#include "support/fixtures.h"
 
 #include <gtest/gtest.h>
 
@@ -23,7 +24,7 @@ TEST(ProcessRunner, RunsTheClientThroughTheInterpreterInTheFolder) {
     StubClient stub(scratch);
     const std::string wc = scratch / "work";
     MakeWorkingFolder(wc, {"a.c"});
-    EXPECT_EQ(S_OK, RunInDirectory(wc, "$(CVS) -q update -d -P  a.c"));
+    EXPECT_EQ(S_OK, RunInDirectory(nullptr, wc, "$(CVS) -q update -d -P  a.c"));
     auto calls = stub.Calls();
     ASSERT_EQ(1u, calls.size());
     EXPECT_EQ(wc, calls[0].folder);
@@ -41,7 +42,7 @@ TEST(ProcessRunner, ClientDefaultsToCvsOnThePath) {
     ::GetEnvironmentVariableA("PATH", path, sizeof path);
     stub.Env().Set("PATH", bin + ";" + path);
 
-    EXPECT_EQ(S_OK, RunInDirectory(scratch.Path(), "$(CVS) -q update -d -P  a.c"));
+    EXPECT_EQ(S_OK, RunInDirectory(nullptr, scratch.Path(), "$(CVS) -q update -d -P  a.c"));
     auto calls = stub.Calls();
     ASSERT_EQ(1u, calls.size());
     EXPECT_EQ("-q update -d -P  a.c", calls[0].arguments);
@@ -56,7 +57,7 @@ TEST(ProcessRunner, EnvironmentReferencesExpandAfterTheClientIsInserted) {
                                              setting.c_str(), static_cast<DWORD>(setting.size() + 1)));
     stub.Env().Set("FERROW_STUB_DIR", folder);
     stub.Env().Set("FERROW_MSG", "hello");
-    EXPECT_EQ(S_OK, RunInDirectory(scratch.Path(), "$(CVS) commit -m %FERROW_MSG% 50% %FERROW_UNSET_VAR%"));
+    EXPECT_EQ(S_OK, RunInDirectory(nullptr, scratch.Path(), "$(CVS) commit -m %FERROW_MSG% 50% %FERROW_UNSET_VAR%"));
     auto calls = stub.Calls();
     ASSERT_EQ(1u, calls.size());
     EXPECT_EQ("commit -m hello 50% %FERROW_UNSET_VAR%", calls[0].arguments);
@@ -80,7 +81,7 @@ TEST(ProcessRunner, ExitCodesMapToResults) {
         StubClient stub(scratch);
         stub.Env().Set("CVSSTUB_EXIT", c.exitCode);
         stub.Env().Set("CVSSTUB_STDERR", c.stderrText);
-        EXPECT_EQ(c.result, RunInDirectory(scratch.Path(), "$(CVS) status"));
+        EXPECT_EQ(c.result, RunInDirectory(nullptr, scratch.Path(), "$(CVS) status"));
         EXPECT_EQ(1u, stub.Calls().size());
     }
 }
@@ -97,7 +98,7 @@ TEST(ProcessRunner, MissingComspecRunsNothingButTheFrameHearsTheLine) {
     } echoes;
     CProgressDialog frame;
     frame.SetOutputSink(&echoes);
-    EXPECT_EQ(E_FAIL, RunInDirectory(scratch.Path(), "$(CVS) update"));
+    EXPECT_EQ(E_FAIL, RunInDirectory(frame.Frame(), scratch.Path(), "$(CVS) update"));
     EXPECT_TRUE(stub.Calls().empty());
     EXPECT_EQ(std::vector<std::string>{">" + StubPath() + " update\r\n"}, echoes.lines);
 }
@@ -108,26 +109,28 @@ TEST(ProcessRunner, CommandReadingItsInputGetsTheNullDevice) {
     StubClient stub(scratch);
     stub.Env().Set("CVSSTUB_WAIT", "stdin");
     CProgressDialog progress;
-    EXPECT_EQ(S_OK, RunInDirectory(scratch.Path(), "$(CVS) login"));
+    EXPECT_EQ(S_OK, RunInDirectory(progress.Frame(), scratch.Path(), "$(CVS) login"));
     EXPECT_EQ("stdin: end\n", progress.GetStdOutText());
 }
 
 TEST(ProcessRunner, ARunInheritsNothingOfTheRestOfTheProcess) {
     // A pipe of another component, inheritable: a command that inherited its write end would keep it open.
+    // Wine's pseudo console host (not Windows', which is given a list) inherits every inheritable handle
+    // of the process while the run's console lives: there the pipe breaks when the run ends, never later.
     TempFolder scratch;
     StubClient stub(scratch);
     stub.Env().Set("CVSSTUB_SLEEP_MS", "1500");
     SECURITY_ATTRIBUTES inheritable = {sizeof inheritable, nullptr, TRUE};
     HANDLE read = nullptr, write = nullptr;
     ASSERT_TRUE(::CreatePipe(&read, &write, &inheritable, 0));
-    std::thread run([&] { RunInDirectory(scratch.Path(), "$(CVS) update"); });
+    std::thread run([&] { RunInDirectory(nullptr, scratch.Path(), "$(CVS) update"); });
     ::Sleep(500);
     ::CloseHandle(write);
     const DWORD start = ::GetTickCount();
     char byte;
     DWORD got = 0;
     EXPECT_FALSE(::ReadFile(read, &byte, 1, &got, nullptr));  // broken at once: no other write end
-    EXPECT_LT(::GetTickCount() - start, 500u);
+    EXPECT_LT(::GetTickCount() - start, testing_support::UnderWine() ? 2500u : 500u);
     run.join();
     ::CloseHandle(read);
 }
@@ -159,7 +162,7 @@ TEST(ProcessRunner, ChildOfAnotherThreadInheritsNothingOfARun) {
     std::string text;
     {
         CProgressDialog progress;
-        hr = RunInDirectory(scratch.Path(), "$(CVS) update");
+        hr = RunInDirectory(progress.Frame(), scratch.Path(), "$(CVS) update");
         text = progress.GetStdOutText();
     }
     const DWORD elapsed = ::GetTickCount() - start;
@@ -178,10 +181,10 @@ TEST(ProcessRunner, ChildOfAnotherThreadInheritsNothingOfARun) {
 TEST(ProcessRunner, StartFailuresGiveTheSystemError) {
     TempFolder scratch;
     EXPECT_EQ(HRESULT_FROM_WIN32(ERROR_FILE_NOT_FOUND),
-              RunProcess(scratch / "no-such-interpreter.exe", "x /S /C echo", scratch.Path()));
+              RunProcess(nullptr, scratch / "no-such-interpreter.exe", "x /S /C echo", scratch.Path()));
     EnvironmentGuard env;
     env.Set("COMSPEC", scratch / "no-such-interpreter.exe");
-    EXPECT_EQ(HRESULT_FROM_WIN32(ERROR_FILE_NOT_FOUND), RunInDirectory(scratch.Path(), "echo"));
+    EXPECT_EQ(HRESULT_FROM_WIN32(ERROR_FILE_NOT_FOUND), RunInDirectory(nullptr, scratch.Path(), "echo"));
 }
 
 TEST(ProcessRunner, PerFolderRunsStopAtTheFirstFailingFolder) {
@@ -191,7 +194,7 @@ TEST(ProcessRunner, PerFolderRunsStopAtTheFirstFailingFolder) {
     ::CreateDirectoryA(root.c_str(), nullptr);
     MakeWorkingFolder(root + "\\one", {"a.c"});
     MakeWorkingFolder(root + "\\two", {"b.c"});
-    EXPECT_EQ(S_OK, ExecuteTemplate("$(CVS) -q update -d -P $(Names)", {root + "\\one", root + "\\two"}));
+    EXPECT_EQ(S_OK, ExecuteTemplate(nullptr, "$(CVS) -q update -d -P $(Names)", {root + "\\one", root + "\\two"}));
     auto calls = stub.Calls();
     ASSERT_EQ(2u, calls.size());
     EXPECT_EQ(root + "\\one", calls[0].folder);
@@ -199,7 +202,7 @@ TEST(ProcessRunner, PerFolderRunsStopAtTheFirstFailingFolder) {
     EXPECT_EQ(root + "\\two", calls[1].folder);
 
     stub.Env().Set("CVSSTUB_EXIT", "1");
-    EXPECT_EQ(E_FAIL, ExecuteTemplate("$(CVS) -q update -d -P $(Names)", {root + "\\one", root + "\\two"}));
+    EXPECT_EQ(E_FAIL, ExecuteTemplate(nullptr, "$(CVS) -q update -d -P $(Names)", {root + "\\one", root + "\\two"}));
     EXPECT_EQ(3u, stub.Calls().size());
 }
 

@@ -1,5 +1,5 @@
 // What a command that waits for input, or a thread asked to end, does to the window thread: a console read
-// is reported by the output window and ended by its Cancel; ssh's prompt reaches Ferrow.exe's dialog
+// ends at once, a silent command is reported by the output window and ended by its Cancel; ssh's prompt reaches Ferrow.exe's dialog
 // through the runner's environment; WM_QUIT ends every wait; a process that outlives its command does not
 // hold the final reads of its output.
 #include "common/module_instance.h"
@@ -57,14 +57,30 @@ private:
     std::thread thread_;
 };
 
-TEST(UnseenInput, ConsoleReadIsReportedByTheWindowAndEndedByItsCancel) {
-    // The stand-in reads a key from the console that its run has but nobody sees. The window says so once
-    // nothing was written for a while (shortened here), and its Cancel ends the tree.
+TEST(UnseenInput, AConsoleReadEndsAtOnceAndTheStreamsStillReachThePipes) {
+    // The stand-in reads a key from the console its run has, as the client's password prompt does: nobody
+    // can answer there, so the read must end at once (the console's input is at its end), and what the
+    // interpreter and the program write still arrives in the captures.
     TempFolder scratch;
     StubClient stub(scratch);
     stub.Env().Set("CVSSTUB_WAIT", "console");
+    stub.Env().Set("CVSSTUB_STDERR", "to stderr\\n");
+    CProgressDialog progress;
+    const DWORD start = ::GetTickCount();
+    EXPECT_EQ(S_OK, RunInDirectory(progress.Frame(), scratch.Path(), "echo from the interpreter & $(CVS) login"));
+    EXPECT_LT(::GetTickCount() - start, kBoundMs);  // without an end of input: until the run's limit
+    EXPECT_EQ("from the interpreter \r\nconsole: 26\n", progress.GetStdOutText());
+    EXPECT_EQ("to stderr\n", progress.GetStdErrText());
+}
+
+TEST(UnseenInput, ASilentCommandIsReportedByTheWindowAndEndedByItsCancel) {
+    // A command that writes nothing for a while may wait for something it cannot get here (an input of
+    // its own, a server): the window says so (after a shortened silence) and its Cancel ends the tree.
+    TempFolder scratch;
+    StubClient stub(scratch);
+    stub.Env().Set("CVSSTUB_WAIT", "forever");
     exec::COutputWindow window;
-    ASSERT_TRUE(window.Open(nullptr, "console read", 300));
+    ASSERT_TRUE(window.Open(nullptr, "silent command", 300));
     HWND text = ::GetDlgItem(window.Handle(), IDC_OUTPUT_TEXT);
     HWND status = ::GetDlgItem(window.Handle(), IDC_OUTPUT_STATUS);
     const std::string notice = ferrow::LoadResString(IDS_OUTPUT_SILENT);
@@ -83,7 +99,7 @@ TEST(UnseenInput, ConsoleReadIsReportedByTheWindowAndEndedByItsCancel) {
                 ::PostMessageA(window.Handle(), WM_COMMAND, MAKEWPARAM(IDCANCEL, BN_CLICKED), 0);
             });
         const DWORD start = ::GetTickCount();
-        hr = RunInDirectory(scratch.Path(), "$(CVS) login");
+        hr = RunInDirectory(progress.Frame(), scratch.Path(), "$(CVS) login");
         elapsed = ::GetTickCount() - start;
     }
     EXPECT_TRUE(noticeShown);
@@ -129,7 +145,7 @@ TEST(UnseenInput, SshAsksThroughFerrowsDialog) {
                            ::PostMessageA(dialog, WM_COMMAND, MAKEWPARAM(c.button, BN_CLICKED), 0);
                        });
         CProgressDialog progress;
-        EXPECT_EQ(S_OK, RunInDirectory(scratch.Path(), "$(CVS) update"));
+        EXPECT_EQ(S_OK, RunInDirectory(progress.Frame(), scratch.Path(), "$(CVS) update"));
         EXPECT_EQ(c.stdoutText, progress.GetStdOutText());
         EXPECT_EQ("anon@example.invalid's password:", prompt);
     }
@@ -153,7 +169,7 @@ TEST(UnseenInput, QuitEndsTheRunAndTheWindowsWaitAndIsPostedAgain) {
         CProgressDialog progress;
         progress.AttachWindow(&window);
         Watcher poster([&] { return !stub.Calls().empty(); }, quit);
-        EXPECT_EQ(kRunCancelled, RunInDirectory(scratch.Path(), "$(CVS) update"));
+        EXPECT_EQ(kRunCancelled, RunInDirectory(progress.Frame(), scratch.Path(), "$(CVS) update"));
         EXPECT_EQ(7, takeQuit());
 
         // While the window waits to be closed: the wait ends and the window goes.
@@ -174,7 +190,7 @@ TEST(UnseenInput, AProcessOutlivingItsCommandDoesNotHoldTheFinalReads) {
     stub.Env().Set("CVSSTUB_STDOUT", "U a.c\\n");
     stub.Env().Set("CVSSTUB_STDERR", "cvs update: done\\n");
     CProgressDialog progress;
-    EXPECT_EQ(S_OK, RunInDirectory(scratch.Path(), "$(CVS) update"));
+    EXPECT_EQ(S_OK, RunInDirectory(progress.Frame(), scratch.Path(), "$(CVS) update"));
     const DWORD start = ::GetTickCount();
     EXPECT_EQ("cvs update: done\n", progress.GetStdErrText());
     EXPECT_EQ("U a.c\n", progress.GetStdOutText());

@@ -126,4 +126,9 @@ ScopedThreadLanguage::~ScopedThreadLanguage() {
     ::SetThreadLocale(previousLocale_);
 }
 
+bool UnderWine() {
+    HMODULE ntdll = ::GetModuleHandleA("ntdll.dll");
+    return ntdll && ::GetProcAddress(ntdll, "wine_get_version") != nullptr;
+}
+
 }  // namespace testing_support

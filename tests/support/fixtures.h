@@ -44,6 +44,10 @@ std::string SampleFixture(const char* name);
 // Removes HKCU\Software\Pembrake and everything below it.
 void DeleteSettings();
 
+// True under Wine (its ntdll exports wine_get_version), for the few behaviours where it differs from
+// Windows in a way the test must allow for.
+bool UnderWine();
+
 // Switches the calling thread's resource language for the object's lifetime.
 class ScopedThreadLanguage {
 public:

@@ -39,7 +39,7 @@ int RunTemplate(Host& host, const Args& args) {
         progress.SetOutputSink(&bar);
         std::string commandTemplate = args[0];  // typed by the user: its %NAME% references are meant
         ExpandEnvironment(commandTemplate);
-        hr = ExecuteTemplate(commandTemplate, selection);
+        hr = ExecuteTemplate(progress.Frame(), commandTemplate, selection);
         progress.GetStdOutText();
         progress.GetStdErrText();
     }
