@@ -11,7 +11,7 @@ target_include_directories(ferrow_core PUBLIC ${CMAKE_SOURCE_DIR}/src)
 
 # Everything of the DLL but its exports, so the Windows tests can call internals directly.
 file(GLOB FERROW_WIN_SOURCES CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/src/*/*.cpp)
-list(FILTER FERROW_WIN_SOURCES EXCLUDE REGEX "/src/module/exports\\.cpp$|/src/app/")
+list(FILTER FERROW_WIN_SOURCES EXCLUDE REGEX "/src/module/exports\\.cpp$|/src/app/|/src/setup/")
 add_library(ferrow_impl STATIC ${FERROW_WIN_SOURCES})
 target_include_directories(ferrow_impl PUBLIC ${CMAKE_SOURCE_DIR}/src ${CMAKE_BINARY_DIR}/generated)
 target_link_libraries(ferrow_impl PUBLIC ferrow_core ${FERROW_SYSTEM_LIBS})
@@ -52,6 +52,15 @@ set_target_properties(FerrowProgram PROPERTIES OUTPUT_NAME Ferrow)
 target_include_directories(FerrowProgram PRIVATE ${CMAKE_SOURCE_DIR}/src ${CMAKE_SOURCE_DIR}/src/resources)
 target_link_libraries(FerrowProgram PRIVATE ferrow_app)
 target_link_options(FerrowProgram PRIVATE -municode)
+
+# FerrowSetup.dll, the x64 installer's custom action that runs Ferrow.exe's menu commands and logs how they
+# ended (src/setup/; the package carries it in its Binary table). Built for both architectures.
+add_library(FerrowSetup SHARED ${CMAKE_SOURCE_DIR}/src/setup/setup_action.cpp ${CMAKE_SOURCE_DIR}/src/setup/FerrowSetup.def
+            ${CMAKE_SOURCE_DIR}/src/setup/setup_action.rc)
+set_target_properties(FerrowSetup PROPERTIES PREFIX "" OUTPUT_NAME FerrowSetup)
+target_include_directories(FerrowSetup PRIVATE ${CMAKE_SOURCE_DIR}/src)
+target_link_libraries(FerrowSetup PRIVATE ferrow_impl -lmsi)  # "msi" alone names the package target
+target_link_options(FerrowSetup PRIVATE -Wl,--enable-stdcall-fixup)
 
 # Programs that run under Wine go through this wrapper and a private prefix under the build folder.
 set(FERROW_WINEPREFIX ${CMAKE_BINARY_DIR}/wineprefix)

@@ -3,7 +3,8 @@
 #   make-msi.sh x64 <version> <out.msi> <64-bit package folder> <32-bit package folder>
 #   make-msi.sh x86 <version> <out.msi> <32-bit package folder>
 # A package folder holds Ferrow.dll and Ferrow.exe (stripped), Ferrow.chm and the registry rows rows64.wxi /
-# rows32.wxi (the 64-bit folder holds both rows files and Ferrow.msix, the Windows 11 menu's package) with the keys
+# rows32.wxi (the 64-bit folder holds both rows files, Ferrow.msix, the Windows 11 menu's package, and
+# FerrowSetup.dll, the custom action that registers it) with the keys
 # installing removes (rows64.remove, rows32.remove: names of older versions; wixl has no RemoveRegistry
 # table, so msibuild adds it to the package). wixl takes
 # sources relative to the folder it runs in, so the files are gathered in a staging folder first.
@@ -24,7 +25,7 @@ stage=$(mktemp -d)
 trap 'rm -rf "$stage"' EXIT
 mkdir -p "$stage/x64" "$stage/x86"
 if [ "$platform" = x64 ]; then
-  cp "$4/Ferrow.dll" "$4/Ferrow.exe" "$4/Ferrow.msix" "$stage/x64/"
+  cp "$4/Ferrow.dll" "$4/Ferrow.exe" "$4/Ferrow.msix" "$4/FerrowSetup.dll" "$stage/x64/"
   cp "$4/Ferrow.chm" "$4/rows64.wxi" "$4/rows32.wxi" "$4/rows64.remove" "$4/rows32.remove" "$stage/"
   cp "$5/Ferrow.dll" "$5/Ferrow.exe" "$stage/x86/"
   arch=x64
@@ -41,6 +42,7 @@ cd "$stage"
 wixl -a "$arch" -D Platform="$platform" -D Version="$version" -D ProductCode="$product" \
   -D Dll64=x64/Ferrow.dll -D Dll32=x86/Ferrow.dll -D Exe64=x64/Ferrow.exe -D Exe32=x86/Ferrow.exe \
   -D ActiveSetupVersion="${version//./,}" -D Chm=Ferrow.chm -D Rows64=rows64.wxi -D Rows32=rows32.wxi -D Msix=x64/Ferrow.msix \
+  -D SetupDll=x64/FerrowSetup.dll \
   -o "$out" ferrow.wxs
 
 # The RemoveRegistry table: each key removed with its contents ("-") when its DLL's component is installed,

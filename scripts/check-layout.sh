@@ -6,7 +6,8 @@ set -euo pipefail
 cd "$(dirname "$0")/.."
 
 floors=(
-  "module app"                        # the entries: the DLL's (exports, class table, registration), Ferrow.exe's
+  "module app setup"                  # the entries: the DLL's (exports, class table, registration), Ferrow.exe's,
+                                      # the installer's custom action's
   "menu views propsheet config repo changes"  # the shell-facing features; the program's windows
   "ops diffview"                      # one operation from arguments to refresh; the diff viewer
   "console exec"                      # the console link and bar; composing and running commands

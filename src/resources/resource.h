@@ -301,6 +301,10 @@
 #define IDS_MENU_PACKAGE_REGISTER_FAILED 500    // then PowerShell's message
 #define IDS_MENU_PACKAGE_UNREGISTER_FAILED 501  // then PowerShell's message
 #define IDS_MENU_PACKAGE_NO_POWERSHELL 502      // PowerShell could not be started
+// The installer's logging action (FerrowSetup.dll): "%1" the command line, "%2" a number
+#define IDS_SETUP_ACTION_ENDED 503              // the program's exit code; then its output
+#define IDS_SETUP_ACTION_NOT_STARTED 504        // the system's error code
+#define IDS_SETUP_ACTION_STOPPED 505            // minutes waited before it was stopped
 // What stays in the shell's process, and the program's prompts ("host": 325-349 / 305-309 / 1125-1149).
 #define IDS_OUTPUT_SILENT 325            // the output window's line after a long silence
 #define IDS_OUTPUT_SILENT_STATUS 326     // its status meanwhile

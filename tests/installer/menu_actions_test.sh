@@ -4,10 +4,12 @@
 # script, not the registration itself). In fresh 64-bit prefixes whose registry says Windows 11 (build
 # 22631), installed into a folder whose name holds a quote:
 #   - installing runs Ferrow.exe /register-menu, whose script replaces this user's registration with the
-#     package of the menu folder, that folder its external location;
+#     package of the menu folder, that folder its external location; PowerShell fails there, and the
+#     installation succeeds with the program's exit code and PowerShell's message in its log (/l*v);
 #   - Active Setup's StubPath, run as Windows runs it at another user's first logon, does the same;
-#   - removing unregisters the package for all users and resets the menu folder's permissions;
-#   - a failing PowerShell leaves the installation in place and Ferrow.exe exits with 1 and its message.
+#   - removing unregisters the package for all users and resets the menu folder's permissions, and logs
+#     how the program ended;
+#   - run by hand with a failing PowerShell, Ferrow.exe exits with 1 and passes the message on.
 # With build 19045 (Windows 10) nothing runs, the StubPath included.
 #   menu_actions_test.sh <64-bit build>
 # The package and the stand-in must be built (ctest's InstallerPackages does that).
@@ -41,6 +43,7 @@ expect() { grep -qxF -- "$2" <<<"$1" || { echo "$1" | sed 's/^/    /' >&2; fail 
 folder="C:\\it's Ferrow\\"   # the install folder, a quote in its name
 menu="${folder}menu\\"
 q="'" qq="''"
+refusal='Add-AppxPackage : Deployment failed with HRESULT: 0x80073CF3 [Pembrake.Ferrow] {1}'
 for windows in 22631 19045; do
   echo "== build $windows"
   wineserver -k >/dev/null 2>&1 || true
@@ -56,7 +59,9 @@ for windows in 22631 19045; do
     /reg:64 >/dev/null
   settle
   export CVSSTUB_LOG="Z:$work/calls.log"
-  run msiexec /i "Z:$msi" /qn "INSTALLDIR64=$folder" || fail "msiexec /i exited $?"
+  # PowerShell fails while the package is installed: the installation goes on.
+  CVSSTUB_EXIT=1 CVSSTUB_STDERR="$refusal" \
+    run msiexec /i "Z:$msi" /qn /l*v "Z:$work/install.log" "INSTALLDIR64=$folder" || fail "msiexec /i exited $?"
   settle
   installed=$WINEPREFIX/drive_c/"it's Ferrow"
   [ -f "$installed/menu/Ferrow.msix" ] && [ -f "$installed/menu/Ferrow.dll" ] && [ -f "$installed/Ferrow.exe" ] \
@@ -79,7 +84,7 @@ for windows in 22631 19045; do
     run "${folder}Ferrow.exe" /register-menu /quiet >"$work/stdout.txt" 2>"$work/stderr.txt" || code=$?
   settle
   scripts >/dev/null
-  run msiexec /x "Z:$msi" /qn || fail "msiexec /x exited $?"
+  run msiexec /x "Z:$msi" /qn /l*v "Z:$work/remove.log" || fail "msiexec /x exited $?"
   settle
   removed=$(scripts)
   unset CVSSTUB_LOG
@@ -94,6 +99,13 @@ for windows in 22631 19045; do
     expect "$script" "Get-AppxPackage -Name 'Pembrake.Ferrow' | Remove-AppxPackage" "registering"
     expect "$script" "Add-AppxPackage -Path '${menu//$q/$qq}Ferrow.msix' -ExternalLocation '${menu//$q/$qq}'" "registering"
   done
+  # The installer's log (the installer's own lines end in LF, the program's text in CR LF).
+  tr -d '\r' <"$work/install.log" >"$work/install.txt"
+  tr -d '\r' <"$work/remove.log" >"$work/remove.txt"
+  grep -qxF "\"${folder}Ferrow.exe\" /register-menu /quiet ended with exit code 1." "$work/install.txt" \
+    && grep -qxF "$refusal" "$work/install.txt" || fail "the install log lacks the failed registration: $(grep -a -A4 'Action start.*: RegisterMenuPackage' "$work/install.txt")"
+  grep -qxF "\"${folder}Ferrow.exe\" /unregister-menu /allusers /quiet ended with exit code 0." "$work/remove.txt" \
+    || fail "the removal log lacks the unregistration: $(grep -a -A4 'Action start.*: UnregisterMenuPackage' "$work/remove.txt")"
   [ "$code" = 1 ] || fail "a failed registration exited $code"
   grep -q "0x80073CF3" "$work/stdout.txt" "$work/stderr.txt" || fail "the failure's message was not passed on"
   echo "$removed" | sed 's/^/    /'

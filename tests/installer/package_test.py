@@ -7,10 +7,11 @@ Ferrow.msix (written by installer/msixpack.cpp) through Python's zipfile and has
 entry (size, local header size, SHA-256 of each 64 KiB block), content types for every part, and a manifest
 whose command class is the packaged CLSID, which the DLL's registration rows never name. With the packer given, also a package it makes of a file of several blocks (the shipped one
 holds only small files). The MSI through msiinfo: Ferrow.exe beside each DLL, the package and its DLL in the
-menu folder; the actions that run Ferrow.exe to register the package (deferred, as the installing user, after
-the files are installed) and to unregister it for all users (deferred, as the system, before the files are
-removed), conditioned on the Windows build read from the registry; Active Setup's values for every other
-user. Prints what failed; exit status 1 when anything did.
+menu folder; the actions that run Ferrow.exe through the logging custom action (an x64 DLL of the Binary
+table) to register the package (deferred, as the installing user, after the files are installed) and to
+unregister it for all users (deferred, as the system, before the files are removed; an upgrade's removal of
+the older version before this one is installed), never failing the installation, conditioned on the Windows
+build read from the registry; Active Setup's values for every other user. Prints what failed; exit status 1 when anything did.
 """
 
 import base64
@@ -159,26 +160,33 @@ def check_msi(msi):
 
     build = [p for p, s in properties.items() if searches.get(s, [None, None, ""])[3] == "CurrentBuildNumber"]
     check(len(build) == 1, "no search of the Windows build number")
-    # The program's path in a property, set once the folders are resolved, which the deferred actions run.
-    programs = {row[2] for row in actions.values()
-                if int(row[1]) & 0x3F == 0x33 and row[3] == "[INSTALLDIR64]Ferrow.exe"}
-    setters = [a for a, row in actions.items() if row[2] in programs and int(row[1]) & 0x3F == 0x33]
-    check(len(setters) == 1 and sequence.get(setters[0], ("", 0))[1] > sequence["CostFinalize"][1],
-          "the program's path is not set after the folders are resolved")
-    adds = [a for a, row in actions.items() if row[2] in programs and row[3].startswith("/register-menu")]
-    removes = [a for a, row in actions.items() if row[2] in programs and row[3].startswith("/unregister-menu")]
+    # Ferrow.exe's commands, each run by FerrowSetup.dll's entry (from the Binary table), which logs how it
+    # ended; a deferred action reads only CustomActionData, the property named like it, which a setter fills
+    # with the command line once the folders are resolved.
+    runs = {a for a, row in actions.items() if int(row[1]) & 0x3F == 0x01 and row[3] == "RunLogged"}
+    lines = {row[2]: (a, row[3]) for a, row in actions.items() if int(row[1]) & 0x3F == 0x33 and row[2] in runs}
+    program = '"[INSTALLDIR64]Ferrow.exe" '
+    adds = [a for a in runs if lines.get(a, ("", ""))[1] == program + "/register-menu /quiet"]
+    removes = [a for a in runs if lines.get(a, ("", ""))[1] == program + "/unregister-menu /allusers /quiet"]
     check(len(adds) == 1 and len(removes) == 1, "one action registering and one unregistering the package expected")
     check(not any("Appx" in row[3] for row in actions.values()), "an action calls the package manager itself")
+    for binary in {actions[a][2] for a in runs}:
+        dll = subprocess.run(["msiinfo", "extract", str(msi), "Binary." + binary], check=True, capture_output=True).stdout
+        pe, = struct.unpack_from("<I", dll, 0x3C) if len(dll) > 0x40 else (0,)
+        check(dll[:2] == b"MZ" and dll[pe:pe + 6] == b"PE\0\0\x64\x86", "Binary %s is no x64 program file" % binary)
+        check(b"\0RunLogged\0" in dll, "Binary %s exports no undecorated RunLogged" % binary)
     if len(build) != 1 or len(adds) != 1 or len(removes) != 1:
         return
     for action in adds + removes:
         kind = int(actions[action][1])
-        check(kind & 0x3F == 0x32, "%s does not run the program of a property" % action)
         check(kind & 0x400, "%s is not deferred" % action)
+        check(kind & 0x40, "a failure of %s fails the installation" % action)
         check(action in sequence, "%s is not in the install sequence" % action)
+        setter = lines[action][0]
+        check(sequence["CostFinalize"][1] < sequence.get(setter, ("", 0))[1] < sequence.get(action, ("", 0))[1],
+              "the command line of %s is not set after the folders are resolved and before it runs" % action)
     check(not int(actions[adds[0]][1]) & 0x800, "registering does not run as the installing user")
     check(int(actions[removes[0]][1]) & 0x800, "unregistering does not run as the system")
-    check("/allusers" in actions[removes[0]][3].split(), "unregistering is not for all users")
     add_condition, add_at = sequence[adds[0]]
     remove_condition, remove_at = sequence[removes[0]]
     windows11 = "%s >= 22000" % build[0]
@@ -187,6 +195,10 @@ def check_msi(msi):
           "remove condition: " + remove_condition)
     check(sequence["InstallFiles"][1] < add_at < sequence["InstallFinalize"][1], "the package is added too early")
     check(sequence["InstallInitialize"][1] < remove_at < sequence["RemoveFiles"][1], "the package is removed too late")
+    # An upgrade removes the older version, which unregisters the package for all users, before this one
+    # registers it, not after.
+    check(sequence.get("RemoveExistingProducts", ("", 99999))[1] < sequence["InstallInitialize"][1],
+          "an upgrade removes the older version after this one is installed")
 
     # Active Setup: each user's next logon runs the 64-bit program once per version, its path quoted.
     setup = {row[3]: row for row in registry if row[2].startswith("SOFTWARE\\Microsoft\\Active Setup\\Installed Components\\{")}
