@@ -28,7 +28,7 @@ std::string FileHead(const std::string& path) {
     ferrow::UniqueFile file(::CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
                                           OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
     if (!file) return std::string();
-    std::string head(8192, '\0');
+    std::string head(kBinaryHeadSize, '\0');
     DWORD got = 0;
     if (!::ReadFile(file.Get(), &head[0], static_cast<DWORD>(head.size()), &got, nullptr)) got = 0;
     head.resize(got);

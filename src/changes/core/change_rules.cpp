@@ -1,11 +1,11 @@
 #include "changes/core/change_rules.h"
 
 #include "changes/core/ignore_rules.h"
+#include "model/core/binary_files.h"
 #include "model/core/status.h"
 #include "resources/resource.h"
 
 #include <algorithm>
-#include <cstring>
 #include <unordered_map>
 
 namespace changes {
@@ -125,21 +125,13 @@ void MergeRemote(const std::vector<RemoteState>& remote, std::vector<ChangeItem>
     SortRows(rows);
 }
 
-bool LooksBinary(std::string_view head) {
-    const size_t n = std::min<size_t>(head.size(), 8192);
-    return std::memchr(head.data(), '\0', n) != nullptr;
-}
-
-const char* const kDefaultBinaryPatterns[] = {
-    "*.png", "*.jpg", "*.jpeg", "*.gif", "*.bmp", "*.ico", "*.tif", "*.tiff", "*.pdf", "*.zip", "*.gz",
-    "*.7z", "*.rar", "*.jar", "*.exe", "*.dll", "*.lib", "*.obj", "*.doc", "*.docx", "*.xls", "*.xlsx",
-    "*.ppt", "*.pptx", "*.mp3", "*.wav", "*.avi", "*.mp4", "*.chm", "*.msi", nullptr};
+bool LooksBinary(std::string_view head) { return IsBinaryContent(head.substr(0, kBinaryHeadSize)); }
 
 bool IsBinaryName(std::string_view name) {
     const size_t slash = name.find_last_of("\\/");
     const std::string_view base = slash == std::string_view::npos ? name : name.substr(slash + 1);
-    for (const char* const* p = kDefaultBinaryPatterns; *p; ++p) {
-        if (WildcardMatch(*p, base)) return true;
+    for (const char* pattern : kBinaryFilePatterns) {
+        if (WildcardMatch(pattern, base)) return true;
     }
     return false;
 }
