@@ -45,9 +45,15 @@ void ClassifyFolder(const FolderFacts& facts, const NameKeyFn& key, const TimeTe
                     const CIgnoreList& ignore, const std::function<bool(const std::string& name)>& isWorkingFolder,
                     const std::vector<std::string>& only, std::vector<ChangeItem>& rows,
                     std::vector<std::string>& subfolders) {
+    // Each name is keyed once: the key is the costly part of a large folder.
+    std::vector<std::string> diskKeys;
+    diskKeys.reserve(facts.disk.size());
     std::unordered_map<std::string, const DiskItem*> onDisk;
     onDisk.reserve(facts.disk.size() * 2);
-    for (const DiskItem& item : facts.disk) onDisk.emplace(key(item.name), &item);
+    for (const DiskItem& item : facts.disk) {
+        diskKeys.push_back(key(item.name));
+        onDisk.emplace(diskKeys.back(), &item);
+    }
 
     std::unordered_map<std::string, bool> listed;  // key -> true
     listed.reserve(facts.entries.size() * 2);
@@ -71,10 +77,12 @@ void ClassifyFolder(const FolderFacts& facts, const NameKeyFn& key, const TimeTe
         rows.push_back(std::move(row));
     }
 
-    for (const DiskItem& item : facts.disk) {
-        const std::string k = key(item.name);
+    const std::string adminKey = key("CVS");
+    for (size_t i = 0; i < facts.disk.size(); ++i) {
+        const DiskItem& item = facts.disk[i];
+        const std::string& k = diskKeys[i];
         if (item.directory) {
-            if (k == key("CVS")) continue;
+            if (k == adminKey) continue;
             if (isWorkingFolder(item.name)) {
                 if (only.empty()) subfolders.push_back(item.name);
                 continue;
