@@ -23,6 +23,10 @@ constexpr int kFilesPerFolder = 100;
 // 2026-01-15 12:00:00 UTC: outside daylight saving time, so both time rules give the same text.
 constexpr uint64_t kFileTime = 134129520000000000ULL;
 
+// Marks a complete generation; inside the administrative folder, which the list passes over (a marker
+// beside the files would be listed as unversioned).
+constexpr char kDoneMarker[] = "\\CVS\\generated";
+
 std::string FolderName(const std::string& root, int i) {
     return root + "\\d" + std::to_string(i / 100) + "\\e" + std::to_string(i);
 }
@@ -39,7 +43,7 @@ bool WriteWhole(const std::string& path, const std::string& text, const FILETIME
 }
 
 bool Generate(const std::string& root) {
-    if (::GetFileAttributesA((root + "\\done").c_str()) != INVALID_FILE_ATTRIBUTES) return true;
+    if (::GetFileAttributesA((root + kDoneMarker).c_str()) != INVALID_FILE_ATTRIBUTES) return true;
     std::printf("generating %d files in %d folders under %s ...\n", kFolders * kFilesPerFolder, kFolders, root.c_str());
     const FILETIME time = {static_cast<DWORD>(kFileTime), static_cast<DWORD>(kFileTime >> 32)};
     const std::string recorded = FormatTimestamp(FileTimeToUnixSeconds(kFileTime));
@@ -71,7 +75,7 @@ bool Generate(const std::string& root) {
         entries += "D\n";
         if (!WriteWhole(folder + "\\CVS\\Entries", entries, nullptr)) return false;
     }
-    return WriteWhole(root + "\\done", "", nullptr);
+    return WriteWhole(root + kDoneMarker, "", nullptr);
 }
 
 // One enumeration of each folder and one read of each CVS/Entries.

@@ -89,7 +89,7 @@ int RunImport(const ProgramContext& context) {
     dialog.request.module = ::PathFindFileNameA(folder.c_str());
     dialog.request.vendorTag = "vendor";
     dialog.request.releaseTag = "start";
-    dialog.request.binaryPatterns = repo::SplitPatterns(repo::kDefaultBinaryPatterns);
+    dialog.request.binaryPatterns = repo::DefaultBinaryPatterns();
     for (;;) {
         if (dialog.DoModal(context.invoker) != IDOK) return 1;
         const repo::ClientResult result = repo::RunClientInWindow(

@@ -104,7 +104,7 @@ void ScanFolder(const Pending& job, const CIgnoreList& userIgnore, CTimeTexts& t
     ListFolder(job.folder, facts.disk);
     CIgnoreList ignore = userIgnore;
     for (const DiskItem& item : facts.disk) {
-        if (!item.directory && ::lstrcmpiA(item.name.c_str(), ".cvsignore") == 0) {
+        if (!item.directory && item.name.size() == 10 && ::lstrcmpiA(item.name.c_str(), ".cvsignore") == 0) {
             ignore = ignore.With(ReadSmallFile(job.folder + "\\" + item.name));
             break;
         }

@@ -46,7 +46,7 @@ std::vector<RemoteState> RelativeToBase(std::vector<RemoteState> states, const s
 }  // namespace
 
 CCheckDlg::CCheckDlg(std::vector<std::string> selection)
-    : CDialog(IDD_CHANGES_CHECK), selection_(std::move(selection)) {}
+    : CListDialog(IDD_CHANGES_CHECK), selection_(std::move(selection)) {}
 
 BOOL CCheckDlg::OnInitDialog() {
     layout_.Add(Window(), IDC_CHANGES_LIST, CAnchorLayout::kGrowX | CAnchorLayout::kGrowY);
@@ -183,21 +183,6 @@ bool CCheckDlg::OnCommand(WORD id, WORD code) {
         }
         return false;
     }
-}
-
-bool CCheckDlg::OnNotify(const NMHDR& header, LRESULT& result) { return list_.OnNotify(header, result); }
-
-bool CCheckDlg::OnMessage(UINT msg, WPARAM, LPARAM lParam) {
-    if (msg == WM_SIZE) {
-        layout_.Apply(Window());
-        list_.FitColumns();
-        return true;
-    }
-    if (msg == WM_GETMINMAXINFO) {
-        layout_.Limit(*reinterpret_cast<MINMAXINFO*>(lParam));
-        return true;
-    }
-    return false;
 }
 
 HRESULT ShowCheckForModifications(const std::vector<std::string>& selection, HWND owner) {

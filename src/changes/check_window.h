@@ -4,9 +4,7 @@
 // each. Runs modally on the caller's thread.
 #pragma once
 
-#include "changes/anchor_layout.h"
-#include "changes/changes_list.h"
-#include "common/dialog.h"
+#include "changes/list_dialog.h"
 
 #include <windows.h>
 
@@ -15,7 +13,7 @@
 
 namespace changes {
 
-class CCheckDlg : public ferrow::CDialog {
+class CCheckDlg : public CListDialog {
 public:
     explicit CCheckDlg(std::vector<std::string> selection);
     CChangesList& List() { return list_; }
@@ -26,8 +24,6 @@ public:
 protected:
     BOOL OnInitDialog() override;
     bool OnCommand(WORD id, WORD code) override;
-    bool OnNotify(const NMHDR& header, LRESULT& result) override;
-    bool OnMessage(UINT message, WPARAM wParam, LPARAM lParam) override;
 
 private:
     void UpdateButtons();
@@ -35,8 +31,6 @@ private:
     void RunOnChecked(WORD id);
     std::vector<std::string> selection_;
     std::string base_;
-    CChangesList list_;
-    CAnchorLayout layout_;
 };
 
 HRESULT ShowCheckForModifications(const std::vector<std::string>& selection, HWND owner);

@@ -20,15 +20,11 @@ namespace changes {
 
 namespace {
 
-void FillRecent(HWND combo, const settings::CMRUList& entries) {
-    for (const std::string& entry : entries) ::SendMessageA(combo, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(entry.c_str()));
-}
-
 std::string FileHead(const std::string& path) {
     ferrow::UniqueFile file(::CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
                                           OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
     if (!file) return std::string();
-    std::string head(8192, '\0');
+    std::string head(kBinaryHeadSize, '\0');
     DWORD got = 0;
     if (!::ReadFile(file.Get(), &head[0], static_cast<DWORD>(head.size()), &got, nullptr)) got = 0;
     head.resize(got);
@@ -44,7 +40,7 @@ std::vector<std::string> Full(const std::string& base, const std::vector<std::st
 }  // namespace
 
 CCommitChangesDlg::CCommitChangesDlg(std::vector<std::string> selection, std::vector<std::string> checked)
-    : CDialog(IDD_CHANGES_COMMIT),
+    : CListDialog(IDD_CHANGES_COMMIT),
       selection_(std::move(selection)),
       initiallyChecked_(std::move(checked)),
       recentMessages_(HKEY_CURRENT_USER, settings::kMRUKey, settings::kMRULogMessage, settings::kMRUCapacity) {}
@@ -72,7 +68,7 @@ BOOL CCommitChangesDlg::OnInitDialog() {
     ::SetWindowTextA(Window(),
                      ferrow::ReplaceAll(ferrow::LoadResString(IDS_CHANGES_COMMIT_TITLE), "%1", base).c_str());
     SetItemText(IDC_CHANGES_MESSAGE, message);
-    if (recentMessages_.Load()) FillRecent(Item(IDC_CHANGES_PREVIOUS), recentMessages_);
+    if (recentMessages_.Load()) settings::FillRecentList(Item(IDC_CHANGES_PREVIOUS), recentMessages_);
     UpdateSummary();
     CenterOverOwner();
     ::SetFocus(Item(IDC_CHANGES_MESSAGE));
@@ -91,46 +87,18 @@ void CCommitChangesDlg::UpdateSummary() {
 }
 
 bool CCommitChangesDlg::OnCommand(WORD id, WORD code) {
-    if (id == IDC_CHANGES_PREVIOUS && code == CBN_SELCHANGE) {
-        const LRESULT index = ::SendMessageA(Item(IDC_CHANGES_PREVIOUS), CB_GETCURSEL, 0, 0);
-        if (index == CB_ERR) return true;
-        const LRESULT length = ::SendMessageA(Item(IDC_CHANGES_PREVIOUS), CB_GETLBTEXTLEN, index, 0);
-        if (length == CB_ERR) return true;
-        std::string text(static_cast<size_t>(length) + 1, '\0');
-        ::SendMessageA(Item(IDC_CHANGES_PREVIOUS), CB_GETLBTEXT, index, reinterpret_cast<LPARAM>(&text[0]));
-        text.resize(static_cast<size_t>(length));
-        SetItemText(IDC_CHANGES_MESSAGE, text);
-        return true;
-    }
+    if (settings::TakePreviousEntry(Window(), id, code, IDC_CHANGES_PREVIOUS, IDC_CHANGES_MESSAGE)) return true;
     if (code != BN_CLICKED) return false;
     if (id == IDOK) {
         if (list_.CheckedCount() == 0) return true;
         message = ItemText(IDC_CHANGES_MESSAGE);
-        if (!message.empty()) {
-            recentMessages_.Add(message);
-            recentMessages_.Save();
-        }
+        settings::RememberEntry(recentMessages_, message);
         rows = list_.CheckedRows();
         End(IDOK);
         return true;
     }
     if (id == IDCANCEL) {
         End(IDCANCEL);
-        return true;
-    }
-    return false;
-}
-
-bool CCommitChangesDlg::OnNotify(const NMHDR& header, LRESULT& result) { return list_.OnNotify(header, result); }
-
-bool CCommitChangesDlg::OnMessage(UINT msg, WPARAM, LPARAM lParam) {
-    if (msg == WM_SIZE) {
-        layout_.Apply(Window());
-        list_.FitColumns();
-        return true;
-    }
-    if (msg == WM_GETMINMAXINFO) {
-        layout_.Limit(*reinterpret_cast<MINMAXINFO*>(lParam));
         return true;
     }
     return false;

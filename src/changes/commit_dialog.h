@@ -4,10 +4,8 @@
 // disabled while nothing is checked.
 #pragma once
 
-#include "changes/anchor_layout.h"
 #include "changes/change_commands.h"
-#include "changes/changes_list.h"
-#include "common/dialog.h"
+#include "changes/list_dialog.h"
 #include "settings/mru_list.h"
 
 #include <windows.h>
@@ -17,7 +15,7 @@
 
 namespace changes {
 
-class CCommitChangesDlg : public ferrow::CDialog {
+class CCommitChangesDlg : public CListDialog {
 public:
     // `checked`, when not empty, are the full paths that start checked (every other row unchecked).
     CCommitChangesDlg(std::vector<std::string> selection, std::vector<std::string> checked = {});
@@ -31,16 +29,12 @@ public:
 protected:
     BOOL OnInitDialog() override;
     bool OnCommand(WORD id, WORD code) override;
-    bool OnNotify(const NMHDR& header, LRESULT& result) override;
-    bool OnMessage(UINT message, WPARAM wParam, LPARAM lParam) override;
 
 private:
     void UpdateSummary();
     std::vector<std::string> selection_;
     std::vector<std::string> initiallyChecked_;
     settings::CMRUList recentMessages_;
-    CChangesList list_;
-    CAnchorLayout layout_;
 };
 
 // The plan's commands for the checked rows of `base` (full paths), in order; the message goes through

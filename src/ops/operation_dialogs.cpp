@@ -9,42 +9,6 @@ namespace ops {
 
 namespace {
 
-void FillList(HWND list, const settings::CMRUList& entries) {
-    for (const std::string& entry : entries) {
-        ::SendMessageA(list, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(entry.c_str()));
-    }
-}
-
-// The selected entry of a drop-down list, or false when none is selected.
-bool SelectedText(HWND list, std::string& text) {
-    LRESULT index = ::SendMessageA(list, CB_GETCURSEL, 0, 0);
-    if (index == CB_ERR) return false;
-    LRESULT length = ::SendMessageA(list, CB_GETLBTEXTLEN, static_cast<WPARAM>(index), 0);
-    if (length == CB_ERR) return false;
-    std::string buffer(static_cast<size_t>(length) + 1, '\0');
-    LRESULT got = ::SendMessageA(list, CB_GETLBTEXT, static_cast<WPARAM>(index), reinterpret_cast<LPARAM>(&buffer[0]));
-    if (got == CB_ERR) return false;
-    buffer.resize(static_cast<size_t>(got));
-    text = buffer;
-    return true;
-}
-
-// A previous entry chosen in the drop-down list `list` replaces the text of `edit`; true when the command
-// was that choice.
-bool TakePrevious(HWND dialog, WORD id, WORD code, int list, int edit) {
-    if (id != list || code != CBN_SELCHANGE) return false;
-    std::string text;
-    if (SelectedText(::GetDlgItem(dialog, list), text)) ::SetDlgItemTextA(dialog, edit, text.c_str());
-    return true;
-}
-
-// A confirmed entry goes first into its recent list, which is saved; an empty one is not kept.
-void Remember(settings::CMRUList& recent, const std::string& entry) {
-    if (entry.empty()) return;
-    recent.Add(entry);
-    recent.Save();
-}
-
 // For exactly one selected item with an entry: its revision and tag for display. False otherwise.
 bool ReadEntryTexts(size_t itemCount, const std::string& path, std::string& revision, std::string& tag) {
     if (itemCount != 1) return false;
@@ -68,13 +32,13 @@ BOOL CCommitDlg::OnInitDialog() {
         SetItemText(IDC_REVISION, revisionText);
         ::EnableWindow(Item(IDC_COMMIT_COMPARE), TRUE);
     }
-    if (recentMessages.Load()) FillList(Item(IDC_COMMIT_PREVIOUS), recentMessages);
+    if (recentMessages.Load()) settings::FillRecentList(Item(IDC_COMMIT_PREVIOUS), recentMessages);
     CenterOverOwner(centreOn);
     return TRUE;
 }
 
 bool CCommitDlg::OnCommand(WORD id, WORD code) {
-    if (TakePrevious(Window(), id, code, IDC_COMMIT_PREVIOUS, IDC_COMMIT_MESSAGE)) return true;
+    if (settings::TakePreviousEntry(Window(), id, code, IDC_COMMIT_PREVIOUS, IDC_COMMIT_MESSAGE)) return true;
     if (code != BN_CLICKED) return false;
     switch (id) {
     case IDC_COMMIT_COMPARE:
@@ -82,7 +46,7 @@ bool CCommitDlg::OnCommand(WORD id, WORD code) {
         return true;
     case IDOK:
         message = MakeOneLine(ItemText(IDC_COMMIT_MESSAGE));
-        Remember(recentMessages, message);
+        settings::RememberEntry(recentMessages, message);
         End(IDOK);
         return true;
     case IDCANCEL:
@@ -105,7 +69,7 @@ BOOL CTagDlg::OnInitDialog() {
         SetItemText(IDC_TAG, tagText);
         SetItemText(IDC_REVISION, revisionText);
     }
-    if (recentTags.Load()) FillList(Item(IDC_TAG_NAME), recentTags);
+    if (recentTags.Load()) settings::FillRecentList(Item(IDC_TAG_NAME), recentTags);
     SetItemText(IDC_TAG_NAME, tagName);
     CenterOverOwner(centreOn);
     return TRUE;
@@ -121,7 +85,7 @@ bool CTagDlg::OnCommand(WORD id, WORD code) {
         branchFlag = ::IsDlgButtonChecked(Window(), IDC_TAG_BRANCH) == BST_CHECKED;
         // Without a name there is nothing to tag: the dialog stays open.
         if (tagName.empty()) return true;
-        Remember(recentTags, tagName);
+        settings::RememberEntry(recentTags, tagName);
         End(IDOK);
         return true;
     case IDCANCEL:
@@ -139,18 +103,18 @@ CCustomCmdDlg::CCustomCmdDlg()
 
 BOOL CCustomCmdDlg::OnInitDialog() {
     SetItemText(IDC_CUSTOM_COMMAND, commandLine);
-    if (recentCommandLines.Load()) FillList(Item(IDC_CUSTOM_PREVIOUS), recentCommandLines);
+    if (recentCommandLines.Load()) settings::FillRecentList(Item(IDC_CUSTOM_PREVIOUS), recentCommandLines);
     CenterOverOwner(centreOn);
     return TRUE;
 }
 
 bool CCustomCmdDlg::OnCommand(WORD id, WORD code) {
-    if (TakePrevious(Window(), id, code, IDC_CUSTOM_PREVIOUS, IDC_CUSTOM_COMMAND)) return true;
+    if (settings::TakePreviousEntry(Window(), id, code, IDC_CUSTOM_PREVIOUS, IDC_CUSTOM_COMMAND)) return true;
     if (code != BN_CLICKED) return false;
     switch (id) {
     case IDOK:
         commandLine = ItemText(IDC_CUSTOM_COMMAND);
-        Remember(recentCommandLines, commandLine);
+        settings::RememberEntry(recentCommandLines, commandLine);
         End(IDOK);
         return true;
     case IDCANCEL:

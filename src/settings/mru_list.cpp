@@ -40,4 +40,41 @@ bool CMRUList::Save() const {
 
 void CMRUList::Add(const std::string& text) { mru::AddEntry(entries_, text, capacity_); }
 
+void FillRecentList(HWND list, const CMRUList& entries) {
+    for (const std::string& entry : entries) {
+        ::SendMessageA(list, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(entry.c_str()));
+    }
+}
+
+namespace {
+
+// The selected entry of a drop-down list, or false when none is selected.
+bool SelectedText(HWND list, std::string& text) {
+    LRESULT index = ::SendMessageA(list, CB_GETCURSEL, 0, 0);
+    if (index == CB_ERR) return false;
+    LRESULT length = ::SendMessageA(list, CB_GETLBTEXTLEN, static_cast<WPARAM>(index), 0);
+    if (length == CB_ERR) return false;
+    std::string buffer(static_cast<size_t>(length) + 1, '\0');
+    LRESULT got = ::SendMessageA(list, CB_GETLBTEXT, static_cast<WPARAM>(index), reinterpret_cast<LPARAM>(&buffer[0]));
+    if (got == CB_ERR) return false;
+    buffer.resize(static_cast<size_t>(got));
+    text = buffer;
+    return true;
+}
+
+}  // namespace
+
+bool TakePreviousEntry(HWND dialog, WORD id, WORD code, int list, int edit) {
+    if (id != list || code != CBN_SELCHANGE) return false;
+    std::string text;
+    if (SelectedText(::GetDlgItem(dialog, list), text)) ::SetDlgItemTextA(dialog, edit, text.c_str());
+    return true;
+}
+
+void RememberEntry(CMRUList& recent, const std::string& entry) {
+    if (entry.empty()) return;
+    recent.Add(entry);
+    recent.Save();
+}
+
 }  // namespace settings

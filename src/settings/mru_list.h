@@ -39,4 +39,13 @@ private:
     size_t capacity_;
 };
 
+// A dialog's drop-down list of previous entries, on the dialog's thread.
+// Adds the entries to the combo box `list`, most recent first.
+void FillRecentList(HWND list, const CMRUList& entries);
+// A previous entry chosen in the drop-down list `list` of `dialog` replaces the text of `edit`; true when the
+// command (`id`, `code` of WM_COMMAND) was that choice.
+bool TakePreviousEntry(HWND dialog, WORD id, WORD code, int list, int edit);
+// A confirmed entry goes first into its recent list, which is saved; an empty one is not kept.
+void RememberEntry(CMRUList& recent, const std::string& entry);
+
 }  // namespace settings

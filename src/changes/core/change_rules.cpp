@@ -1,11 +1,11 @@
 #include "changes/core/change_rules.h"
 
 #include "changes/core/ignore_rules.h"
+#include "model/core/binary_files.h"
 #include "model/core/status.h"
 #include "resources/resource.h"
 
 #include <algorithm>
-#include <cstring>
 #include <unordered_map>
 
 namespace changes {
@@ -45,9 +45,15 @@ void ClassifyFolder(const FolderFacts& facts, const NameKeyFn& key, const TimeTe
                     const CIgnoreList& ignore, const std::function<bool(const std::string& name)>& isWorkingFolder,
                     const std::vector<std::string>& only, std::vector<ChangeItem>& rows,
                     std::vector<std::string>& subfolders) {
+    // Each name is keyed once: the key is the costly part of a large folder.
+    std::vector<std::string> diskKeys;
+    diskKeys.reserve(facts.disk.size());
     std::unordered_map<std::string, const DiskItem*> onDisk;
     onDisk.reserve(facts.disk.size() * 2);
-    for (const DiskItem& item : facts.disk) onDisk.emplace(key(item.name), &item);
+    for (const DiskItem& item : facts.disk) {
+        diskKeys.push_back(key(item.name));
+        onDisk.emplace(diskKeys.back(), &item);
+    }
 
     std::unordered_map<std::string, bool> listed;  // key -> true
     listed.reserve(facts.entries.size() * 2);
@@ -71,10 +77,12 @@ void ClassifyFolder(const FolderFacts& facts, const NameKeyFn& key, const TimeTe
         rows.push_back(std::move(row));
     }
 
-    for (const DiskItem& item : facts.disk) {
-        const std::string k = key(item.name);
+    const std::string adminKey = key("CVS");
+    for (size_t i = 0; i < facts.disk.size(); ++i) {
+        const DiskItem& item = facts.disk[i];
+        const std::string& k = diskKeys[i];
         if (item.directory) {
-            if (k == key("CVS")) continue;
+            if (k == adminKey) continue;
             if (isWorkingFolder(item.name)) {
                 if (only.empty()) subfolders.push_back(item.name);
                 continue;
@@ -125,21 +133,13 @@ void MergeRemote(const std::vector<RemoteState>& remote, std::vector<ChangeItem>
     SortRows(rows);
 }
 
-bool LooksBinary(std::string_view head) {
-    const size_t n = std::min<size_t>(head.size(), 8192);
-    return std::memchr(head.data(), '\0', n) != nullptr;
-}
-
-const char* const kDefaultBinaryPatterns[] = {
-    "*.png", "*.jpg", "*.jpeg", "*.gif", "*.bmp", "*.ico", "*.tif", "*.tiff", "*.pdf", "*.zip", "*.gz",
-    "*.7z", "*.rar", "*.jar", "*.exe", "*.dll", "*.lib", "*.obj", "*.doc", "*.docx", "*.xls", "*.xlsx",
-    "*.ppt", "*.pptx", "*.mp3", "*.wav", "*.avi", "*.mp4", "*.chm", "*.msi", nullptr};
+bool LooksBinary(std::string_view head) { return IsBinaryContent(head.substr(0, kBinaryHeadSize)); }
 
 bool IsBinaryName(std::string_view name) {
     const size_t slash = name.find_last_of("\\/");
     const std::string_view base = slash == std::string_view::npos ? name : name.substr(slash + 1);
-    for (const char* const* p = kDefaultBinaryPatterns; *p; ++p) {
-        if (WildcardMatch(*p, base)) return true;
+    for (const char* pattern : kBinaryFilePatterns) {
+        if (WildcardMatch(pattern, base)) return true;
     }
     return false;
 }

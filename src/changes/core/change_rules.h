@@ -72,10 +72,11 @@ struct RemoteState {
 };
 void MergeRemote(const std::vector<RemoteState>& remote, std::vector<ChangeItem>& rows);
 
-// A file is binary by content when its first bytes (up to 8 KiB) hold a NUL byte.
+// A file added as binary (-kb) by content: its first kBinaryHeadSize bytes are binary by the rule of
+// model/core/binary_files.h (a NUL byte, a UTF-16 byte order mark); by name: it matches one of the shared
+// binary patterns.
+constexpr size_t kBinaryHeadSize = 8192;
 bool LooksBinary(std::string_view head);
-// The default patterns of files added as binary (-kb) by name.
-extern const char* const kDefaultBinaryPatterns[];
 bool IsBinaryName(std::string_view name);
 
 // What a commit of the checked rows runs, in order: unversioned files added (text, then binary with -kb),

@@ -1,6 +1,6 @@
 #include "diffview/core/text_decode.h"
 
-#include <cstring>
+#include "model/core/binary_files.h"
 
 namespace diffview {
 
@@ -41,7 +41,7 @@ bool IsValidUtf8(const char* data, std::size_t size) {
 DecodedText InspectText(const std::string& bytes, std::size_t& bomLength) {
     DecodedText text;
     bomLength = 0;
-    if (std::memchr(bytes.data(), 0, bytes.size())) {
+    if (IsBinaryContent(bytes)) {
         text.binary = true;
         return text;
     }

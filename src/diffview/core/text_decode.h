@@ -23,7 +23,7 @@ enum class LineEndStyle {
 };
 
 struct DecodedText {
-    bool binary = false;  // holds a NUL byte: not shown; the other members are empty
+    bool binary = false;  // a NUL byte or a UTF-16 byte order mark: not shown; the other members are empty
     TextEncoding encoding = TextEncoding::kAnsi;
     LineEndStyle lineEnds = LineEndStyle::kNone;
     bool finalLineEnd = false;       // the last line ends with a line end (false for an empty file)

@@ -1,6 +1,9 @@
 #include "repo/core/cvs_root.h"
 
+#include "model/core/binary_files.h"
+
 #include <cstddef>
+#include <iterator>
 
 namespace repo {
 
@@ -198,6 +201,10 @@ bool IsValidModuleName(const std::string& name) {
         start = end + 1;
     }
     return true;
+}
+
+std::vector<std::string> DefaultBinaryPatterns() {
+    return std::vector<std::string>(std::begin(kBinaryFilePatterns), std::end(kBinaryFilePatterns));
 }
 
 std::vector<std::string> SplitPatterns(const std::string& line) {

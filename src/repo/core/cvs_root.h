@@ -100,9 +100,8 @@ struct Checked {
 Checked CheckCheckout(const CheckoutRequest& request);
 Checked CheckImport(const ImportRequest& request);
 
-// The default binary patterns of the Import dialog, in one line separated by spaces.
-constexpr char kDefaultBinaryPatterns[] =
-    "*.png *.jpg *.jpeg *.gif *.bmp *.ico *.zip *.gz *.7z *.exe *.dll *.pdf *.doc *.docx *.xls *.xlsx";
+// The default binary patterns of the Import dialog: the shared list of model/core/binary_files.h.
+std::vector<std::string> DefaultBinaryPatterns();
 
 // Splits a line of patterns at spaces (empty parts dropped).
 std::vector<std::string> SplitPatterns(const std::string& line);

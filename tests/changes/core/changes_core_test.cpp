@@ -175,11 +175,27 @@ TEST(ChangeRows, SortMergeAndCommitPlan) {
     EXPECT_EQ((std::vector<std::string>{"a\\z.c", "A-c", "b.c", "lost.c", "new.png"}), plan.commit);
 }
 
+// What is added with -kb by its content. A UTF-16 text of characters beyond Latin holds no NUL at all
+// ("\u4E2D\u6587" below), yet the client's line-end and keyword handling would corrupt it.
 TEST(Binary, ContentAndName) {
-    EXPECT_TRUE(changes::LooksBinary(std::string("GIF89a\0\1", 8)));
-    EXPECT_FALSE(changes::LooksBinary("plain text\r\n"));
-    EXPECT_FALSE(changes::LooksBinary(std::string(8192, 'a') + std::string(1, '\0')));  // only the head counts
+    const struct {
+        const char* name;
+        std::string head;
+        bool binary;
+    } cases[] = {
+        {"UTF-16 LE with BOM", "\xFF\xFE\x2D\x4E\x87\x65", true},
+        {"UTF-16 BE with BOM", "\xFE\xFF\x4E\x2D\x65\x87", true},
+        {"UTF-8 with BOM", "\xEF\xBB\xBFgr\xC3\xBC\xC3\x9F\r\n", false},
+        {"ANSI text", "gr\xFC\xDF \xFF\xFE\r\n", false},  // the BOM's bytes count only at the start
+        {"NUL in the middle", std::string("GIF89a\0\1", 8), true},
+        {"NUL after the head", std::string(changes::kBinaryHeadSize, 'a') + std::string(1, '\0'), false},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        EXPECT_EQ(c.binary, changes::LooksBinary(c.head));
+    }
     EXPECT_TRUE(changes::IsBinaryName("img\\Logo.PNG"));
+    EXPECT_TRUE(changes::IsBinaryName("setup.msi"));
     EXPECT_FALSE(changes::IsBinaryName("png.txt"));
 }
 

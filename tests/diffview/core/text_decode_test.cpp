@@ -37,6 +37,8 @@ TEST(DecodeText, EncodingsLineEndsAndBinary) {
          {"ok \xE2\x82"}},
         {"NUL byte: binary", std::string("GIF89a\0\1", 8), true, TextEncoding::kAnsi, LineEndStyle::kNone, false,
          {}},
+        {"UTF-16 without a NUL: binary", "\xFF\xFE\x2D\x4E\x87\x65", true, TextEncoding::kAnsi, LineEndStyle::kNone,
+         false, {}},
         {"NUL late in a text", std::string("text\n", 5) + std::string(1, '\0'), true, TextEncoding::kAnsi,
          LineEndStyle::kNone, false, {}},
     };
