@@ -12,6 +12,7 @@
 
 #include "common/module_instance.h"
 #include "common/text.h"
+#include "menu/context_menu.h"
 #include "menu/core/menu_rules.h"
 #include "ops/operation.h"
 #include "resources/resource.h"
@@ -204,6 +205,50 @@ TEST(Operations, FailureMessageBoxText) {
         EXPECT_EQ(c.text.substr(0, c.text.find('\r')), shown.substr(0, shown.find('\r')));
         EXPECT_EQ("", target.TakeKeys());
     }
+}
+
+// A click on a folder's empty background hands over no data object, only the folder: the menu and the
+// commands are the folder's own, inside a working copy and outside one; a folder without a file-system path
+// gets none.
+TEST(Operations, AFoldersBackgroundIsTheFolder) {
+    OperationFixture f;
+    TempFolder outside("menu-background");
+    const auto background = [](const std::string& folder, HRESULT& init) {
+        ferrow::ComPtr<IShellExtInit> handler;
+        EXPECT_EQ(S_OK, menu::CCVSContextMenu::CreateInstance(nullptr, IID_IShellExtInit, handler.PutVoid()));
+        PIDLIST_ABSOLUTE pidl = nullptr;
+        if (folder.empty()) {
+            ::SHGetSpecialFolderLocation(nullptr, CSIDL_DRIVES, &pidl);
+        } else {
+            pidl = ::ILCreateFromPathW(ferrow::AnsiToWide(folder).c_str());
+        }
+        EXPECT_TRUE(pidl) << folder;
+        init = handler->Initialize(pidl, nullptr, nullptr);
+        ::ILFree(pidl);
+        ferrow::ComPtr<IContextMenu> menu;
+        handler.As(menu);
+        return menu;
+    };
+    for (const std::string& folder : {f.wc, outside.Path(), f.wc + "\\sub"}) {
+        SCOPED_TRACE(folder);
+        HRESULT init = E_FAIL;
+        auto handler = background(folder, init);
+        ASSERT_EQ(S_OK, init);
+        const std::string items = menu_test::BuildMenu(handler.Get()).items;
+        EXPECT_FALSE(items.empty());
+        EXPECT_EQ(menu_test::BuildMenu(MakeHandler({folder}).Get()).items, items);
+    }
+    HRESULT init = S_OK;
+    background("", init);  // the computer's drives
+    EXPECT_EQ(E_INVALIDARG, init);
+
+    // Update on the background runs what Update on the folder runs, where it runs it.
+    EXPECT_EQ(S_OK, Invoke(MakeHandler({f.wc}).Get(), 0));
+    EXPECT_EQ(S_OK, Invoke(background(f.wc, init).Get(), 0));
+    const std::vector<StubCall> calls = f.stub.Calls();
+    ASSERT_EQ(2u, calls.size());
+    EXPECT_EQ(calls[0].folder, calls[1].folder);
+    EXPECT_EQ(calls[0].arguments, calls[1].arguments);
 }
 
 TEST(Operations, NoSelectionNoRun) {
