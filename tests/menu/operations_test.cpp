@@ -303,11 +303,23 @@ TEST(Remove, LocalFilesGoToTheRecycleBinBeforeCvsRuns) {
     EXPECT_EQ("remove  " + first + " " + second, calls[0].arguments);
 }
 
-TEST(Remove, FailedDeletionRunsNothing) {
+// A file that cannot go to the Recycle Bin (held open without delete sharing) stops the removal before the
+// client runs; one that is gone already (the same Remove run again after a login) is removed at once.
+TEST(Remove, FailedDeletionRunsNothingAndAGoneFileNeedsNone) {
+    if (TrashFolder().empty()) GTEST_SKIP() << "XDG_DATA_HOME is not set (ctest sets it)";
     OperationFixture f;
-    auto handler = MakeHandler({f / "missing.txt"});
-    EXPECT_EQ(E_FAIL, Invoke(handler.Get(), 4));
-    EXPECT_TRUE(f.stub.Calls().empty());
+    {
+        ferrow::UniqueFile held(::CreateFileA((f / "modified.c").c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr,
+                                              OPEN_EXISTING, 0, nullptr));
+        ASSERT_TRUE(held);
+        EXPECT_EQ(E_FAIL, Invoke(MakeHandler({f / "modified.c"}).Get(), 4));
+        EXPECT_TRUE(f.stub.Calls().empty());
+    }
+    EXPECT_NE(INVALID_FILE_ATTRIBUTES, ::GetFileAttributesA((f / "modified.c").c_str()));
+    EXPECT_EQ(S_OK, Invoke(MakeHandler({f / "missing.txt"}).Get(), 4));
+    const std::vector<StubCall> calls = f.stub.Calls();
+    ASSERT_EQ(1u, calls.size());
+    EXPECT_EQ("remove  missing.txt", calls[0].arguments);
 }
 
 }  // namespace
