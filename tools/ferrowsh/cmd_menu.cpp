@@ -63,11 +63,11 @@ int RunMenu(Host& host, const Args& args) {
         info.cch = sizeof text;
         ::GetMenuItemInfoA(sub, static_cast<UINT>(i), TRUE, &info);
         if (info.fType & MFT_SEPARATOR) {
-            std::printf("     ----------\n");
+            std::printf("      ----------\n");
             continue;
         }
         const unsigned offset = info.wID - first;
-        std::printf("  %u  %-22s %-8s%s\n", offset, text, menu_host::ItemName(offset),
+        std::printf("  %2u  %-27s %-9s%s\n", offset, text, menu_host::ItemName(offset),
                     info.hbmpUnchecked ? " [image]" : "");
     }
     return kExitOk;
