@@ -46,7 +46,10 @@ mkdir -p "$XDG_DATA_HOME"
 shots=$out/screenshots
 mkdir -p "$shots"
 drive_c=$FERROW_WINEPREFIX/drive_c
-trap 'WINEPREFIX=$FERROW_WINEPREFIX wineserver -k 2>/dev/null || true' EXIT
+# The password server of step 2 (the Linux client, on 127.0.0.1) ends with the demo too.
+pserver_state=$out/pserver
+trap 'python3 "$root/tests/e2e/pserver.py" stop "$pserver_state" 2>/dev/null || true
+      WINEPREFIX=$FERROW_WINEPREFIX wineserver -k 2>/dev/null || true' EXIT
 
 # A 64-bit prefix: 64-bit programs (the cvs client among them) and, through WoW64, 32-bit ones (the 32-bit
 # shell host).
@@ -87,26 +90,57 @@ wine_run msiexec /i "Z:$root/$msi" /qn >/dev/null 2>&1
 say "msiexec /i $(basename "$msi") /qn installed (the package writes the registry entries; nothing registers itself):"
 find "$drive_c"/Program\ Files*/Ferrow -type f | sed "s|^$drive_c/|    C:/|"
 say "Explorer finds the extension through these keys:"
-wine_run reg query 'HKCR\*\shellex\ContextMenuHandlers' /s 2>/dev/null | tr -d '\r' | grep -v '^$' | sed 's/^/    /'
+for key in '*\shellex' 'Directory\Background\shellex'; do
+  wine_run reg query "HKCR\\$key\\ContextMenuHandlers" /s 2>/dev/null | tr -d '\r' | grep -v '^$' | sed 's/^/    /'
+done
 wine_run reg query 'HKLM\Software\Microsoft\Windows\CurrentVersion\Explorer\ShellIconOverlayIdentifiers' /s \
   2>/dev/null | tr -d '\r' | grep -v '^$' | sed 's/^/    /'
 say "Each registry view has its own class keys, so each host loads the DLL of its bitness:"
 for h in host host32; do $h handlers | grep '^    served by'; done
 
-step "2. A repository and a working copy, made by the Windows cvs client"
-say "The repository is C:\\demo\\repo; the working copy C:\\demo\\wc\\proj; a colleague works in C:\\demo\\colleague\\proj." \
-    "hello.c gets a history: revision 1.2 tagged REL_1, a branch BR_1 with 1.2.2.1, and 1.3 on the trunk."
+step "2. A repository, made by the Windows cvs client and served by the Linux one (password server, 127.0.0.1)"
+say "The repository is C:\\demo\\repo, with the module proj imported. The Linux cvs client serves it in pserver" \
+    "mode on a free port of 127.0.0.1: a password file in its CVSROOT names the user \"me\" (no system account)."
 mkdir -p "$drive_c/demo/import/doc" "$drive_c/demo/wc" "$drive_c/demo/colleague"
 printf 'int main(void) { return 0; }\r\n' >"$drive_c/demo/import/hello.c"
 printf 'The demo project.\r\nRead me first.\r\n' >"$drive_c/demo/import/README.txt"
 printf 'Old notes, soon removed.\r\n' >"$drive_c/demo/import/notes.txt"
 printf 'How to use it.\r\n' >"$drive_c/demo/import/doc/guide.txt"
-R=:local:C:/demo/repo
-cvs_at demo -d $R init
-cvs_at demo/import -Q -d $R import -m "first import" proj pembrake start
-cvs_at demo/wc -Q -d $R checkout proj
-cvs_at demo/colleague -Q -d $R checkout proj
+cvs_at demo -d :local:C:/demo/repo init
+cvs_at demo/import -Q -d :local:C:/demo/repo import -m "first import" proj pembrake start
+python3 "$root/tests/e2e/pserver.py" serve "$pserver_state" "$drive_c/demo/repo" me secret >/dev/null
+R=$(cat "$pserver_state/root")
+say "Served as $R"
+# The demo's user types this password; the shell host reads it from here, never from a command line.
+export FERROW_DEMO_PASSWORD=secret
+
+step "2a. The first day: an empty folder, C:\\demo\\wc. A right-click on its empty area shows the CVS menu"
+say "Outside a working copy the menu offers Checkout and Import (a folder's own menu does the same):"
+host menu --background 'C:\demo\wc'
+
+step "2b. Checkout from that menu: the Checkout dialog, its \"Log in...\" button, the Log in dialog, the checkout"
+say "Ferrow.exe shows the Checkout dialog (the repository and the module filled in by the host); \"Log in...\" asks" \
+    "for the password, which the server checks before it goes into the client's password file (scrambled as the" \
+    "client scrambles it, on no command line); then the checkout runs in its output window. Screenshots:"
+log=$out/.invoke.log
+wine_run $sh64 invoke --no-bar --background --pause 2500 --root "$R" --module proj \
+  --login-password-env FERROW_DEMO_PASSWORD --window-close 4000 checkout 'C:\demo\wc' >"$log" 2>&1 &
+shot checkout-dialog-en "Checkout"
+shot login-dialog-en "Log in"
+shot checkout-output-en "CVS Checkout" 3
+wait
+tr -d '\r' <"$log" | sed 's/^/    /'
+say "The client's password file (C:\\users\\<user>\\.cvspass), as Ferrow wrote it:"
+sed 's/ A.*/ A.../; s/^/    /' "$drive_c"/users/*/.cvspass
 wc=demo/wc/proj
+[ -f "$drive_c/$wc/CVS/Root" ] || { echo "FAILED: the checkout made no working copy" >&2; exit 1; }
+say "The empty area of the new working copy now gets the working folder's menu:"
+host menu --background 'C:\demo\wc\proj'
+
+step "2c. History for the demo, made with the client on that working copy (through the server)"
+say "hello.c gets a history: revision 1.2 tagged REL_1, a branch BR_1 with 1.2.2.1, and 1.3 on the trunk; a" \
+    "colleague works in C:\\demo\\colleague\\proj."
+cvs_at demo/colleague -Q -d "$R" checkout proj
 sleep 1  # edits below must fall into a later second than the checkout
 printf '\x89PNG\r\n\x1a\nbinary' >"$drive_c/$wc/logo.png"
 cvs_at $wc -Q add -kb logo.png
@@ -141,10 +175,6 @@ views() {  # [--full] item names of the working copy: their overlays and column 
     host columns "$folder" | grep -F "    $base:" || true
   done
 }
-
-step "2b. A folder that is no working copy yet: its CVS menu offers Checkout and Import (in Ferrow.exe)"
-mkdir -p "$drive_c/demo/empty"
-host menu 'C:\demo\empty'
 
 step "3. What Explorer shows of the working copy"
 say "README.txt has a local change, scratch.txt was never added, hello.c is at 1.3, logo.png is binary."
@@ -220,7 +250,6 @@ step "12. A failing command: tag with \"Check that working files are unmodified\
 say "The client refuses; the console shows its output and \"failed\", and the message box \"CVS Error\" shows its" \
     "error text. Screenshots of the box and of the window with the console bar:"
 printf 'The demo project.\r\nChanged again.\r\n' >"$drive_c/$wc/README.txt"
-log=$out/.invoke.log
 wine_run $sh64 invoke --close-error 3000 --hold 4000 --tag REL_3 --check tag "$W\\README.txt" \
   >"$log" 2>&1 &
 shot error-box-en "CVS Error"
@@ -254,6 +283,16 @@ for lang in en de; do
     shot "$item-dialog-$lang" "$title"
     wait
   done
+  if [ $lang = de ]; then
+    # The Checkout and Log in dialogs in German (Ferrow.exe takes the session's language), both cancelled.
+    mkdir -p "$drive_c/demo/empty"
+    env LC_ALL=de_DE.UTF-8 "$root/build/win64/wine-run.sh" $sh64 invoke --no-bar --background --lang de \
+      --pause 2500 --cancel --root "$R" --module proj --login-password-env FERROW_DEMO_PASSWORD \
+      checkout 'C:\demo\empty' >/dev/null 2>&1 &
+    shot checkout-dialog-de "Auschecken"
+    shot login-dialog-de "Anmelden"
+    wait
+  fi
   language=$([ $lang = en ] && echo 1033 || echo 1031)
   for page in 0 1 2; do
     name=$(echo options tools about | cut -d' ' -f$((page + 1)))

@@ -6,6 +6,7 @@
 #include "model/admin_files.h"
 #include "repo/client_run.h"
 #include "repo/core/cvs_root.h"
+#include "repo/core/login_request.h"
 #include "repo/password_store.h"
 #include "repo/repo_dialogs.h"
 #include "resources/resource.h"

@@ -4,6 +4,7 @@
 #include "common/text.h"
 
 #include <shellapi.h>
+#include <shlobj.h>
 
 namespace ferrow {
 
@@ -31,6 +32,18 @@ HRESULT ReadDroppedPaths(IDataObject* data, std::vector<std::string>& paths) noe
     }
     ::ReleaseStgMedium(&medium);
     return hr;
+}
+
+HRESULT ReadFolderPath(PCIDLIST_ABSOLUTE folder, std::vector<std::string>& paths) noexcept {
+    paths.clear();
+    if (!folder) return E_INVALIDARG;
+    wchar_t wide[MAX_PATH] = {};
+    if (!::SHGetPathFromIDListW(folder, wide) || wide[0] == L'\0') return E_INVALIDARG;
+    return GuardedCall([&wide, &paths]() -> HRESULT {
+        std::string path;
+        if (WideToAnsiPath(wide, path)) paths.push_back(path);
+        return S_OK;
+    });
 }
 
 }  // namespace ferrow

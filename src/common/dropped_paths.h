@@ -3,6 +3,7 @@
 
 #include <windows.h>
 #include <objidl.h>
+#include <shtypes.h>
 
 #include <string>
 #include <vector>
@@ -15,5 +16,10 @@ namespace ferrow {
 // the data object has no CF_HDROP or names nothing; E_OUTOFMEMORY when the list cannot grow. The list
 // may be empty on S_OK (every name left out).
 HRESULT ReadDroppedPaths(IDataObject* data, std::vector<std::string>& paths) noexcept;
+
+// The folder a click on a folder's empty background names (the handler gets it as `pidlFolder`, with no
+// data object), as the one path of the selection, under the same rules. E_INVALIDARG for no folder or one
+// without a file-system path (a virtual folder); S_OK with an empty list when its name is left out.
+HRESULT ReadFolderPath(PCIDLIST_ABSOLUTE folder, std::vector<std::string>& paths) noexcept;
 
 }  // namespace ferrow

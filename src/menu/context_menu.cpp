@@ -49,10 +49,11 @@ CCVSContextMenu::CCVSContextMenu() {
 
 CCVSContextMenu::~CCVSContextMenu() = default;
 
-STDMETHODIMP CCVSContextMenu::Initialize(PCIDLIST_ABSOLUTE, IDataObject* pdtobj, HKEY) {
+STDMETHODIMP CCVSContextMenu::Initialize(PCIDLIST_ABSOLUTE pidlFolder, IDataObject* pdtobj, HKEY) {
     inWorkingCopy_ = false;
     std::vector<std::string> paths;
-    const HRESULT hr = ferrow::ReadDroppedPaths(pdtobj, paths);
+    // A folder's background comes without a data object: the folder itself is the selection.
+    const HRESULT hr = pdtobj ? ferrow::ReadDroppedPaths(pdtobj, paths) : ferrow::ReadFolderPath(pidlFolder, paths);
     if (FAILED(hr)) return hr;
     return ferrow::GuardedCall([&]() -> HRESULT { return RecordSelection(std::move(paths)); });
 }

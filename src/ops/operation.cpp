@@ -55,11 +55,14 @@ HRESULT CarryOut(CRunFrame* frame, Operation operation, const OperationArguments
         const HRESULT check = CheckTemplate(FixedTemplate(operation), selection, {}, &result.refusedName);
         if (FAILED(check)) return check;
         // The local copies go to the Recycle Bin first, without questions; cvs then schedules the removal.
+        // A run again (after a login) finds them gone already: only what is still there goes.
         std::string from;
         for (const std::string& path : selection) {
+            if (!::PathFileExistsA(path.c_str())) continue;
             from += path;
             from += '\0';
         }
+        if (from.empty()) return Execute(FixedTemplate(operation), selection, {}, result);
         from += '\0';
         SHFILEOPSTRUCTA op = {};
         op.wFunc = FO_DELETE;
@@ -172,7 +175,7 @@ std::string OutputTitle(Operation operation, const Selection& selection) {
     return ferrow::ReplaceAll(title, "%2", folder);
 }
 
-HRESULT RunInWindow(Operation operation, const Selection& selection, HWND invoker) {
+HRESULT RunInWindow(Operation operation, const Selection& selection, HWND invoker, const RetryOffer& offerRetry) {
     if (selection.empty()) return E_INVALIDARG;
     OperationArguments arguments;
     if (!AskArguments(operation, selection, nullptr, invoker, arguments)) return E_ABORT;
@@ -189,6 +192,10 @@ HRESULT RunInWindow(Operation operation, const Selection& selection, HWND invoke
     context.window = inWindow ? &window : nullptr;
     context.progress = !inWindow;  // without the window: the shell's progress window and the error box
     RunResult result = RunOperation(operation, arguments, selection, context);
+    if (FAILED(result.hr) && result.hr != kRunCancelled && result.hr != kNameTooLong && offerRetry &&
+        offerRetry(inWindow ? window.Handle() : nullptr, result)) {
+        result = RunOperation(operation, arguments, selection, context);
+    }
     const HRESULT hr = result.hr;
 
     // Nothing ran: the refusal takes the place of the client's messages.

@@ -12,6 +12,7 @@
 
 #include <windows.h>
 
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -69,11 +70,17 @@ void NotifyChanged(const Selection& selection, const std::vector<std::string>& f
 // The output window's title: the operation and the folder it works in.
 std::string OutputTitle(Operation operation, const Selection& selection);
 
+// Asked once when the client failed (not for a cancel or a refused name), before the window shows the
+// result: true when the user did what the failure asked for (a login), so that the same command lines run
+// again, their output after the first run's. `owner` is the output window (null without one).
+using RetryOffer = std::function<bool(HWND owner, const RunResult& failed)>;
+
 // The whole operation as Ferrow.exe runs it: the dialog, then the output window (a top-level window of
-// this process centred on `invoker`, which may be another process's, brought to the front), the run, its
-// result line, the notification, and the wait until the user closes the window (closed at once after a
-// clean success when the setting says so). S_OK; E_ABORT when the dialog was cancelled; kRunCancelled;
-// otherwise the failure.
-HRESULT RunInWindow(Operation operation, const Selection& selection, HWND invoker);
+// this process centred on `invoker`, which may be another process's, brought to the front), the run (again
+// once when `offerRetry` says so), its result line, the notification, and the wait until the user closes
+// the window (closed at once after a clean success when the setting says so). S_OK; E_ABORT when the
+// dialog was cancelled; kRunCancelled; otherwise the failure.
+HRESULT RunInWindow(Operation operation, const Selection& selection, HWND invoker,
+                    const RetryOffer& offerRetry = RetryOffer());
 
 }  // namespace ops

@@ -6,6 +6,7 @@
 #include "exec/output_window.h"
 #include "exec/process_runner.h"
 #include "exec/progress_dialog.h"
+#include "repo/core/login_request.h"
 #include "resources/resource.h"
 #include "settings/settings_store.h"
 
@@ -75,12 +76,6 @@ ClientResult RunClientQuietly(const std::string& directory, const std::vector<st
     result.out = CrLf(progress.GetStdOutText());
     result.err = CrLf(progress.GetStdErrText());
     return result;
-}
-
-bool AsksForLogin(const std::string& output) {
-    return output.find("cvs login\" to log in first") != std::string::npos ||
-           output.find("used empty password") != std::string::npos ||
-           output.find("authorization failed: server") != std::string::npos;
 }
 
 void RefreshFolder(const std::string& folder) {

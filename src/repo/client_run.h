@@ -28,10 +28,6 @@ ClientResult RunClientInWindow(HWND owner, const std::string& name, const std::s
 // Runs the client in `directory` with no window; its output is captured.
 ClientResult RunClientQuietly(const std::string& directory, const std::vector<std::string>& arguments);
 
-// The client's output asks for a login ("use \"cvs login\" to log in first", an empty password used, or
-// the server's refusal).
-bool AsksForLogin(const std::string& output);
-
 // Tells Explorer that the folder's contents changed, so that new files show with their marks.
 void RefreshFolder(const std::string& folder);
 

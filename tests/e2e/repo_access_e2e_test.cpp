@@ -179,7 +179,7 @@ protected:
 
 // Log in through the dialog (a wrong password first: refused by the server, nothing kept), check out through
 // the dialog, change a file and commit with the client, log out; then the client says to log in, and a
-// checkout through the dialog offers the login at once and runs again after it.
+// checkout through the dialog offers the login at once and runs again after it, and so does an update.
 TEST_F(RepositoryAccess, FirstDayLogInCheckOutCommitLogOut) {
     const std::string other = "/1 :pserver:other@cvs.example.org:2401/cvs Aabc\r\n:pserver:old@Host:/cvs Aold \r\n";
     testing_support::WriteTextFile(passfile_, other);
@@ -233,6 +233,22 @@ TEST_F(RepositoryAccess, FirstDayLogInCheckOutCommitLogOut) {
     }
     EXPECT_TRUE(Has(offer, "log in first")) << offer;
     EXPECT_EQ("one\r\ntwo\r\nthree\r\n", e2e::ReadFile(second + "\\proj\\a.txt"));
+
+    // Logged out once more, an operation of the program fails with the client's message: the login is
+    // offered at once, and after it the update runs again and brings in a colleague's change.
+    e2e::EditFile(second + "\\proj\\a.txt", "one\r\ntwo\r\nthree\r\nfour\r\n");
+    ASSERT_EQ(0u, e2e::RunCvs(second + "\\proj", "commit -m \"a fourth line\" a.txt").exitCode);
+    EXPECT_EQ(0, Run(&app::RunLogout, {wc}));
+    std::string again;
+    {
+        Answers answers({Box(&again, IDYES), LoginDialog("secret")});
+        app::ProgramArgs args;
+        args.command = L"update";
+        EXPECT_EQ(0, app::RunOperationCommand(app::ProgramContext{args, {wc}, nullptr})) << answers.ClosedOutput();
+        EXPECT_EQ(2u, answers.Done());
+    }
+    EXPECT_TRUE(Has(again, "log in first")) << again;
+    EXPECT_EQ("one\r\ntwo\r\nthree\r\nfour\r\n", e2e::ReadFile(wc + "\\a.txt"));
 }
 
 // The file the client's own login wrote (LF line ends) is found, and a line Ferrow sets there is read by the

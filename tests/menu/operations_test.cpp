@@ -12,6 +12,7 @@
 
 #include "common/module_instance.h"
 #include "common/text.h"
+#include "menu/context_menu.h"
 #include "menu/core/menu_rules.h"
 #include "ops/operation.h"
 #include "resources/resource.h"
@@ -206,6 +207,50 @@ TEST(Operations, FailureMessageBoxText) {
     }
 }
 
+// A click on a folder's empty background hands over no data object, only the folder: the menu and the
+// commands are the folder's own, inside a working copy and outside one; a folder without a file-system path
+// gets none.
+TEST(Operations, AFoldersBackgroundIsTheFolder) {
+    OperationFixture f;
+    TempFolder outside("menu-background");
+    const auto background = [](const std::string& folder, HRESULT& init) {
+        ferrow::ComPtr<IShellExtInit> handler;
+        EXPECT_EQ(S_OK, menu::CCVSContextMenu::CreateInstance(nullptr, IID_IShellExtInit, handler.PutVoid()));
+        PIDLIST_ABSOLUTE pidl = nullptr;
+        if (folder.empty()) {
+            ::SHGetSpecialFolderLocation(nullptr, CSIDL_DRIVES, &pidl);
+        } else {
+            pidl = ::ILCreateFromPathW(ferrow::AnsiToWide(folder).c_str());
+        }
+        EXPECT_TRUE(pidl) << folder;
+        init = handler->Initialize(pidl, nullptr, nullptr);
+        ::ILFree(pidl);
+        ferrow::ComPtr<IContextMenu> menu;
+        handler.As(menu);
+        return menu;
+    };
+    for (const std::string& folder : {f.wc, outside.Path(), f.wc + "\\sub"}) {
+        SCOPED_TRACE(folder);
+        HRESULT init = E_FAIL;
+        auto handler = background(folder, init);
+        ASSERT_EQ(S_OK, init);
+        const std::string items = menu_test::BuildMenu(handler.Get()).items;
+        EXPECT_FALSE(items.empty());
+        EXPECT_EQ(menu_test::BuildMenu(MakeHandler({folder}).Get()).items, items);
+    }
+    HRESULT init = S_OK;
+    background("", init);  // the computer's drives
+    EXPECT_EQ(E_INVALIDARG, init);
+
+    // Update on the background runs what Update on the folder runs, where it runs it.
+    EXPECT_EQ(S_OK, Invoke(MakeHandler({f.wc}).Get(), 0));
+    EXPECT_EQ(S_OK, Invoke(background(f.wc, init).Get(), 0));
+    const std::vector<StubCall> calls = f.stub.Calls();
+    ASSERT_EQ(2u, calls.size());
+    EXPECT_EQ(calls[0].folder, calls[1].folder);
+    EXPECT_EQ(calls[0].arguments, calls[1].arguments);
+}
+
 TEST(Operations, NoSelectionNoRun) {
     // A handler that was never initialised has nothing to act on.
     ferrow::ComPtr<IContextMenu> handler;
@@ -258,11 +303,23 @@ TEST(Remove, LocalFilesGoToTheRecycleBinBeforeCvsRuns) {
     EXPECT_EQ("remove  " + first + " " + second, calls[0].arguments);
 }
 
-TEST(Remove, FailedDeletionRunsNothing) {
+// A file that cannot go to the Recycle Bin (held open without delete sharing) stops the removal before the
+// client runs; one that is gone already (the same Remove run again after a login) is removed at once.
+TEST(Remove, FailedDeletionRunsNothingAndAGoneFileNeedsNone) {
+    if (TrashFolder().empty()) GTEST_SKIP() << "XDG_DATA_HOME is not set (ctest sets it)";
     OperationFixture f;
-    auto handler = MakeHandler({f / "missing.txt"});
-    EXPECT_EQ(E_FAIL, Invoke(handler.Get(), 4));
-    EXPECT_TRUE(f.stub.Calls().empty());
+    {
+        ferrow::UniqueFile held(::CreateFileA((f / "modified.c").c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr,
+                                              OPEN_EXISTING, 0, nullptr));
+        ASSERT_TRUE(held);
+        EXPECT_EQ(E_FAIL, Invoke(MakeHandler({f / "modified.c"}).Get(), 4));
+        EXPECT_TRUE(f.stub.Calls().empty());
+    }
+    EXPECT_NE(INVALID_FILE_ATTRIBUTES, ::GetFileAttributesA((f / "modified.c").c_str()));
+    EXPECT_EQ(S_OK, Invoke(MakeHandler({f / "missing.txt"}).Get(), 4));
+    const std::vector<StubCall> calls = f.stub.Calls();
+    ASSERT_EQ(1u, calls.size());
+    EXPECT_EQ("remove  missing.txt", calls[0].arguments);
 }
 
 }  // namespace

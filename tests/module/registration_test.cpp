@@ -41,6 +41,7 @@ std::vector<Row> ModuleRows() {
         {HKEY_CLASSES_ROOT, L"AppID\\Ferrow.DLL", L"AppID", appid},
         {HKEY_CLASSES_ROOT, L"Directory\\ShellEx\\ContextMenuHandlers\\Ferrow", L"", menu},
         {HKEY_CLASSES_ROOT, L"Directory\\ShellEx\\PropertySheetHandlers\\Ferrow", L"", sheet},
+        {HKEY_CLASSES_ROOT, L"Directory\\Background\\ShellEx\\ContextMenuHandlers\\Ferrow", L"", menu},
         {HKEY_CLASSES_ROOT, L"*\\ShellEx\\ContextMenuHandlers\\Ferrow", L"", menu},
         {HKEY_CLASSES_ROOT, L"*\\ShellEx\\PropertySheetHandlers\\Ferrow", L"", sheet},
         {HKEY_CLASSES_ROOT, L"Folder\\Shellex\\ColumnHandlers\\" + GuidText(CLSID_CCVSColumnProvider), L"",
@@ -180,6 +181,7 @@ TEST_F(Registration, UnregisteringRemovesEveryRowAndKeepsParents) {
     }
     const wchar_t* const goneKeys[] = {
         L"Directory\\ShellEx\\ContextMenuHandlers\\Ferrow", L"Directory\\ShellEx\\PropertySheetHandlers\\Ferrow",
+        L"Directory\\Background\\ShellEx\\ContextMenuHandlers\\Ferrow",
         L"*\\ShellEx\\ContextMenuHandlers\\Ferrow", L"*\\ShellEx\\PropertySheetHandlers\\Ferrow", L"AppID\\Ferrow.DLL",
     };
     for (const wchar_t* key : goneKeys) EXPECT_FALSE(KeyExists(HKEY_CLASSES_ROOT, key)) << key;
@@ -205,6 +207,7 @@ TEST_F(Registration, UnregisteringRemovesEveryRowAndKeepsParents) {
         {HKEY_CLASSES_ROOT, L"Folder\\Shellex\\ColumnHandlers"},
         {HKEY_CLASSES_ROOT, L"Directory\\ShellEx\\ContextMenuHandlers"},
         {HKEY_CLASSES_ROOT, L"Directory\\ShellEx\\PropertySheetHandlers"},
+        {HKEY_CLASSES_ROOT, L"Directory\\Background\\ShellEx\\ContextMenuHandlers"},
         {HKEY_CLASSES_ROOT, L"*\\ShellEx\\ContextMenuHandlers"},
         {HKEY_CLASSES_ROOT, L"*\\ShellEx\\PropertySheetHandlers"},
         {HKEY_CLASSES_ROOT, L"AppID"},

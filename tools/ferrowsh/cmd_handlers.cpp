@@ -82,6 +82,9 @@ int RunHandlers(Host& host, const Args& args) {
         points.push_back({HKEY_CLASSES_ROOT, type + L"PropertySheetHandlers\\Ferrow", nullptr, CLSID_CCVSPropSheetExt,
                           &IID_IShellPropSheetExt});
     }
+    // A folder's background: the menu only (the folder itself is the selection).
+    points.push_back({HKEY_CLASSES_ROOT, L"Directory\\Background\\ShellEx\\ContextMenuHandlers\\Ferrow", nullptr,
+                      CLSID_CCVSContextMenu, &IID_IContextMenu});
     points.push_back({HKEY_CLASSES_ROOT, L"Folder\\Shellex\\ColumnHandlers\\" + GuidTextW(CLSID_CCVSColumnProvider),
                       L"", CLSID_CCVSColumnProvider, &__uuidof(IColumnProvider)});
     const std::wstring overlays = std::wstring(ferrow::kOverlayIdentifiersKey) + L"\\";

@@ -5,6 +5,11 @@
 //   --command <line>   custom command: the command line
 //   --cancel           cancel the dialog instead
 //   --pause <ms>       wait this long with the dialog shown before filling it (for screenshots)
+// Ferrow.exe's Checkout dialog (the item "checkout"): --root <text> and --module <name> fill it;
+// --login-password-env <NAME> first presses its "Log in..." button and answers the Log in dialog with the
+// password held in that environment variable (so that it stands on no command line); each of the two is
+// filled, left up for --pause, then confirmed (or cancelled with --cancel).
+// --background: the one path is a folder whose empty area was clicked (no data object, as Explorer does).
 // --modern runs the item as Windows 11's menu does: the subcommand of the command class, invoked with a
 // site as that menu gives (no window of its own, the host's window as Explorer's), which starts Ferrow.exe
 // beside the DLL and returns (--no-ui does not apply).
@@ -55,6 +60,8 @@ struct DialogAnswers {
     bool windowCancel = false;
     DWORD windowCancelMs = 0;
     DWORD windowCloseMs = 0;
+    bool repository = false;     // the Checkout dialog (and the Log in dialog)
+    std::string root, module, passwordVariable;
 };
 
 // The windows driven: those of the invoking thread, and those of the program the handler started.
@@ -177,8 +184,61 @@ void CloseErrorBox(DWORD thread, DWORD holdMs, const volatile bool& done, std::s
     ::PostMessageA(box, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED), reinterpret_cast<LPARAM>(::GetDlgItem(box, IDOK)));
 }
 
+struct DialogWith {
+    FindDialog find;
+    int control;
+};
+
+BOOL CALLBACK FindDialogWithControl(HWND hwnd, LPARAM lp) {
+    auto& search = *reinterpret_cast<DialogWith*>(lp);
+    if (!Watched(hwnd, search.find) || !::IsWindowVisible(hwnd) || !::GetDlgItem(hwnd, search.control)) return TRUE;
+    search.find.found = hwnd;
+    return FALSE;
+}
+
+// The visible dialog of the thread (or the program) that has the control, waiting for it until `done`.
+HWND WaitForDialogWith(DWORD thread, int control, const volatile bool& done) {
+    DialogWith search{{thread, 0, nullptr}, control};
+    while (!done && !search.find.found) {
+        ::Sleep(50);
+        search.find.program = g_programId.load();
+        ::EnumWindows(FindDialogWithControl, reinterpret_cast<LPARAM>(&search));
+    }
+    return search.find.found;
+}
+
+void Press(HWND dialog, int button) {
+    ::PostMessageA(dialog, WM_COMMAND, MAKEWPARAM(button, BN_CLICKED), reinterpret_cast<LPARAM>(::GetDlgItem(dialog, button)));
+}
+
+// The Checkout dialog: filled, the Log in dialog answered from it when asked, then confirmed.
+HWND DriveRepositoryDialogs(DWORD thread, const DialogAnswers& answers, const volatile bool& done) {
+    HWND checkout = WaitForDialogWith(thread, IDC_REPO_MODULE, done);
+    if (!checkout) return nullptr;
+    if (!answers.root.empty()) SetText(checkout, IDC_REPO_ROOT, answers.root);
+    if (!answers.module.empty()) SetText(checkout, IDC_REPO_MODULE, answers.module);
+    ::Sleep(answers.pauseMs);
+    if (!answers.passwordVariable.empty()) {
+        Press(checkout, IDC_REPO_LOGIN);
+        if (HWND login = WaitForDialogWith(thread, IDC_REPO_PASSWORD, done)) {
+            if (!answers.cancel) {
+                const char* password = std::getenv(answers.passwordVariable.c_str());
+                SetText(login, IDC_REPO_PASSWORD, password ? password : "");
+            }
+            ::Sleep(answers.pauseMs);
+            Press(login, answers.cancel ? IDCANCEL : IDOK);
+            while (!done && ::IsWindow(login)) ::Sleep(20);
+            ::Sleep(200);  // the server's check of the login, then the Checkout dialog is enabled again
+            while (!done && !::IsWindowEnabled(checkout)) ::Sleep(20);
+        }
+    }
+    Press(checkout, answers.cancel ? IDCANCEL : IDOK);
+    return checkout;
+}
+
 // Waits for the dialog of the invoking thread, fills it and presses OK (or Cancel); returns it (or null).
 HWND DriveDialog(DWORD thread, const DialogAnswers& answers, const volatile bool& done) {
+    if (answers.repository) return DriveRepositoryDialogs(thread, answers, done);
     HWND dialog = WaitForDialog(thread, done);
     if (!dialog) return nullptr;
     ::Sleep(answers.pauseMs);
@@ -234,6 +294,7 @@ int RunInvoke(Host& host, const Args& args) {
     DialogAnswers answers;
     DWORD mask = 0;
     bool modern = false;
+    bool background = false;
     Args rest;
     for (size_t i = 0; i < args.size(); ++i) {
         const std::string& a = args[i];
@@ -270,6 +331,17 @@ int RunInvoke(Host& host, const Args& args) {
         } else if (a == "--window-cancel" && hasValue) {
             answers.window = answers.windowCancel = true;
             answers.windowCancelMs = static_cast<DWORD>(std::strtoul(args[++i].c_str(), nullptr, 10));
+        } else if (a == "--root" && hasValue) {
+            answers.repository = answers.drive = true;
+            answers.root = args[++i];
+        } else if (a == "--module" && hasValue) {
+            answers.repository = answers.drive = true;
+            answers.module = args[++i];
+        } else if (a == "--login-password-env" && hasValue) {
+            answers.repository = answers.drive = true;
+            answers.passwordVariable = args[++i];
+        } else if (a == "--background") {
+            background = true;
         } else if (a == "--no-bar") {
             answers.noBar = true;
         } else if (a == "--no-ui") {
@@ -293,7 +365,7 @@ int RunInvoke(Host& host, const Args& args) {
     const Args paths(rest.begin() + 1, rest.end());
     HRESULT init = S_OK;
     ferrow::ComPtr<IContextMenu> handler;
-    if (!modern) handler = menu_host::MakeHandler(host, paths, init);
+    if (!modern) handler = menu_host::MakeHandler(host, paths, init, background);
     if (!modern && !handler) return kExitFailed;
     if (FAILED(init)) {
         PrintError("the selection is not for the handler (Initialize: " + HResultText(init) + ")");

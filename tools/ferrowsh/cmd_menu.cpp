@@ -1,5 +1,6 @@
-// menu [--shift] [--default-only] <paths...>: the "CVS" submenu as Explorer would build it for the
-// selection, one item a line: offset, text, and whether its image is set.
+// menu [--shift] [--default-only] [--background] <paths...>: the "CVS" submenu as Explorer would build it for
+// the selection (--background: for a click on the one folder's empty area), one item a line: offset, text,
+// and whether its image is set.
 #include "host.h"
 #include "menu_host.h"
 
@@ -9,9 +10,12 @@ namespace ferrowsh {
 
 int RunMenu(Host& host, const Args& args) {
     UINT flags = 0;
+    bool background = false;
     Args paths;
     for (const std::string& a : args) {
-        if (a == "--shift") {
+        if (a == "--background") {
+            background = true;
+        } else if (a == "--shift") {
             flags |= CMF_EXTENDEDVERBS;
         } else if (a == "--default-only") {
             flags |= CMF_DEFAULTONLY;
@@ -24,7 +28,7 @@ int RunMenu(Host& host, const Args& args) {
         return kExitUsage;
     }
     HRESULT init = E_FAIL;
-    auto handler = menu_host::MakeHandler(host, paths, init);
+    auto handler = menu_host::MakeHandler(host, paths, init, background);
     if (!handler) return kExitFailed;
     if (FAILED(init)) {
         std::printf("no CVS submenu (Initialize: %s)\n", HResultText(init).c_str());
@@ -59,11 +63,11 @@ int RunMenu(Host& host, const Args& args) {
         info.cch = sizeof text;
         ::GetMenuItemInfoA(sub, static_cast<UINT>(i), TRUE, &info);
         if (info.fType & MFT_SEPARATOR) {
-            std::printf("     ----------\n");
+            std::printf("      ----------\n");
             continue;
         }
         const unsigned offset = info.wID - first;
-        std::printf("  %u  %-22s %-8s%s\n", offset, text, menu_host::ItemName(offset),
+        std::printf("  %2u  %-27s %-9s%s\n", offset, text, menu_host::ItemName(offset),
                     info.hbmpUnchecked ? " [image]" : "");
     }
     return kExitOk;

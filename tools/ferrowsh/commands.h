@@ -10,7 +10,8 @@
     X(status, RunStatus, "<paths...>", "what the working-copy model says of each path (English, German)") \
     X(overlays, RunOverlays, "<paths...>", "asks both overlay identifiers about each path")            \
     X(columns, RunColumns, "<folder>", "the column definitions and every item's column values")      \
-    X(menu, RunMenu, "[--shift] [--default-only] <paths...>", "prints the CVS submenu for the selection") \
+    X(menu, RunMenu, "[--shift] [--default-only] [--background] <paths...>",                       \
+      "prints the CVS submenu for the selection (or a folder's background)")                           \
     X(help, RunHelp, "[--unicode] <item>", "prints the status-bar help text of a menu item")           \
     X(invoke, RunInvoke, "[options] [--modern] <item> <paths...>",                                   \
       "runs a menu item (--modern: Windows 11's subcommand), prints the console text")                 \

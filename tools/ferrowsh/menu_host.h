@@ -15,9 +15,12 @@ namespace menu_host {
 
 // Resolves the paths, creates CCVSContextMenu and initialises it; prints the error and returns null on
 // failure. `initResult` receives Initialize's result (E_INVALIDARG: the shell would show no submenu).
-ferrow::ComPtr<IContextMenu> MakeHandler(Host& host, const Args& paths, HRESULT& initResult);
+// `background`: the one path is a folder whose empty area was clicked (handed over as Explorer does, the
+// folder's item list and no data object).
+ferrow::ComPtr<IContextMenu> MakeHandler(Host& host, const Args& paths, HRESULT& initResult, bool background = false);
 
-// Offset of an item given by number (0-9) or by name ("update", "commit", ...); false when unknown.
+// Offset of an item given by number (0-16) or by name ("update", "commit", ..., "checkout"); false when
+// unknown.
 bool ParseItem(const std::string& text, unsigned& offset);
 
 // The English names of the offsets, as ParseItem accepts them.

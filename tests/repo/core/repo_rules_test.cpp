@@ -1,4 +1,5 @@
 #include "repo/core/cvs_root.h"
+#include "repo/core/login_request.h"
 #include "repo/core/password_file.h"
 
 #include <gtest/gtest.h>
@@ -230,6 +231,37 @@ TEST(PasswordFile, ReplacesOneLineAndKeepsEveryOtherByteForByte) {
     EXPECT_TRUE(removed);
     EXPECT_EQ("a\n", repo::RemovePasswordLines("a\n", root, removed));
     EXPECT_FALSE(removed);
+}
+
+// A failed command offers a login only where one helps: the client's words for a missing or refused
+// password, in a folder whose root is a :pserver: one.
+TEST(LoginRequest, OfferedForThePserverRootOfTheFailingFolder) {
+    const std::string pserver = ":pserver:me@127.0.0.1:2401/cvs";
+    const struct {
+        const char* what;
+        std::string err;
+        std::string root;
+        std::string offered;
+    } kCases[] = {
+        {"older client, no password", "cvs [update aborted]: use \"cvs login\" to log in first\r\n", pserver, pserver},
+        {"no line for the root", "cvs update: used empty password; try \"cvs login\" with a real password\n",
+         pserver, pserver},
+        {"a wrong password",
+         "cvs commit: authorization failed: server 127.0.0.1 rejected access to /cvs for user me\r\n", pserver,
+         pserver},
+        {"another failure", "cvs update: cannot open CVS/Entries for reading\r\n", pserver, ""},
+        {"a file named like the message", "cvs update: authorization failed: server.txt is in the way\r\n", pserver,
+         ""},
+        {"ssh: a login means nothing", "cvs update: used empty password; try \"cvs login\"\r\n", ":ext:me@host:/cvs",
+         ""},
+        {"local repository", "cvs update: used empty password\r\n", ":local:C:/repo", ""},
+        {"no root read", "cvs update: used empty password\r\n", "", ""},
+        {"a root refused before anything runs", "cvs update: used empty password\r\n", ":pserver:-oProxy@host:/cvs",
+         ""},
+    };
+    for (const auto& c : kCases) {
+        EXPECT_EQ(c.offered, repo::LoginRootFor(c.err, c.root)) << c.what;
+    }
 }
 
 }  // namespace
