@@ -62,7 +62,7 @@ HRESULT CarryOut(CRunFrame* frame, Operation operation, const OperationArguments
             from += path;
             from += '\0';
         }
-        if (from.empty()) return Execute(FixedTemplate(operation), selection, {}, result);
+        if (from.empty()) return Execute(frame, FixedTemplate(operation), selection, {}, result);
         from += '\0';
         SHFILEOPSTRUCTA op = {};
         op.wFunc = FO_DELETE;
