@@ -1,6 +1,7 @@
 #include "changes/change_scan.h"
 
 #include "changes/core/ignore_rules.h"
+#include "common/exception_guard.h"
 #include "common/handles.h"
 #include "exec/command_line.h"
 #include "model/core/timestamp.h"
@@ -10,6 +11,11 @@
 
 #include <windows.h>
 
+#include <algorithm>
+#include <condition_variable>
+#include <iterator>
+#include <mutex>
+#include <new>
 #include <unordered_map>
 #include <utility>
 
@@ -98,7 +104,7 @@ CIgnoreList UserIgnoreList() {
 }
 
 void ScanFolder(const Pending& job, const CIgnoreList& userIgnore, CTimeTexts& times, std::vector<ChangeItem>& rows,
-                std::vector<Pending>& queue) {
+                std::vector<Pending>& found) {
     FolderFacts facts;
     facts.prefix = job.prefix;
     ListFolder(job.folder, facts.disk);
@@ -109,7 +115,9 @@ void ScanFolder(const Pending& job, const CIgnoreList& userIgnore, CTimeTexts& t
             break;
         }
     }
-    if (const std::shared_ptr<const CEntryIndex> index = GetEntryIndex(job.folder, ClientWait::kUnlessWindowThread)) facts.entries = index->Entries();
+    // The scan's caller waits for it anyway: each of its threads may wait, bounded, for the client.
+    if (const std::shared_ptr<const CEntryIndex> index = GetEntryIndex(job.folder, ClientWait::kBounded))
+        facts.entries = index->Entries();
     std::vector<std::string> subfolders;
     ClassifyFolder(
         facts, EntryNameKey, [&](uint64_t t) { return times(t); }, ignore,
@@ -117,8 +125,84 @@ void ScanFolder(const Pending& job, const CIgnoreList& userIgnore, CTimeTexts& t
         subfolders);
     for (std::string& name : subfolders) {
         Pending next{job.folder + "\\" + name, job.prefix + name + "\\", {}};
-        queue.push_back(std::move(next));
+        found.push_back(std::move(next));
     }
+}
+
+// The folders still to scan, shared by the scan's threads. The scan is over when none is left and no
+// thread is scanning one (a folder being scanned may add its subfolders), or when a thread failed.
+class CFolderQueue {
+public:
+    explicit CFolderQueue(std::vector<Pending> jobs) : jobs_(std::move(jobs)) {}
+
+    // The next folder; false when the scan is over.
+    bool Take(Pending& job) {
+        std::unique_lock<std::mutex> lock(mutex_);
+        ready_.wait(lock, [this] { return stopped_ || !jobs_.empty() || busy_ == 0; });
+        if (stopped_ || jobs_.empty()) return false;
+        job = std::move(jobs_.back());
+        jobs_.pop_back();
+        ++busy_;
+        return true;
+    }
+
+    // The folder taken last by the calling thread is scanned; `found` are its subfolders.
+    void Done(std::vector<Pending>& found) {
+        std::lock_guard<std::mutex> lock(mutex_);
+        for (Pending& job : found) jobs_.push_back(std::move(job));
+        --busy_;
+        ready_.notify_all();
+    }
+
+    void Stop() {
+        std::lock_guard<std::mutex> lock(mutex_);
+        stopped_ = true;
+        ready_.notify_all();
+    }
+
+private:
+    std::mutex mutex_;
+    std::condition_variable ready_;
+    std::vector<Pending> jobs_;
+    int busy_ = 0;
+    bool stopped_ = false;
+};
+
+// One thread's part of a scan: its own rows and time texts; the queue and the ignore list are shared
+// (the list is never changed). A failure stops the whole scan.
+struct ScanPart {
+    CFolderQueue* queue = nullptr;
+    const CIgnoreList* userIgnore = nullptr;
+    CTimeTexts times;
+    std::vector<ChangeItem> rows;
+    HRESULT result = S_OK;
+
+    void Run() {
+        result = ferrow::GuardedCall([this] {
+            Pending job;
+            std::vector<Pending> found;
+            while (queue->Take(job)) {
+                found.clear();
+                ScanFolder(job, *userIgnore, times, rows, found);
+                queue->Done(found);
+            }
+            return S_OK;
+        });
+        if (FAILED(result)) queue->Stop();
+    }
+
+    static DWORD WINAPI Entry(void* part) {
+        static_cast<ScanPart*>(part)->Run();
+        return 0;
+    }
+};
+
+// Threads besides the caller's: enumerating a folder waits mostly on the file system (under Wine on the
+// file information of each name), which a second thread overlaps.
+unsigned HelperThreads() {
+    SYSTEM_INFO info = {};
+    ::GetNativeSystemInfo(&info);
+    return std::min<unsigned>(3, std::max<DWORD>(info.dwNumberOfProcessors, 2) - 1);
 }
 
 }  // namespace
@@ -164,12 +248,27 @@ bool ScanChanges(const std::vector<std::string>& selection, ScanResult& result) 
             queue[found->second].only.push_back(path.substr(slash + 1));
         }
     }
-    CTimeTexts times;
     const CIgnoreList userIgnore = UserIgnoreList();
-    while (!queue.empty()) {
-        Pending job = std::move(queue.back());
-        queue.pop_back();
-        ScanFolder(job, userIgnore, times, result.rows, queue);
+    CFolderQueue folders(std::move(queue));
+    std::vector<ScanPart> parts(1 + HelperThreads());
+    for (ScanPart& part : parts) {
+        part.queue = &folders;
+        part.userIgnore = &userIgnore;
+    }
+    // Every helper is waited for before the parts go: the caller's own part runs meanwhile.
+    std::vector<ferrow::UniqueKernelHandle> helpers;
+    helpers.reserve(parts.size());  // no allocation, so no throw, once a helper runs
+    for (size_t i = 1; i < parts.size(); ++i) {
+        ferrow::UniqueKernelHandle helper(::CreateThread(nullptr, 0, ScanPart::Entry, &parts[i], 0, nullptr));
+        if (helper) helpers.push_back(std::move(helper));
+    }
+    parts[0].Run();
+    for (const ferrow::UniqueKernelHandle& helper : helpers) ::WaitForSingleObject(helper.Get(), INFINITE);
+    for (ScanPart& part : parts) {
+        if (part.result == E_OUTOFMEMORY) throw std::bad_alloc();
+        if (FAILED(part.result)) return false;
+        result.rows.insert(result.rows.end(), std::make_move_iterator(part.rows.begin()),
+                           std::make_move_iterator(part.rows.end()));
     }
     SortRows(result.rows);
     return true;

@@ -1,6 +1,7 @@
 // The rows of the changes list for a selection, from the working copy alone (never the server): each
 // folder is enumerated once and its CVS/Entries read once through the model's index; a file's state comes
-// from the time its enumeration reported. Runs on the caller's thread; nothing is kept between calls.
+// from the time its enumeration reported. Runs on the caller's thread and helper threads it ends before it
+// returns (a thread per processor, at most four in all); nothing is kept between calls.
 #pragma once
 
 #include "changes/core/change_rules.h"

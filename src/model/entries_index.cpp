@@ -34,9 +34,23 @@ UINT ThreadAnsiCodePage() {
     return cp;
 }
 
+// The key of a name of ASCII characters alone, which every ANSI code page maps to the same UTF-16 units
+// (a double-byte code page's lead bytes are all above 0x7F); false for any other name.
+bool AsciiKey(std::string_view name, std::string& key) {
+    key.resize(name.size() * 2);
+    for (size_t i = 0; i < name.size(); ++i) {
+        const unsigned char c = static_cast<unsigned char>(name[i]);
+        if (c >= 0x80) return false;
+        key[2 * i] = static_cast<char>(c >= 'a' && c <= 'z' ? c - ('a' - 'A') : c);
+        key[2 * i + 1] = '\0';
+    }
+    return true;
+}
+
 std::string KeyIn(UINT codePage, std::string_view name) {
     std::string key;
-    if (name.empty()) return key;
+    if (AsciiKey(name, key)) return key;
+    key.clear();
     const int n = ::MultiByteToWideChar(codePage, 0, name.data(), static_cast<int>(name.size()), nullptr, 0);
     if (n <= 0) return key;
     std::wstring wide(static_cast<size_t>(n), L'\0');
@@ -262,15 +276,18 @@ bool ReadWhole(const std::string& path, uint64_t expected, bool shareDelete, std
 // a snapshot taken across its fold holds the new Entries with the old log again, which gives the same
 // entries. `final`: the stamps had stood a tick when the read began; the snapshot stays so only if they
 // still stand after it.
+// `logQueriedAt`: no later than the query that found the log missing, when it was.
 std::shared_ptr<const Snapshot> ReadSnapshot(const std::string& entries, const std::string& log, const Stamp& stamp,
-                                             UINT codePage, bool shareDelete, bool final) {
+                                             UINT codePage, bool shareDelete, bool final, int64_t logQueriedAt) {
     const int64_t start = Micros();
     std::string logBytes, entriesBytes;
     if (stamp.log.exists && !ReadWhole(log, stamp.log.size, shareDelete, logBytes)) return nullptr;
     if (!ReadWhole(entries, stamp.entries.size, shareDelete, entriesBytes)) return nullptr;
+    // A log that was missing is not looked for again: its appearance is looked for at most every
+    // kLogCheckMicros from this read's start, as for any snapshot without one.
     Stamp after;
     QueryFile(entries, after.entries);
-    QueryFile(log, after.log);
+    if (stamp.log.exists) QueryFile(log, after.log);
 
     auto index = std::make_shared<CEntryIndex>([codePage](std::string_view name) { return KeyIn(codePage, name); });
     MemoryLineSplitter entriesLines(entriesBytes);
@@ -285,7 +302,7 @@ std::shared_ptr<const Snapshot> ReadSnapshot(const std::string& entries, const s
     snapshot->final = final && after == stamp;
     snapshot->readStart = after == stamp ? start : kNeverMicros;
     snapshot->index = std::move(index);
-    snapshot->logCheckedAt.store(start, std::memory_order_relaxed);
+    snapshot->logCheckedAt.store(stamp.log.exists ? start : logQueriedAt, std::memory_order_relaxed);
     return snapshot;
 }
 
@@ -489,7 +506,8 @@ std::shared_ptr<const CEntryIndex> Refresh(const std::string& folder, const Fold
                 if (!present) return usable ? current->index : nullptr;  // between the client's delete and rename
                 if (state->deleteSharing < 0) state->deleteSharing = DeletesArePosix(folder) ? 1 : 0;
                 std::shared_ptr<const Snapshot> fresh = ReadSnapshot(files.entries, files.log, stamp, codePage,
-                                                                     state->deleteSharing == 1, ReadIsFinal(o, now));
+                                                                     state->deleteSharing == 1, ReadIsFinal(o, now),
+                                                                     callStart);
                 if (fresh) {
                     state->gaveUp = false;
                     TheCache().Put(folder, state, fresh);
@@ -513,7 +531,11 @@ std::shared_ptr<const CEntryIndex> Refresh(const std::string& folder, const Fold
 
 }  // namespace
 
-std::string EntryNameKey(std::string_view name) { return KeyIn(ThreadAnsiCodePage(), name); }
+std::string EntryNameKey(std::string_view name) {
+    std::string key;
+    if (AsciiKey(name, key)) return key;  // no need of the code page, whose look-up costs more than the key
+    return KeyIn(ThreadAnsiCodePage(), name);
+}
 
 std::shared_ptr<const CEntryIndex> GetEntryIndex(const std::string& folder, ClientWait wait) {
     const int64_t callStart = Micros();
