@@ -5,9 +5,7 @@
 
 #include "app/repo_commands.h"
 #include "common/text.h"
-#include "model/admin_files.h"
 #include "ops/operation.h"
-#include "repo/core/login_request.h"
 
 namespace app {
 
@@ -16,10 +14,7 @@ int RunOperationCommand(const ProgramContext& context) {
     if (!ops::FindOperation(ferrow::WideToAnsi(context.args.command), operation)) return 1;
     const ops::RetryOffer offerLogin = [](HWND owner, const ops::RunResult& failed) {
         // The commands stop at the first failure: the last folder is the one that failed.
-        std::string root;
-        if (failed.folders.empty() || !ReadRoot(failed.folders.back().c_str(), root)) return false;
-        const std::string login = repo::LoginRootFor(failed.err, root);
-        return !login.empty() && OfferLogin(owner, login);
+        return !failed.folders.empty() && OfferLoginAfterFailure(owner, failed.folders.back(), failed.err);
     };
     return SUCCEEDED(ops::RunInWindow(operation, context.paths, context.invoker, offerLogin)) ? 0 : 1;
 }

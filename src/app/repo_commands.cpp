@@ -74,6 +74,13 @@ bool OfferLogin(HWND owner, const std::string& root) {
     return repo::LogIn(owner, named);
 }
 
+bool OfferLoginAfterFailure(HWND owner, const std::string& folder, const std::string& err) {
+    std::string root;
+    if (folder.empty() || !ReadRoot(folder.c_str(), root)) return false;
+    const std::string login = repo::LoginRootFor(err, root);
+    return !login.empty() && OfferLogin(owner, login);
+}
+
 int RunCheckout(const ProgramContext& context) {
     std::string folder;
     if (!SelectedFolder(context, folder)) return 1;

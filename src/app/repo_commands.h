@@ -18,4 +18,8 @@ int RunLogout(const ProgramContext& context);
 // the user logged in (the caller then runs the command again).
 bool OfferLogin(HWND owner, const std::string& root);
 
+// For a command of a working copy that failed in `folder` with the client's messages `err`: when they ask
+// to log in to the folder's root, offers the login (OfferLogin); true when the user logged in.
+bool OfferLoginAfterFailure(HWND owner, const std::string& folder, const std::string& err);
+
 }  // namespace app

@@ -13,7 +13,7 @@
 namespace changes {
 
 HRESULT RunSteps(HWND owner, unsigned operationId, const std::string& folder, const std::vector<CommandStep>& steps,
-                 const std::function<std::string()>& after) {
+                 const RetryOffer& offerRetry, const std::function<std::string()>& after) {
     exec::COutputWindow window;
     const std::string title = ferrow::ReplaceAll(
         ferrow::ReplaceAll(ferrow::LoadResString(IDS_OUTPUT_TITLE), "%1", ferrow::LoadResString(operationId)), "%2",
@@ -24,10 +24,27 @@ HRESULT RunSteps(HWND owner, unsigned operationId, const std::string& folder, co
     {
         CProgressDialog progress;
         if (inWindow) progress.AttachWindow(&window);
-        for (const CommandStep& step : steps) {
-            if (step.paths.empty()) continue;
-            hr = ExecuteTemplate(progress.Frame(), step.commandTemplate, step.paths, step.values, &refusedName);
-            if (FAILED(hr)) break;
+        // The runs are planned the same way each round: a second one skips those that succeeded in the first.
+        size_t succeeded = 0;
+        std::string failedIn;
+        for (int round = 0; round < 2; ++round) {
+            size_t planned = 0;
+            const CommandRunner run = [&](const std::string& directory, const std::string& line) {
+                if (planned++ < succeeded) return S_OK;
+                failedIn = directory;
+                const HRESULT result = RunCommandLine(progress.Frame(), directory, line);
+                if (SUCCEEDED(result)) ++succeeded;
+                return result;
+            };
+            hr = S_OK;
+            for (const CommandStep& step : steps) {
+                if (step.paths.empty()) continue;
+                hr = ExecuteTemplate(step.commandTemplate, step.paths, step.values, run, &refusedName);
+                if (FAILED(hr)) break;
+            }
+            if (round > 0 || SUCCEEDED(hr) || hr == kRunCancelled || hr == kNameTooLong || !offerRetry ||
+                !offerRetry(inWindow ? window.Handle() : owner, failedIn, progress.GetStdErrText()))
+                break;
         }
         out = exec::ToCrLf(progress.GetStdOutText());
         err = exec::ToCrLf(progress.GetStdErrText());
@@ -57,19 +74,22 @@ HRESULT RunSteps(HWND owner, unsigned operationId, const std::string& folder, co
     return FAILED(hr) ? E_FAIL : S_OK;
 }
 
-HRESULT CaptureCommand(const std::string& commandTemplate, const std::vector<std::string>& paths,
-                       std::string& directory, std::string& out, std::string& err) {
-    HRESULT hr;
-    {
-        CProgressDialog progress;
-        hr = ExecuteTemplate(commandTemplate, paths, {}, [&](const std::string& dir, const std::string& line) {
-            directory = dir;
-            return RunCommandLine(progress.Frame(), dir, line);
-        });
-        out = progress.GetStdOutText();
-        err = progress.GetStdErrText();
+HRESULT CaptureCommand(HWND owner, const std::string& commandTemplate, const std::vector<std::string>& paths,
+                       const RetryOffer& offerRetry, std::string& directory, std::string& out, std::string& err) {
+    for (int round = 0;; ++round) {
+        HRESULT hr;
+        {
+            CProgressDialog progress;
+            hr = ExecuteTemplate(commandTemplate, paths, {}, [&](const std::string& dir, const std::string& line) {
+                directory = dir;
+                return RunCommandLine(progress.Frame(), dir, line);
+            });
+            out = progress.GetStdOutText();
+            err = progress.GetStdErrText();
+        }
+        if (round > 0 || SUCCEEDED(hr) || hr == kRunCancelled || !offerRetry || !offerRetry(owner, directory, err))
+            return hr;
     }
-    return hr;
 }
 
 }  // namespace changes

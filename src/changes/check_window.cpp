@@ -45,8 +45,8 @@ std::vector<RemoteState> RelativeToBase(std::vector<RemoteState> states, const s
 
 }  // namespace
 
-CCheckDlg::CCheckDlg(std::vector<std::string> selection)
-    : CListDialog(IDD_CHANGES_CHECK), selection_(std::move(selection)) {}
+CCheckDlg::CCheckDlg(std::vector<std::string> selection, RetryOffer offerRetry)
+    : CListDialog(IDD_CHANGES_CHECK), selection_(std::move(selection)), offerRetry_(std::move(offerRetry)) {}
 
 BOOL CCheckDlg::OnInitDialog() {
     layout_.Add(Window(), IDC_CHANGES_LIST, CAnchorLayout::kGrowX | CAnchorLayout::kGrowY);
@@ -74,7 +74,7 @@ void CCheckDlg::Refresh(bool repository) {
         ::SetCursor(::LoadCursor(nullptr, IDC_WAIT));
         SetItemText(IDC_CHANGES_SUMMARY, ferrow::LoadResString(IDS_CHANGES_CHECKING));
         std::string ranIn, out, err;
-        const HRESULT hr = CaptureCommand("$(CVS) -n -q update $(Names)", selection_, ranIn, out, err);
+        const HRESULT hr = CaptureCommand(Window(), "$(CVS) -n -q update $(Names)", selection_, offerRetry_, ranIn, out, err);
         const std::vector<RemoteState> states = ParseUpdateOutput(out, err);
         if (FAILED(hr) && states.empty()) {
             const std::string text = ferrow::LoadResString(IDS_CHANGES_CHECK_FAILED) + "\r\n\r\n" + err;
@@ -113,12 +113,12 @@ void CCheckDlg::RunOnChecked(WORD id) {
         for (const ChangeItem& row : list_.CheckedRows()) ShowDiff(base_, row, Window());
         return;  // nothing changes
     case IDC_CHANGES_COMMIT:
-        CommitSelection(selection_, Window(), CheckedFullPaths(true, true));
+        CommitSelection(selection_, Window(), offerRetry_, CheckedFullPaths(true, true));
         break;
     case IDC_CHANGES_UNDO: {
         const std::vector<std::string> paths = CheckedFullPaths(true, false);
         if (paths.empty() || !Confirm(Window(), IDS_CHANGES_UNDO_CONFIRM, paths.size())) return;
-        RunSteps(Window(), IDS_CHANGES_OP_UNDO, base_, {{"$(CVS) update -C $(Names)", paths, {}}});
+        RunSteps(Window(), IDS_CHANGES_OP_UNDO, base_, {{"$(CVS) update -C $(Names)", paths, {}}}, offerRetry_);
         break;
     }
     case IDC_CHANGES_ADD: {
@@ -128,7 +128,7 @@ void CCheckDlg::RunOnChecked(WORD id) {
         }
         std::vector<CommandStep> steps = CommitSteps(base_, rows, std::string(), std::string());
         steps.resize(2);  // the two adds of the commit's plan, no commit
-        RunSteps(Window(), IDS_CHANGES_OP_ADD, base_, steps);
+        RunSteps(Window(), IDS_CHANGES_OP_ADD, base_, steps, offerRetry_);
         break;
     }
     case IDC_CHANGES_REMOVE: {
@@ -150,11 +150,12 @@ void CCheckDlg::RunOnChecked(WORD id) {
             op.fFlags = FOF_SILENT | FOF_NOCONFIRMATION | FOF_ALLOWUNDO | FOF_NOERRORUI;
             if (::SHFileOperationA(&op) != 0 || op.fAnyOperationsAborted) break;
         }
-        RunSteps(Window(), IDS_CHANGES_OP_REMOVE, base_, {{"$(CVS) remove $(Names)", paths, {}}});
+        RunSteps(Window(), IDS_CHANGES_OP_REMOVE, base_, {{"$(CVS) remove $(Names)", paths, {}}}, offerRetry_);
         break;
     }
     case IDC_CHANGES_UPDATE:
-        RunSteps(Window(), IDS_CHANGES_OP_UPDATE, base_, {{"$(CVS) -q update $(Names)", CheckedFullPaths(true, false), {}}});
+        RunSteps(Window(), IDS_CHANGES_OP_UPDATE, base_,
+                 {{"$(CVS) -q update $(Names)", CheckedFullPaths(true, false), {}}}, offerRetry_);
         break;
     default:
         return;
@@ -185,8 +186,9 @@ bool CCheckDlg::OnCommand(WORD id, WORD code) {
     }
 }
 
-HRESULT ShowCheckForModifications(const std::vector<std::string>& selection, HWND owner) {
-    CCheckDlg dialog(selection);
+HRESULT ShowCheckForModifications(const std::vector<std::string>& selection, HWND owner,
+                                  const RetryOffer& offerRetry) {
+    CCheckDlg dialog(selection, offerRetry);
     dialog.DoModal(owner);
     return S_OK;
 }

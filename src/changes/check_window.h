@@ -4,6 +4,7 @@
 // each. Runs modally on the caller's thread.
 #pragma once
 
+#include "changes/change_commands.h"
 #include "changes/list_dialog.h"
 
 #include <windows.h>
@@ -15,7 +16,8 @@ namespace changes {
 
 class CCheckDlg : public CListDialog {
 public:
-    explicit CCheckDlg(std::vector<std::string> selection);
+    // `offerRetry`: asked when a command of the window fails (RunSteps).
+    CCheckDlg(std::vector<std::string> selection, RetryOffer offerRetry);
     CChangesList& List() { return list_; }
     const std::string& Base() const { return base_; }
     // Reads the working copy again (checks kept); with `repository`, asks the server too.
@@ -30,9 +32,11 @@ private:
     std::vector<std::string> CheckedFullPaths(bool versioned, bool unversioned) const;
     void RunOnChecked(WORD id);
     std::vector<std::string> selection_;
+    RetryOffer offerRetry_;
     std::string base_;
 };
 
-HRESULT ShowCheckForModifications(const std::vector<std::string>& selection, HWND owner);
+HRESULT ShowCheckForModifications(const std::vector<std::string>& selection, HWND owner,
+                                  const RetryOffer& offerRetry);
 
 }  // namespace changes

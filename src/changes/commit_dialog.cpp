@@ -125,12 +125,13 @@ std::vector<CommandStep> CommitSteps(const std::string& base, const std::vector<
     return steps;
 }
 
-HRESULT CommitSelection(const std::vector<std::string>& selection, HWND owner, const std::vector<std::string>& checked) {
+HRESULT CommitSelection(const std::vector<std::string>& selection, HWND owner, const RetryOffer& offerRetry,
+                        const std::vector<std::string>& checked) {
     CCommitChangesDlg dialog(selection, checked);
     if (dialog.DoModal(owner) != IDOK) return E_ABORT;
     ops::MessageFile file(dialog.message);
     return RunSteps(owner, IDS_CHANGES_OP_COMMIT, dialog.base,
-                    CommitSteps(dialog.base, dialog.rows, dialog.message, file.Path()));
+                    CommitSteps(dialog.base, dialog.rows, dialog.message, file.Path()), offerRetry);
 }
 
 void ShowDiff(const std::string& base, const ChangeItem& row, HWND owner) {

@@ -44,7 +44,7 @@ std::vector<CommandStep> CommitSteps(const std::string& base, const std::vector<
 
 // Shows the dialog for the selection and commits what was checked. S_OK, E_ABORT (cancelled), or the
 // run's failure. `checked` as in the dialog.
-HRESULT CommitSelection(const std::vector<std::string>& selection, HWND owner,
+HRESULT CommitSelection(const std::vector<std::string>& selection, HWND owner, const RetryOffer& offerRetry,
                         const std::vector<std::string>& checked = {});
 
 // The Diff of a row: Ferrow.exe's diff of the working file against its base revision, started beside

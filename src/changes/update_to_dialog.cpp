@@ -120,7 +120,7 @@ std::string StickyStateText(const std::string& path) {
                               sticky.first == "date" ? "-D " + sticky.second : sticky.second);
 }
 
-HRESULT UpdateSelectionTo(const std::vector<std::string>& selection, HWND owner) {
+HRESULT UpdateSelectionTo(const std::vector<std::string>& selection, HWND owner, const RetryOffer& offerRetry) {
     if (selection.empty()) return E_INVALIDARG;
     CUpdateToDlg dialog(selection);
     if (dialog.DoModal(owner) != IDOK) return E_ABORT;
@@ -130,7 +130,7 @@ HRESULT UpdateSelectionTo(const std::vector<std::string>& selection, HWND owner)
     const std::string first = selection.front();
     const std::string folder = selection.size() == 1 && IsFolder(first) ? first : ParentFolder(first);
     return RunSteps(owner, IDS_CHANGES_OP_UPDATETO, folder,
-                    {{UpdateToTemplate(dialog.target), selection, values}},
+                    {{UpdateToTemplate(dialog.target), selection, values}}, offerRetry,
                     [&] { return StickyStateText(first) + "\r\n"; });
 }
 

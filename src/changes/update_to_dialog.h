@@ -2,6 +2,7 @@
 // or back to the head, with the sticky state of the first item shown in the output window after.
 #pragma once
 
+#include "changes/change_commands.h"
 #include "changes/core/update_to_rules.h"
 #include "common/dialog.h"
 
@@ -30,6 +31,6 @@ private:
 // The sticky state of a file (its entry's TagDate) or folder (CVS/Tag) as a sentence of the string table.
 std::string StickyStateText(const std::string& path);
 
-HRESULT UpdateSelectionTo(const std::vector<std::string>& selection, HWND owner);
+HRESULT UpdateSelectionTo(const std::vector<std::string>& selection, HWND owner, const RetryOffer& offerRetry);
 
 }  // namespace changes

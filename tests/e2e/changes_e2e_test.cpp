@@ -167,7 +167,7 @@ TEST_F(Changes, CheckRepositoryShowsWhatAnotherWorkingCopyCommitted) {
         pressed = true;
         e2e::Press(dialog, IDCANCEL);
     });
-    changes::CCheckDlg dialog({Wc()});
+    changes::CCheckDlg dialog({Wc()}, nullptr);
     dialog.DoModal(nullptr);
     ASSERT_TRUE(driver.Found());
     ASSERT_TRUE(pressed);

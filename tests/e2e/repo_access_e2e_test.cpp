@@ -4,6 +4,7 @@
 // an import with a binary file; the password file shared with the client; refusals before anything runs.
 #include "e2e/e2e_support.h"
 
+#include "app/changes_commands.h"
 #include "app/repo_commands.h"
 #include "repo/core/cvs_root.h"
 #include "repo/password_store.h"
@@ -249,6 +250,20 @@ TEST_F(RepositoryAccess, FirstDayLogInCheckOutCommitLogOut) {
     }
     EXPECT_TRUE(Has(again, "log in first")) << again;
     EXPECT_EQ("one\r\ntwo\r\nthree\r\nfour\r\n", e2e::ReadFile(wc + "\\a.txt"));
+
+    // So does the commit dialog of the changes list: its commit runs after the login.
+    e2e::EditFile(wc + "\\a.txt", "one\r\ntwo\r\nthree\r\nfour\r\nfive\r\n");
+    EXPECT_EQ(0, Run(&app::RunLogout, {wc}));
+    {
+        Answers answers({{"Commit", [](HWND d) {
+                              SetText(d, IDC_CHANGES_MESSAGE, "a fifth line");
+                              Click(d, IDOK);
+                          }},
+                         Box(nullptr, IDYES), LoginDialog("secret")});
+        EXPECT_EQ(0, Run(&app::RunCommitChanges, {wc})) << answers.ClosedOutput();
+        EXPECT_EQ(3u, answers.Done());
+    }
+    EXPECT_NE(std::string::npos, e2e::EntryLine(wc + "\\a.txt").find("/1.4/")) << e2e::EntryLine(wc + "\\a.txt");
 }
 
 // The file the client's own login wrote (LF line ends) is found, and a line Ferrow sets there is read by the
