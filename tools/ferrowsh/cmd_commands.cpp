@@ -58,9 +58,14 @@ HRESULT InvokeSubCommand(Host& host, const Args& paths, unsigned offset, IUnknow
     if (!root) return E_FAIL;
     ferrow::ComPtr<IObjectWithSite> siting;
     if (SUCCEEDED(root.As(siting))) siting->SetSite(site);
-    // The subcommand is found by its title, the DLL's text of the classic item (in this thread's language).
+    // The subcommand is found by its title, the DLL's text of the classic item (in this thread's language):
+    // the DLL whose code answers the object (COM may have loaded another copy than the host's path names,
+    // a package's), else the host's.
     const menu::CommandResources* resources = menu::FindCommandResources(offset);
-    HMODULE dll = ::GetModuleHandleA(host.DllPath().c_str());
+    HMODULE dll = nullptr;
+    if (!::GetModuleHandleExA(GET_MODULE_HANDLE_EX_FLAG_FROM_ADDRESS | GET_MODULE_HANDLE_EX_FLAG_UNCHANGED_REFCOUNT,
+                              *reinterpret_cast<LPCSTR*>(root.Get()), &dll))  // the object's first vtable
+        dll = ::GetModuleHandleA(host.DllPath().c_str());
     wchar_t title[128] = {};
     if (!resources || !dll || ::LoadStringW(dll, resources->textId, title, 128) <= 0) {
         PrintError("no title for item " + std::string(ItemName(offset)));
