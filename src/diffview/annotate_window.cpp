@@ -1,11 +1,10 @@
 #include "diffview/annotate_window.h"
 
-#include "common/dialog.h"
-#include "common/handles.h"
 #include "common/module_instance.h"
 #include "common/text.h"
 #include "diffview/core/text_decode.h"
 #include "diffview/diff_document.h"
+#include "diffview/text_list_window.h"
 #include "exec/command_line.h"
 #include "exec/log_reader.h"
 #include "resources/resource.h"
@@ -30,12 +29,12 @@ COLORREF AgeColour(int percent) {
     return RGB(255, blend(255, 214), blend(255, 120));
 }
 
-class CAnnotateWindow : public ferrow::CDialog {
+class CAnnotateWindow : public CTextListWindow {
 public:
     CAnnotateWindow(const std::string& path, const std::string& revision, std::vector<AnnotatedLine>& lines,
                     unsigned closeAfterMs)
-        : CDialog(IDD_ANNOTATE), path_(path), revision_(revision), lines_(lines), ages_(AgePercent(lines)),
-          closeAfterMs_(closeAfterMs) {
+        : CTextListWindow(IDD_ANNOTATE, closeAfterMs), path_(path), revision_(revision), lines_(lines),
+          ages_(AgePercent(lines)) {
         // The texts as the client wrote them: UTF-8 when the whole output is, else the ANSI code page.
         std::string all;
         for (const AnnotatedLine& l : lines_) all += l.text;
@@ -46,21 +45,13 @@ public:
 
 protected:
     BOOL OnInitDialog() override {
-        list_ = Item(IDC_ANNOTATE_LIST);
+        AttachList(Item(IDC_ANNOTATE_LIST));
         const std::string name = ::PathFindFileNameA(path_.c_str());
         std::wstring title = ferrow::AnsiToWide(name);
         if (!revision_.empty()) title += L" " + ferrow::AnsiToWide(revision_);
         title += L" - " + ferrow::LoadResStringW(IDS_ANNOTATE_TITLE);
         ::SetWindowTextW(Window(), title.c_str());
         SetItemText(IDC_ANNOTATE_STATUS, ferrow::LoadResString(IDS_ANNOTATE_HINT));
-
-        HDC dc = ::GetDC(Window());
-        const int height = -::MulDiv(9, ::GetDeviceCaps(dc, LOGPIXELSY), 72);
-        ::ReleaseDC(Window(), dc);
-        font_.Reset(::CreateFontW(height, 0, 0, 0, FW_NORMAL, FALSE, FALSE, FALSE, DEFAULT_CHARSET, OUT_DEFAULT_PRECIS,
-                                  CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY, FIXED_PITCH | FF_MODERN, L"Consolas"));
-        if (font_) ::SendMessageW(list_, WM_SETFONT, reinterpret_cast<WPARAM>(font_.Get()), FALSE);
-        ListView_SetExtendedListViewStyle(list_, LVS_EX_FULLROWSELECT | LVS_EX_DOUBLEBUFFER);
         const UINT headers[kColumnCount] = {IDS_COLUMN_LINE, IDS_COLUMN_REVISION, IDS_COLUMN_AUTHOR, IDS_COLUMN_DATE,
                                             IDS_COLUMN_TEXT};
         for (int column = 0; column < kColumnCount; ++column) {
@@ -85,16 +76,7 @@ protected:
                 ::SendMessageW(list_, LVM_GETSTRINGWIDTHW, 0, reinterpret_cast<LPARAM>((longest + L"0").c_str())));
             ::SendMessageW(list_, LVM_SETCOLUMNWIDTH, column, width + 12);
         }
-        RECT dlu = {7, 14, 0, 0};
-        ::MapDialogRect(Window(), &dlu);
-        margin_ = dlu.left;
-        buttonHeight_ = dlu.top;
-        RECT window = {};
-        ::GetWindowRect(Window(), &window);
-        minSize_ = {(window.right - window.left) / 2, (window.bottom - window.top) / 2};
-        Layout();
-        if (closeAfterMs_) ::SetTimer(Window(), 1, closeAfterMs_, nullptr);
-        ::SetFocus(list_);
+        FinishInit();
         return FALSE;
     }
 
@@ -110,21 +92,8 @@ protected:
 
     bool OnNotify(const NMHDR& header, LRESULT& result) override {
         if (header.hwndFrom != list_) return false;
+        if (AnswerDisplayInfo(header)) return true;
         switch (header.code) {
-        case LVN_GETDISPINFOW: {
-            LVITEMW& item = reinterpret_cast<NMLVDISPINFOW*>(const_cast<NMHDR*>(&header))->item;
-            if ((item.mask & LVIF_TEXT) && item.pszText && item.cchTextMax > 0) {
-                lstrcpynW(item.pszText, CellText(item.iItem, item.iSubItem).c_str(), item.cchTextMax);
-            }
-            return true;
-        }
-        case LVN_GETDISPINFOA: {
-            LVITEMA& item = reinterpret_cast<NMLVDISPINFOA*>(const_cast<NMHDR*>(&header))->item;
-            if ((item.mask & LVIF_TEXT) && item.pszText && item.cchTextMax > 0) {
-                lstrcpynA(item.pszText, ferrow::WideToAnsi(CellText(item.iItem, item.iSubItem)).c_str(), item.cchTextMax);
-            }
-            return true;
-        }
         case NM_CUSTOMDRAW: {
             auto& draw = *reinterpret_cast<NMLVCUSTOMDRAW*>(const_cast<NMHDR*>(&header));
             if (draw.nmcd.dwDrawStage == CDDS_PREPAINT) {
@@ -146,24 +115,8 @@ protected:
         }
     }
 
-    bool OnMessage(UINT message, WPARAM, LPARAM lParam) override {
-        if (message == WM_SIZE) {
-            Layout();
-            return true;
-        }
-        if (message == WM_TIMER) {
-            End(IDCANCEL);
-            return true;
-        }
-        if (message == WM_GETMINMAXINFO) {
-            reinterpret_cast<MINMAXINFO*>(lParam)->ptMinTrackSize = minSize_;
-            return true;
-        }
-        return false;
-    }
-
 private:
-    std::wstring CellText(int index, int column) const {
+    std::wstring CellText(int index, int column) const override {
         if (index < 0 || static_cast<std::size_t>(index) >= lines_.size()) return std::wstring();
         const AnnotatedLine& line = lines_[static_cast<std::size_t>(index)];
         switch (column) {
@@ -199,7 +152,7 @@ private:
         ::MessageBoxA(Window(), ferrow::LoadResString(IDS_ANNOTATE_NO_LOG).c_str(), caption.c_str(), MB_ICONWARNING);
     }
 
-    void Layout() {
+    void Layout() override {
         RECT clientRect = {};
         ::GetClientRect(Window(), &clientRect);
         const int right = static_cast<int>(clientRect.right), bottom = static_cast<int>(clientRect.bottom);
@@ -226,14 +179,8 @@ private:
     std::vector<AnnotatedLine>& lines_;
     std::vector<int> ages_;
     std::vector<std::wstring> texts_;
-    HWND list_ = nullptr;
-    ferrow::UniqueGdiObject font_;
     CCVSLog log_;
     bool logRead_ = false;
-    unsigned closeAfterMs_ = 0;
-    int margin_ = 10;
-    int buttonHeight_ = 24;
-    POINT minSize_ = {300, 200};
 };
 
 }  // namespace

@@ -1,12 +1,12 @@
 #include "diffview/diff_window.h"
 
-#include "common/dialog.h"
 #include "common/handles.h"
 #include "common/module_instance.h"
 #include "common/text.h"
 #include "diffview/core/line_diff.h"
 #include "diffview/diff_document.h"
 #include "diffview/patch.h"
+#include "diffview/text_list_window.h"
 #include "exec/command_line.h"
 #include "resources/resource.h"
 
@@ -31,14 +31,14 @@ const COLORREF kChangedLeftBack = RGB(255, 240, 214);
 const COLORREF kChangedRightBack = RGB(255, 248, 204);
 const COLORREF kAbsentBack = RGB(228, 228, 228);
 
-class CDiffWindow : public ferrow::CDialog {
+class CDiffWindow : public CTextListWindow {
 public:
     CDiffWindow(const DiffRequest& request, DiffDocument& document)
-        : CDialog(IDD_DIFFVIEW), request_(request), doc_(document) {}
+        : CTextListWindow(IDD_DIFFVIEW, request.closeAfterMs), request_(request), doc_(document) {}
 
 protected:
     BOOL OnInitDialog() override {
-        list_ = Item(IDC_DIFF_LIST);
+        AttachList(Item(IDC_DIFF_LIST));
         std::wstring title = ferrow::LoadResStringW(IDS_DIFF_TITLE);
         if (!request_.title.empty()) {
             title = ferrow::AnsiToWide(request_.title) + L": " + ferrow::AnsiToWide(request_.oldCaption) +
@@ -52,14 +52,6 @@ protected:
                                          : ferrow::LoadResString(IDS_DIFF_CHANGES) + " " +
                                                std::to_string(doc_.changeStarts.size()));
         ::EnableWindow(Item(IDC_DIFF_PATCH), !request_.path.empty());
-
-        HDC dc = ::GetDC(Window());
-        const int height = -::MulDiv(9, ::GetDeviceCaps(dc, LOGPIXELSY), 72);
-        ::ReleaseDC(Window(), dc);
-        font_.Reset(::CreateFontW(height, 0, 0, 0, FW_NORMAL, FALSE, FALSE, FALSE, DEFAULT_CHARSET, OUT_DEFAULT_PRECIS,
-                                  CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY, FIXED_PITCH | FF_MODERN, L"Consolas"));
-        if (font_) ::SendMessageW(list_, WM_SETFONT, reinterpret_cast<WPARAM>(font_.Get()), FALSE);
-        ListView_SetExtendedListViewStyle(list_, LVS_EX_FULLROWSELECT | LVS_EX_DOUBLEBUFFER);
         for (int column = kLeftNumber; column <= kRightText; ++column) {
             LVCOLUMNW c = {};
             c.mask = LVCF_FMT | LVCF_WIDTH | LVCF_SUBITEM;
@@ -69,18 +61,8 @@ protected:
             ::SendMessageW(list_, LVM_INSERTCOLUMNW, column, reinterpret_cast<LPARAM>(&c));
         }
         ::SendMessageW(list_, LVM_SETITEMCOUNT, doc_.rows.size(), LVSICF_NOINVALIDATEALL);
-
-        RECT dlu = {7, 14, 0, 0};  // margin; button height
-        ::MapDialogRect(Window(), &dlu);
-        margin_ = dlu.left;
-        buttonHeight_ = dlu.top;
-        RECT window = {};
-        ::GetWindowRect(Window(), &window);
-        minSize_ = {(window.right - window.left) / 2, (window.bottom - window.top) / 2};
-        Layout();
+        FinishInit();
         if (!doc_.changeStarts.empty()) Select(doc_.changeStarts.front());
-        if (request_.closeAfterMs) ::SetTimer(Window(), 1, request_.closeAfterMs, nullptr);
-        ::SetFocus(list_);
         return FALSE;
     }
 
@@ -110,18 +92,8 @@ protected:
 
     bool OnNotify(const NMHDR& header, LRESULT& result) override {
         if (header.hwndFrom != list_) return false;
+        if (AnswerDisplayInfo(header)) return true;
         switch (header.code) {
-        case LVN_GETDISPINFOW:
-            FillItem(reinterpret_cast<NMLVDISPINFOW*>(const_cast<NMHDR*>(&header))->item);
-            return true;
-        case LVN_GETDISPINFOA: {
-            LVITEMA& item = reinterpret_cast<NMLVDISPINFOA*>(const_cast<NMHDR*>(&header))->item;
-            if ((item.mask & LVIF_TEXT) && item.pszText && item.cchTextMax > 0) {
-                const std::string text = ferrow::WideToAnsi(CellText(item.iItem, item.iSubItem));
-                lstrcpynA(item.pszText, text.c_str(), item.cchTextMax);
-            }
-            return true;
-        }
         case NM_CUSTOMDRAW:
             result = CustomDraw(*reinterpret_cast<NMLVCUSTOMDRAW*>(const_cast<NMHDR*>(&header)));
             return true;
@@ -138,24 +110,8 @@ protected:
         }
     }
 
-    bool OnMessage(UINT message, WPARAM, LPARAM lParam) override {
-        if (message == WM_SIZE) {
-            Layout();
-            return true;
-        }
-        if (message == WM_TIMER) {
-            End(IDCANCEL);
-            return true;
-        }
-        if (message == WM_GETMINMAXINFO) {
-            reinterpret_cast<MINMAXINFO*>(lParam)->ptMinTrackSize = minSize_;
-            return true;
-        }
-        return false;
-    }
-
 private:
-    std::wstring CellText(int index, int column) const {
+    std::wstring CellText(int index, int column) const override {
         if (index < 0 || static_cast<std::size_t>(index) >= doc_.rows.size()) return std::wstring();
         const Row& row = doc_.rows[static_cast<std::size_t>(index)];
         const std::ptrdiff_t line = column <= kLeftText ? row.left : row.right;
@@ -163,13 +119,6 @@ private:
         if (column == kLeftNumber || column == kRightNumber) return std::to_wstring(line + 1);
         const DiffSide& side = column == kLeftText ? doc_.left : doc_.right;
         return side.lines[static_cast<std::size_t>(line)];
-    }
-
-    void FillItem(LVITEMW& item) const {
-        if ((item.mask & LVIF_TEXT) && item.pszText && item.cchTextMax > 0) {
-            const std::wstring text = CellText(item.iItem, item.iSubItem);
-            lstrcpynW(item.pszText, text.c_str(), item.cchTextMax);
-        }
     }
 
     const InlineMarks& MarksOf(std::size_t index) {
@@ -265,7 +214,7 @@ private:
         return size.cx;
     }
 
-    void Layout() {
+    void Layout() override {
         RECT clientRect = {};
         ::GetClientRect(Window(), &clientRect);
         const int right = static_cast<int>(clientRect.right), bottom = static_cast<int>(clientRect.bottom);
@@ -335,12 +284,7 @@ private:
 
     const DiffRequest& request_;
     DiffDocument& doc_;
-    HWND list_ = nullptr;
-    ferrow::UniqueGdiObject font_;
     std::unordered_map<std::size_t, InlineMarks> marks_;
-    int margin_ = 10;
-    int buttonHeight_ = 24;
-    POINT minSize_ = {300, 200};
 };
 
 }  // namespace
