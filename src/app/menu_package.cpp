@@ -2,6 +2,7 @@
 
 #include "app/core/menu_package_script.h"
 #include "common/handles.h"
+#include "common/hidden_child.h"
 #include "common/module_instance.h"
 #include "common/text.h"
 #include "resources/resource.h"
@@ -67,25 +68,14 @@ std::wstring PowerShellPath() {
 long RunPowerShell(const std::wstring& script, std::string& output) {
     const std::wstring program = PowerShellPath();
     if (program.empty()) return -1;
-    SECURITY_ATTRIBUTES inherit = {sizeof(inherit), nullptr, TRUE};
     HANDLE readRaw = nullptr, writeRaw = nullptr;
-    if (!::CreatePipe(&readRaw, &writeRaw, &inherit, 0)) return -1;
+    if (!::CreatePipe(&readRaw, &writeRaw, nullptr, 0)) return -1;
     ferrow::UniqueKernelHandle reader(readRaw), writer(writeRaw);
-    ::SetHandleInformation(reader.Get(), HANDLE_FLAG_INHERIT, 0);
-    ferrow::UniqueFile input(::CreateFileW(L"NUL", GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, &inherit,
-                                           OPEN_EXISTING, 0, nullptr));
-    std::wstring line = L"\"" + program + L"\" -NoProfile -NonInteractive -ExecutionPolicy Bypass -EncodedCommand " +
-                        EncodedCommand(script);
-    STARTUPINFOW startup = {};
-    startup.cb = sizeof(startup);
-    startup.dwFlags = STARTF_USESTDHANDLES;
-    startup.hStdInput = input.Get();
-    startup.hStdOutput = writer.Get();
-    startup.hStdError = writer.Get();
+    const std::wstring line = L"\"" + program +
+                              L"\" -NoProfile -NonInteractive -ExecutionPolicy Bypass -EncodedCommand " +
+                              EncodedCommand(script);
     PROCESS_INFORMATION info = {};
-    if (!::CreateProcessW(program.c_str(), &line[0], nullptr, nullptr, TRUE, CREATE_NO_WINDOW, nullptr, nullptr,
-                          &startup, &info))
-        return -1;
+    if (!ferrow::StartHiddenChild(program, line, writer.Get(), info)) return -1;
     ferrow::UniqueKernelHandle process(info.hProcess), thread(info.hThread);
     writer.Reset();  // the child holds the only writing end: the reads end when it does
     char buffer[4096];

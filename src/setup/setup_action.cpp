@@ -9,6 +9,7 @@
 
 #include "common/exception_guard.h"
 #include "common/handles.h"
+#include "common/hidden_child.h"
 #include "common/module_instance.h"
 #include "common/text.h"
 #include "resources/resource.h"
@@ -75,14 +76,13 @@ ferrow::UniqueFile NewOutputFile() {
     wchar_t folder[MAX_PATH + 1] = {};
     const DWORD length = ::GetTempPathW(ARRAYSIZE(folder), folder);
     if (length == 0 || length >= ARRAYSIZE(folder)) return ferrow::UniqueFile();
-    SECURITY_ATTRIBUTES inherit = {sizeof(inherit), nullptr, TRUE};
     const std::wstring stem =
         std::wstring(folder) + L"FerrowSetup-" + std::to_wstring(::GetCurrentProcessId()) + L"-";
     for (DWORD attempt = 0; attempt < 16; ++attempt) {
         const std::wstring name = stem + std::to_wstring(::GetTickCount() + attempt) + L".txt";
         // CREATE_NEW: never a file (or a link) someone else put there.
         ferrow::UniqueFile file(::CreateFileW(name.c_str(), GENERIC_READ | GENERIC_WRITE,
-                                              FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, &inherit,
+                                              FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
                                               CREATE_NEW, FILE_ATTRIBUTE_TEMPORARY | FILE_FLAG_DELETE_ON_CLOSE,
                                               nullptr));
         if (file || ::GetLastError() != ERROR_FILE_EXISTS) return file;
@@ -112,20 +112,9 @@ void RunAndLog(MSIHANDLE install) {
         Log(install, Message(IDS_SETUP_ACTION_NOT_STARTED, line, ERROR_BAD_ARGUMENTS));
         return;
     }
-    SECURITY_ATTRIBUTES inherit = {sizeof(inherit), nullptr, TRUE};
-    const ferrow::UniqueFile input(::CreateFileW(L"NUL", GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, &inherit,
-                                                 OPEN_EXISTING, 0, nullptr));
     const ferrow::UniqueFile output = NewOutputFile();
-    STARTUPINFOW startup = {};
-    startup.cb = sizeof(startup);
-    startup.dwFlags = STARTF_USESTDHANDLES;
-    startup.hStdInput = input.Get();
-    startup.hStdOutput = output.Get();
-    startup.hStdError = output.Get();
-    std::wstring arguments = line;  // CreateProcessW may write to its command line
     PROCESS_INFORMATION info = {};
-    if (!::CreateProcessW(program.c_str(), &arguments[0], nullptr, nullptr, TRUE, CREATE_NO_WINDOW, nullptr, nullptr,
-                          &startup, &info)) {
+    if (!ferrow::StartHiddenChild(program, line, output.Get(), info)) {
         Log(install, Message(IDS_SETUP_ACTION_NOT_STARTED, line, ::GetLastError()));
         return;
     }
